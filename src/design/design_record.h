@@ -1,0 +1,119 @@
+#pragma once
+
+#include <array>
+#include <complex>
+#include <cstdint>
+
+namespace orvendi {
+
+class Host;
+struct ViewState;
+
+using Phasor = std::complex<double>;
+
+// Coil index k = 3 * g + a: generator g = 0..2, axis a = 0 (X), 1 (Y), 2 (Z).
+inline constexpr int kGeneratorCount = 3;
+inline constexpr int kCoilCount = 9;
+
+// One square coil of a generator: the data of the real square-loop model.
+struct CoilRecord {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+  double side_m = 0.0;
+  double peak_current_a = 0.0;
+  std::int32_t axis = 0;  // 0 X, 1 Y, 2 Z
+  std::int32_t turns = 0;
+};
+
+// One field generator with its three orthogonal coils. side_m, turns and peak_current_a are
+// held here and in every coil; the writers keep all copies equal.
+struct GeneratorRecord {
+  double x = 0.0;
+  double y = 0.0;
+  double z = 0.0;
+  std::int32_t mark_shown = 0;
+  std::int32_t mark_x = 0;
+  std::int32_t mark_y = 0;
+  double side_m = 0.0;
+  double area_m2 = 0.0;  // always side_m squared
+  std::int32_t turns = 0;
+  double peak_current_a = 0.0;
+  std::int32_t real_dipole = 0;
+  std::array<CoilRecord, 3> coils{};
+};
+
+// Every parameter of the simulated system, the results the dialogs show, the display options,
+// and the interaction state held beside them. Zero until ApplyDefaults.
+struct DesignRecord {
+  // Generators and drive
+  std::array<GeneratorRecord, kGeneratorCount> generators{};
+  double frequency_hz = 0.0;
+  std::int32_t dipole_type = 0;  // 0 ideal, 1 real
+  std::int32_t algorithm_type = 0;
+
+  // Sensor and signal
+  double sensor_sensitivity_v_per_t = 0.0;
+  double sensor_theta_rad = 0.0;
+  double sensor_phi_rad = 0.0;
+  double noise_peak_v = 0.0;
+  double offset_v = 0.0;
+
+  // Bed
+  double bed_x1 = 0.0, bed_y1 = 0.0, bed_z1 = 0.0;
+  double bed_x2 = 0.0, bed_y2 = 0.0, bed_z2 = 0.0;
+  double bed_ohms_per_m = 0.0;
+  std::int32_t bed_cells_x = 0;
+  std::int32_t bed_cells_y = 0;
+  std::int32_t bed_stale = 0;
+  std::array<Phasor, kCoilCount> bed_currents{};
+  std::array<Phasor, kCoilCount> bed_voltages{};
+
+  // Scan
+  double scan_x_from = 0.0, scan_x_to = 0.0, scan_x_step = 0.0;
+  double scan_y_from = 0.0, scan_y_to = 0.0, scan_y_step = 0.0;
+  double scan_z_from = 0.0, scan_z_to = 0.0, scan_z_step = 0.0;
+  std::int32_t scan_plane = 0;  // 0 XY, 1 YZ, 2 ZX
+  double scan_plane_z = 0.0;
+  double scan_plane_x = 0.0;
+  double scan_plane_y = 0.0;
+  std::int32_t include_bed_currents = 0;
+
+  // Results
+  std::int32_t results_valid = 0;
+  double max_error_m = 0.0;
+  double rms_error_m = 0.0;
+
+  // Display options
+  std::int32_t show_generators = 0;
+  std::int32_t show_bed = 0;
+  std::int32_t show_actual_map = 0;
+  std::int32_t show_measured_map = 0;
+  std::int32_t show_b_field = 0;
+  std::array<std::int32_t, kCoilCount> coil_display{};
+  std::int32_t display_bed_field = 0;
+  std::int32_t map_style = 0;  // 0 dots, 1 grid
+
+  // Run-time state held beside the design
+  std::int32_t design_modified = 0;
+  std::int32_t app_active = 0;
+  std::int32_t edit_mode = 0;  // 0 Position Generators, 1 Modify Bed
+  std::int32_t bed_handles_shown = 0;
+  std::int32_t bed_resize_active = 0;
+  std::int32_t bed_move_active = 0;
+  std::int32_t rubber_shown = 0;
+  std::int32_t drag_active = 0;
+  std::int32_t drag_generator = -1;  // index into generators, -1 for none
+};
+
+// Gives every field of the design and of the view state its initial value and sets up the
+// drawing area's scroll bars through the host.
+void ApplyDefaults(DesignRecord& design, ViewState& view, Host& host);
+
+// All nine bed currents and voltages to 0 + 0i.
+void ResetBedResults(DesignRecord& design);
+
+// Writes a generator's position into the generator and its three coils.
+void SetGeneratorPosition(GeneratorRecord& generator, double x, double y, double z);
+
+}  // namespace orvendi

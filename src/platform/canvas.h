@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvendi {
+
+struct Rgb {
+  std::uint8_t r = 0;
+  std::uint8_t g = 0;
+  std::uint8_t b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr Rgb kBlack{0, 0, 0};
+inline constexpr Rgb kWhite{255, 255, 255};
+
+// Solid pens only; a null pen draws nothing.
+struct Pen {
+  int width = 1;
+  Rgb colour = kBlack;
+  bool null = false;
+  friend bool operator==(const Pen&, const Pen&) = default;
+};
+
+// Solid or null (hollow) brush.
+struct Brush {
+  Rgb colour = kWhite;
+  bool null = false;
+  friend bool operator==(const Brush&, const Brush&) = default;
+};
+
+struct Font {
+  std::string family;
+  int pixel_height = 10;
+  friend bool operator==(const Font&, const Font&) = default;
+};
+
+struct TextStyle {
+  Font font;
+  Rgb colour = kBlack;
+  bool opaque = true;  // fill the text's box with background first
+  Rgb background = kWhite;
+  friend bool operator==(const TextStyle&, const TextStyle&) = default;
+};
+
+struct TextSize {
+  int width = 0;
+  int height = 0;
+};
+
+// An abstract 2-D surface with the conventions the painting code is written against:
+// - Ellipse and Rectangle take a bounding box whose right column and bottom row are left out;
+// - LineTo draws from the current point and leaves out its end point;
+// - a fresh surface holds the default 1-pixel black pen and a solid white brush;
+// - in inverting mode every pixel a shape touches is inverted, so drawing twice restores it.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+
+  // Each returns what was in force before.
+  virtual Pen SelectPen(const Pen& pen) = 0;
+  virtual Brush SelectBrush(const Brush& brush) = 0;
+  virtual bool SetInvert(bool on) = 0;
+
+  virtual void MoveTo(int x, int y) = 0;
+  virtual void LineTo(int x, int y) = 0;
+  virtual void Ellipse(int left, int top, int right, int bottom) = 0;
+  virtual void Rectangle(int left, int top, int right, int bottom) = 0;
+  // Text with its top-left corner at (x, y).
+  virtual void Text(int x, int y, std::string_view text, const TextStyle& style) = 0;
+  virtual TextSize MeasureText(std::string_view text, const Font& font) = 0;
+};
+
+// Selects a pen for the length of a scope and puts the previous one back.
+class ScopedPen {
+ public:
+  ScopedPen(Canvas& canvas, const Pen& pen) : canvas_(canvas), previous_(canvas.SelectPen(pen)) {}
+  ~ScopedPen() { canvas_.SelectPen(previous_); }
+  ScopedPen(const ScopedPen&) = delete;
+  ScopedPen& operator=(const ScopedPen&) = delete;
+
+ private:
+  Canvas& canvas_;
+  Pen previous_;
+};
+
+class ScopedBrush {
+ public:
+  ScopedBrush(Canvas& canvas, const Brush& brush) : canvas_(canvas), previous_(canvas.SelectBrush(brush)) {}
+  ~ScopedBrush() { canvas_.SelectBrush(previous_); }
+  ScopedBrush(const ScopedBrush&) = delete;
+  ScopedBrush& operator=(const ScopedBrush&) = delete;
+
+ private:
+  Canvas& canvas_;
+  Brush previous_;
+};
+
+class ScopedInvert {
+ public:
+  explicit ScopedInvert(Canvas& canvas) : canvas_(canvas), previous_(canvas.SetInvert(true)) {}
+  ~ScopedInvert() { canvas_.SetInvert(previous_); }
+  ScopedInvert(const ScopedInvert&) = delete;
+  ScopedInvert& operator=(const ScopedInvert&) = delete;
+
+ private:
+  Canvas& canvas_;
+  bool previous_;
+};
+
+}  // namespace orvendi
