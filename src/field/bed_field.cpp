@@ -1,5 +1,7 @@
 #include "field/bed_field.h"
 
+#include <cmath>
+
 #include "field/coil_field.h"
 
 namespace orvendi {
@@ -16,6 +18,10 @@ Vector3 BedField(const DesignRecord& design, const Vector3& point, double curren
   field += SegmentField(point, c3, c4, strength);
   field += SegmentField(point, c4, c1, strength);
   return field;
+}
+
+double BedCurrentMagnitude(const Phasor& current) {
+  return std::sqrt(current.real() * current.real() + current.imag() * current.imag());
 }
 
 }  // namespace orvendi

@@ -2,24 +2,30 @@
 
 #include <array>
 
-#include "field/coil_field.h"
+#include "field/bed_flux_kernel.h"
 #include "platform/host.h"
 
 namespace orvendi {
 
+namespace {
+
+// A long row is summed in pieces so that progress is reported, and a cancel seen, at least this
+// often.
+constexpr int kCellsPerReport = 1 << 16;
+
+}  // namespace
+
 bool ComputeBedModel(DesignRecord& design, Host& host) {
   BusyScope busy(host);
 
+  const BedCellGrid grid = MakeBedCellGrid(design);
   const double width = design.bed_x2 - design.bed_x1;
-  const double dx = width / design.bed_cells_x;
   const double height = design.bed_y2 - design.bed_y1;
-  const double dy = height / design.bed_cells_y;
-  const double cell_area = dy * dx;
   const double omega = design.frequency_hz * 6.2831853072;
   const double resistance = ((height + width) + (height + width)) * design.bed_ohms_per_m;
 
   // Counts below one on either axis make an empty bed.
-  if (design.bed_cells_x < 1 || design.bed_cells_y < 1) {
+  if (grid.cells_x < 1 || grid.cells_y < 1) {
     for (int k = 0; k < kCoilCount; ++k) {
       design.bed_voltages[k] = Phasor(0.0, 0.0);
       design.bed_currents[k] = Phasor(0.0, 0.0);
@@ -27,21 +33,21 @@ bool ComputeBedModel(DesignRecord& design, Host& host) {
     return true;
   }
 
-  const int cells_x = design.bed_cells_x;
-  const int cells_y = design.bed_cells_y;
-  const double total_rows = static_cast<double>(kCoilCount) * cells_y;
+  const double total_rows = static_cast<double>(kCoilCount) * grid.cells_y;
   std::array<Phasor, kCoilCount> voltages{};
   for (int g = 0; g < kGeneratorCount; ++g) {
-    const GeneratorRecord& generator = design.generators[g];
     for (int a = 0; a < 3; ++a) {
+      const BedFluxCoil coil = PrepareBedFluxCoil(design.generators[g], a, grid);
+      const double rows_before = static_cast<double>(3 * g + a) * grid.cells_y;
       double flux = 0.0;
-      for (int j = 0; j < cells_y; ++j) {
-        const double y = (j + 0.5) * dy + design.bed_y1;
-        for (int i = 0; i < cells_x; ++i) {
-          const Vector3 centre{(i + 0.5) * dx + design.bed_x1, y, design.bed_z1};
-          flux += CoilField(generator, a, centre).z * cell_area;
+      for (int j = 0; j < grid.cells_y; ++j) {
+        for (int first = 0; first < grid.cells_x;) {
+          const int end = grid.cells_x - first > kCellsPerReport ? first + kCellsPerReport : grid.cells_x;
+          flux = AddRowFlux(coil, grid, j, first, end, flux);
+          const double row_done = static_cast<double>(end) / grid.cells_x;
+          if (!host.ReportProgress((rows_before + j + row_done) / total_rows)) return false;
+          first = end;
         }
-        if (!host.ReportProgress(((3 * g + a) * static_cast<double>(cells_y) + j + 1) / total_rows)) return false;
       }
       voltages[3 * g + a] = Phasor(0.0, omega * flux);
     }

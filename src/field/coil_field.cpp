@@ -104,8 +104,14 @@ Vector3 CoilField(const GeneratorRecord& generator, int axis, const Vector3& poi
   return IdealDipoleField(generator, axis, point);
 }
 
-Vector3 CoilFieldX(const GeneratorRecord& generator, const Vector3& point) { return CoilField(generator, 0, point); }
-Vector3 CoilFieldY(const GeneratorRecord& generator, const Vector3& point) { return CoilField(generator, 1, point); }
-Vector3 CoilFieldZ(const GeneratorRecord& generator, const Vector3& point) { return CoilField(generator, 2, point); }
+Vector3 CoilFieldX(const GeneratorRecord& generator, const Vector3& point) {
+  return CoilField(generator, 0, point);
+}
+Vector3 CoilFieldY(const GeneratorRecord& generator, const Vector3& point) {
+  return CoilField(generator, 1, point);
+}
+Vector3 CoilFieldZ(const GeneratorRecord& generator, const Vector3& point) {
+  return CoilField(generator, 2, point);
+}
 
 }  // namespace orvendi

@@ -1,38 +1,17 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 
 #include "design/design_record.h"
+#include "field/vector3.h"
+#include "position/algorithm1.h"
+#include "position/algorithm2.h"
+#include "position/noise_source.h"
 #include "position/scan_grid.h"
 
 namespace orvendi {
 
 class Host;
-
-// Work state of position algorithm 1: the generators' positions in the plane z = 0.
-struct Algorithm1Work {
-  std::array<double, 3> generator_x{};
-  std::array<double, 3> generator_y{};
-};
-
-// Work state of position algorithm 2.
-struct Algorithm2Work {
-  std::array<double, 3> generator_x{};
-  std::array<double, 3> generator_y{};
-  std::array<double, 9> measured{};
-  double x = 0.0, y = 0.0, z = 0.0;
-  double theta = 0.0, phi = 0.0;
-};
-
-// Pseudo-random integers 0..32767 from a fixed start: the same sequence on every machine.
-class NoiseSource {
- public:
-  int Next();
-
- private:
-  std::uint32_t state_ = 1;
-};
 
 // Everything a calculation run works on besides the design.
 struct CalculationWork {
@@ -43,7 +22,27 @@ struct CalculationWork {
 
 // The "Calculate" command: refreshes the bed results when they are used and stale, then
 // simulates and estimates every point of the scan grid into the result buffer and sets
-// results_valid.
+// results_valid. The buffer is cleared first, so a point without an estimate holds NaN. When the
+// host cancels (through ReportProgress, during the bed model or the run) the buffer, the noise
+// sequence and results_valid stay as they were before the command.
 void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host);
+
+// Simulates the sensor at (x, y, z) and writes the estimate of the selected algorithm to the
+// slot of (first_index, second_index), NaN ("no estimate") where the algorithm wrote no position.
+// The algorithm's work state must hold the generator positions.
+void CalculatePoint(const DesignRecord& design, ResultBuffer& results, CalculationWork& work, int first_index,
+                    int second_index, double x, double y, double z);
+
+// The nine normalised responses of the sensor at a point, in coil order: coil fields (plus the
+// bed fields when included), sensor voltages with offset and noise (nine draws), each divided by
+// the sensitivity and its generator's dipole coefficient.
+void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const Vector3& point,
+                         std::array<double, 9>& n);
+
+// area x turns x current x mu0 / 4 pi of a generator's coils, in T m^3.
+double DipoleCoefficient(const GeneratorRecord& generator);
+
+// Noise in volts for one draw of the noise source: uniform over [-peak, +peak].
+double NoiseVolts(int draw, double noise_peak_v);
 
 }  // namespace orvendi

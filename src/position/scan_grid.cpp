@@ -131,7 +131,8 @@ bool ScanNextAlongSecond(ScanState& scan, ScanPoint& point) {
 ResultBuffer::ResultBuffer() : values_(kSize, std::numeric_limits<double>::quiet_NaN()) {}
 
 double* ResultBuffer::Slot(int first_index, int second_index) {
-  if (first_index < 0 || first_index >= kStride || second_index < 0 || second_index >= kStride) return nullptr;
+  if (first_index < 0 || first_index >= kStride || second_index < 0 || second_index >= kStride)
+    return nullptr;
   return values_.data() + 3 * (kStride * first_index + second_index);
 }
 

@@ -1,13 +1,13 @@
 #include <QApplication>
-#include <QIcon>
-#include <QMainWindow>
+#include <csignal>
+
+#include "shell/main_window.h"
 
 int main(int argc, char* argv[]) {
+  // A floating-point exception never ends the program.
+  std::signal(SIGFPE, SIG_IGN);
   QApplication app(argc, argv);
-  QApplication::setWindowIcon(QIcon(":/orvendi.svg"));
-  QMainWindow window;
-  window.setWindowTitle("Orvendi");
-  window.resize(900, 650);
+  orvendi::MainWindow window;
   window.show();
   return app.exec();
 }

@@ -1,20 +1,184 @@
+#include "design/design_record.h"
+
 #include <gtest/gtest.h>
 
-#include "design/design_record.h"
-#include "platform/host.h"
+#include <string>
+#include <vector>
+
+#include "support/fake_host.h"
 #include "views/view_state.h"
 
 namespace orvendi {
 namespace {
 
-TEST(DesignDefaults, GeneratorsStartAtTheirPlaces) {
+using testing::FakeHost;
+
+class DesignDefaultsTest : public ::testing::Test {
+ protected:
+  DesignDefaultsTest() { ApplyDefaults(design_, view_, host_); }
+  DesignRecord design_;
+  ViewState view_;
+  FakeHost host_;
+};
+
+TEST_F(DesignDefaultsTest, GeneratorsAndTheirCoils) {
+  const double places[3][2] = {{0, -0.26}, {-0.25, 0.25}, {0.25, 0.25}};
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    SCOPED_TRACE("generator " + std::to_string(g));
+    const GeneratorRecord& gen = design_.generators[g];
+    EXPECT_EQ(gen.x, places[g][0]);
+    EXPECT_EQ(gen.y, places[g][1]);
+    EXPECT_EQ(gen.z, 0.0);
+    EXPECT_EQ(gen.side_m, 0.02);
+    EXPECT_EQ(gen.area_m2, 0.0004);
+    EXPECT_EQ(gen.turns, 50);
+    EXPECT_EQ(gen.peak_current_a, 5.0);
+    EXPECT_EQ(gen.real_dipole, 1);
+    EXPECT_EQ(gen.mark_shown, 0);
+    // Ideal dipole moment 0.1 A m^2.
+    EXPECT_DOUBLE_EQ(gen.area_m2 * gen.turns * gen.peak_current_a, 0.1);
+    for (int a = 0; a < 3; ++a) {
+      const CoilRecord& coil = gen.coils[a];
+      EXPECT_EQ(coil.x, gen.x);
+      EXPECT_EQ(coil.y, gen.y);
+      EXPECT_EQ(coil.z, gen.z);
+      EXPECT_EQ(coil.side_m, 0.02);
+      EXPECT_EQ(coil.turns, 50);
+      EXPECT_EQ(coil.peak_current_a, 5.0);
+      EXPECT_EQ(coil.axis, a);
+    }
+  }
+}
+
+TEST_F(DesignDefaultsTest, DriveSensorAndSignal) {
+  EXPECT_EQ(design_.dipole_type, 1);
+  EXPECT_EQ(design_.frequency_hz, 10000.0);
+  EXPECT_EQ(design_.algorithm_type, 1);
+  EXPECT_EQ(design_.sensor_sensitivity_v_per_t, 10000.0);
+  EXPECT_EQ(design_.sensor_theta_rad, 0.0);
+  EXPECT_EQ(design_.sensor_phi_rad, 0.0);
+  EXPECT_EQ(design_.noise_peak_v, 0.0);
+  EXPECT_EQ(design_.offset_v, 0.0);
+}
+
+TEST_F(DesignDefaultsTest, Bed) {
+  EXPECT_EQ(design_.bed_x1, -0.5);
+  EXPECT_EQ(design_.bed_y1, -0.5);
+  EXPECT_EQ(design_.bed_z1, 0.1);
+  EXPECT_EQ(design_.bed_x2, 0.5);
+  EXPECT_EQ(design_.bed_y2, 0.5);
+  EXPECT_EQ(design_.bed_z2, 0.1);
+  EXPECT_EQ(design_.bed_ohms_per_m, 1.0);
+  EXPECT_EQ(design_.bed_cells_x, 25);
+  EXPECT_EQ(design_.bed_cells_y, 25);
+  EXPECT_EQ(design_.bed_stale, 1);
+  for (int k = 0; k < kCoilCount; ++k) {
+    EXPECT_EQ(design_.bed_currents[k], Phasor(0.0, 0.0));
+    EXPECT_EQ(design_.bed_voltages[k], Phasor(0.0, 0.0));
+  }
+}
+
+TEST_F(DesignDefaultsTest, Scan) {
+  EXPECT_EQ(design_.scan_x_from, -0.25);
+  EXPECT_EQ(design_.scan_x_to, 0.25);
+  EXPECT_EQ(design_.scan_x_step, 0.1);
+  EXPECT_EQ(design_.scan_y_from, -0.25);
+  EXPECT_EQ(design_.scan_y_to, 0.25);
+  EXPECT_EQ(design_.scan_y_step, 0.1);
+  EXPECT_EQ(design_.scan_z_from, 0.1);
+  EXPECT_EQ(design_.scan_z_to, 0.6);
+  EXPECT_EQ(design_.scan_z_step, 0.1);
+  EXPECT_EQ(design_.scan_plane, 0);
+  EXPECT_EQ(design_.scan_plane_z, 0.4);
+  EXPECT_EQ(design_.scan_plane_x, 0.0);
+  EXPECT_EQ(design_.scan_plane_y, 0.0);
+  EXPECT_EQ(design_.include_bed_currents, 0);
+}
+
+TEST_F(DesignDefaultsTest, ResultsDisplayAndInteraction) {
+  EXPECT_EQ(design_.results_valid, 0);
+  EXPECT_EQ(design_.show_generators, 1);
+  EXPECT_EQ(design_.show_bed, 1);
+  EXPECT_EQ(design_.show_actual_map, 1);
+  EXPECT_EQ(design_.show_measured_map, 1);
+  EXPECT_EQ(design_.show_b_field, 0);
+  const std::array<std::int32_t, kCoilCount> only_first = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(design_.coil_display, only_first);
+  EXPECT_EQ(design_.display_bed_field, 0);
+  EXPECT_EQ(design_.map_style, 1);
+  EXPECT_EQ(design_.app_active, 1);
+  EXPECT_EQ(design_.design_modified, 0);
+  EXPECT_EQ(design_.edit_mode, 0);
+  EXPECT_EQ(design_.bed_handles_shown, 0);
+  EXPECT_EQ(design_.bed_resize_active, 0);
+  EXPECT_EQ(design_.bed_move_active, 0);
+  EXPECT_EQ(design_.rubber_shown, 0);
+}
+
+TEST_F(DesignDefaultsTest, ViewState) {
+  EXPECT_EQ(view_.current_view, 0);
+  EXPECT_EQ(view_.view_centre_x, 0.0);
+  EXPECT_EQ(view_.view_centre_y, 0.0);
+  EXPECT_EQ(view_.view_centre_z, 0.0);
+  EXPECT_EQ(view_.pixels_per_metre_x, 400.0);
+  EXPECT_EQ(view_.pixels_per_metre_y, 400.0);
+  EXPECT_EQ(view_.pixels_per_metre_z, 400.0);
+  EXPECT_EQ(view_.scale_percent, 100);
+  EXPECT_EQ(view_.hscroll_pos, 500);
+  EXPECT_EQ(view_.vscroll_pos, 500);
+}
+
+TEST_F(DesignDefaultsTest, ScrollBarsGetTheirRangesQuietlyThenTheirThumbs) {
+  const std::vector<std::string> expected = {"range h 0 1000 noredraw", "range v 0 1000 noredraw",
+                                             "pos h 500 redraw", "pos v 500 redraw"};
+  EXPECT_EQ(host_.log, expected);
+}
+
+TEST(DesignDefaults, LeaveAloneWhatTheyDoNotSet) {
   DesignRecord design;
+  design.scan_plane_y = 0.3;
+  design.max_error_m = 0.01;
+  design.rms_error_m = 0.002;
   ViewState view;
   NullHost host;
   ApplyDefaults(design, view, host);
-  EXPECT_DOUBLE_EQ(design.generators[0].y, -0.26);
-  EXPECT_DOUBLE_EQ(design.generators[1].x, -0.25);
-  EXPECT_EQ(design.generators[2].coils[2].axis, 2);
+  EXPECT_EQ(design.scan_plane_y, 0.3);
+  EXPECT_EQ(design.max_error_m, 0.01);
+  EXPECT_EQ(design.rms_error_m, 0.002);
+  // A record as the process starts holds zero there.
+  EXPECT_EQ(DesignRecord{}.scan_plane_y, 0.0);
+  EXPECT_EQ(DesignRecord{}.max_error_m, 0.0);
+}
+
+TEST(DesignDefaults, ResetBedResultsZeroesAllEighteenPhasors) {
+  DesignRecord design;
+  for (int k = 0; k < kCoilCount; ++k) {
+    design.bed_currents[k] = Phasor(k + 1.0, 2.0);
+    design.bed_voltages[k] = Phasor(-3.0, k + 4.0);
+  }
+  design.bed_stale = 0;
+  ResetBedResults(design);
+  for (int k = 0; k < kCoilCount; ++k) {
+    EXPECT_EQ(design.bed_currents[k], Phasor(0.0, 0.0));
+    EXPECT_EQ(design.bed_voltages[k], Phasor(0.0, 0.0));
+  }
+  EXPECT_EQ(design.bed_stale, 0);
+  // Before any reset the arrays already hold zeros.
+  const DesignRecord fresh;
+  for (int k = 0; k < kCoilCount; ++k) EXPECT_EQ(fresh.bed_voltages[k], Phasor(0.0, 0.0));
+}
+
+TEST(DesignDefaults, PlacingAGeneratorMovesItsThreeCoilsWithIt) {
+  GeneratorRecord generator;
+  SetGeneratorPosition(generator, 0.1, -0.2, 0.05);
+  EXPECT_EQ(generator.x, 0.1);
+  EXPECT_EQ(generator.y, -0.2);
+  EXPECT_EQ(generator.z, 0.05);
+  for (const CoilRecord& coil : generator.coils) {
+    EXPECT_EQ(coil.x, 0.1);
+    EXPECT_EQ(coil.y, -0.2);
+    EXPECT_EQ(coil.z, 0.05);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,285 @@
+// Position algorithm 2.
+//
+// Ranges come from the response magnitudes as in algorithm 1, m = sqrt(3 cos^2 alpha + 1) / r^3,
+// and give a position by trilateration. With that position held fixed, the sensor's polar angle
+// theta and azimuth phi are fitted to all nine responses by Gauss-Newton: the model of coil k is
+// u . f_k, with u the unit sensor axis and f_k the unit-moment dipole field times R = r^5, so the
+// residual is u . f_k - R n_k and its derivatives by theta and phi are u_theta . f_k and
+// u_phi . f_k. The new alphas follow directly from the fitted axis and the position; the loop
+// ends when they stop changing.
+#include "position/algorithm2.h"
+
+#include <cmath>
+#include <utility>
+
+namespace orvendi {
+
+int Trilaterate(const Vector3& g0, double r0, const Vector3& g1, double r1, const Vector3& g2, double r2,
+                Vector3& p) {
+  if (!(r0 > 0.0) || !(r1 > 0.0) || !(r2 > 0.0)) return 0;
+  const ChordCrossing c = CrossChordLines(g0, g1, g2, r0, r1, r2);
+  if (!c.found) return 0;
+  p.x = c.x;
+  p.y = c.y;
+  const double ex = c.x - g0.x;
+  const double ey = c.y - g0.y;
+  const double h2 = r0 * r0 - (ex * ex + ey * ey);
+  if (!(h2 >= 0.0)) return 0;
+  p.z = std::sqrt(h2);
+  return 1;
+}
+
+bool InitialPosition(Algorithm2Work& work, double r0, double r1, double r2) {
+  const Vector3 g0{work.generator_x[0], work.generator_y[0], 0.0};
+  const Vector3 g1{work.generator_x[1], work.generator_y[1], 0.0};
+  const Vector3 g2{work.generator_x[2], work.generator_y[2], 0.0};
+  Vector3 p;
+  if (Trilaterate(g0, r0, g1, r1, g2, r2, p) == 1) {
+    work.x = p.x;
+    work.y = p.y;
+    work.z = p.z;
+    return true;
+  }
+  work.x = 0.0;
+  work.y = 0.0;
+  work.z = 0.2;
+  return false;
+}
+
+namespace {
+
+// The part of the residuals that depends on the position only: the dipole numerators of the
+// nine coils and the measurements scaled by the fifth power of their generator's distance.
+struct DipoleGeometry {
+  std::array<Vector3, 9> f;
+  std::array<double, 9> scaled_measured;
+};
+
+DipoleGeometry ComputeGeometry(const Algorithm2Work& work) {
+  DipoleGeometry geo;
+  for (int g = 0; g < 3; ++g) {
+    const double dx = work.x - work.generator_x[g];
+    const double dy = work.y - work.generator_y[g];
+    const double dz = work.z;
+    const double r5 = std::exp(2.5 * std::log(dx * dx + dy * dy + dz * dz));
+    for (int a = 0; a < 3; ++a) geo.scaled_measured[3 * g + a] = r5 * work.measured[3 * g + a];
+    geo.f[3 * g] = {2 * dx * dx - dy * dy - dz * dz, 3 * dx * dy, 3 * dx * dz};
+    geo.f[3 * g + 1] = {3 * dx * dy, 2 * dy * dy - dx * dx - dz * dz, 3 * dy * dz};
+    geo.f[3 * g + 2] = {3 * dx * dz, 3 * dy * dz, 2 * dz * dz - dx * dx - dy * dy};
+  }
+  return geo;
+}
+
+// Sines and cosines of a pair of angles, worked out once where several steps need them.
+struct AngleTrig {
+  double st, ct, sp, cp;
+};
+AngleTrig TrigOf(double theta, double phi) {
+  return {std::sin(theta), std::cos(theta), std::sin(phi), std::cos(phi)};
+}
+
+// Residual of one coil and its derivatives by theta and phi, for the numerator f and the scaled
+// measurement r5 x n.
+struct CoilResidual {
+  double e, d_theta, d_phi;
+};
+inline CoilResidual ResidualOf(const Vector3& f, double scaled_measured, const AngleTrig& t) {
+  const double horizontal = t.cp * f.x + t.sp * f.y;
+  return {t.st * horizontal + t.ct * f.z - scaled_measured, t.ct * horizontal - t.st * f.z,
+          t.st * (t.cp * f.y - t.sp * f.x)};
+}
+
+// SolveOrientation with the sines and cosines of the starting angles given in `trig`, which
+// holds those of the final angles on return.
+void SolveOrientationWithTrig(Algorithm2Work& work, double tolerance, double& theta, double& phi,
+                              AngleTrig& trig);
+
+// The fractional part of y moved into [0, 1).
+double Wrap(double y) {
+  if (std::isinf(y)) return 0.0;
+  // Exact: y and its truncation share their leading bits.
+  double frac = y - std::trunc(y);
+  if (frac < 0.0) frac += 1.0;
+  // A tiny negative fraction rounds up to 1.0 when 1 is added; keep the half-open range.
+  if (frac >= 1.0) frac = std::nextafter(1.0, 0.0);
+  return frac;
+}
+
+}  // namespace
+
+void OrientationResiduals(Algorithm2Work& work, double theta, double phi, std::array<double, 9>& e,
+                          Jacobian9x2& j) {
+  work.theta = theta;
+  work.phi = phi;
+  const DipoleGeometry geo = ComputeGeometry(work);
+  const AngleTrig trig = TrigOf(theta, phi);
+  for (int k = 0; k < 9; ++k) {
+    const CoilResidual r = ResidualOf(geo.f[k], geo.scaled_measured[k], trig);
+    e[k] = r.e;
+    j[k][0] = r.d_theta;
+    j[k][1] = r.d_phi;
+  }
+}
+
+void SolveOrientation(Algorithm2Work& work, double tolerance, double& theta, double& phi) {
+  AngleTrig trig = TrigOf(theta, phi);
+  SolveOrientationWithTrig(work, tolerance, theta, phi, trig);
+}
+
+namespace {
+
+void SolveOrientationWithTrig(Algorithm2Work& work, double tolerance, double& theta, double& phi,
+                              AngleTrig& trig) {
+  // The position stays fixed during the fit, so its geometry serves every step.
+  const DipoleGeometry geo = ComputeGeometry(work);
+  for (int step = 0; step < 10; ++step) {
+    work.theta = theta;
+    work.phi = phi;
+
+    // The residuals and their derivatives go straight into the normal equations
+    // M = J^T J and v = J^T e, summed over the coils in order.
+    double m00 = 0.0, m01 = 0.0, m11 = 0.0, v0 = 0.0, v1 = 0.0;
+    for (int k = 0; k < 9; ++k) {
+      const CoilResidual r = ResidualOf(geo.f[k], geo.scaled_measured[k], trig);
+      m00 += r.d_theta * r.d_theta;
+      m01 += r.d_theta * r.d_phi;
+      m11 += r.d_phi * r.d_phi;
+      v0 += r.d_theta * r.e;
+      v1 += r.d_phi * r.e;
+    }
+    Matrix2 m{{{m00, m01}, {m01, m11}}};
+    std::array<double, 2> v{v0, v1};
+
+    std::array<int, 2> index{};
+    double parity = 1.0;
+    // No step can be taken where the normal equations have an all-zero row; the angles stay.
+    if (!LuDecompose(m, index, parity)) break;
+    LuBackSubstitute(m, index, v);
+
+    theta -= v[0];
+    phi -= v[1];
+    const double step_size = std::fabs(v[0]) + std::fabs(v[1]);
+    theta = 3.1415926536 * Wrap(theta / 3.1415926536);
+    phi = 6.2831853072 * Wrap(phi / 6.2831853072);
+    trig = TrigOf(theta, phi);
+    if (step_size < tolerance || std::isnan(step_size)) break;
+  }
+}
+
+}  // namespace
+
+bool LuDecompose(Matrix2& m, std::array<int, 2>& index, double& parity) {
+  // Crout's method written out for two rows: the implicit scale of each row is 1 over its largest
+  // magnitude, and the earlier row keeps the pivot on a tie.
+  double big0 = 0.0;
+  if (std::fabs(m[0][0]) > big0) big0 = std::fabs(m[0][0]);
+  if (std::fabs(m[0][1]) > big0) big0 = std::fabs(m[0][1]);
+  double big1 = 0.0;
+  if (std::fabs(m[1][0]) > big1) big1 = std::fabs(m[1][0]);
+  if (std::fabs(m[1][1]) > big1) big1 = std::fabs(m[1][1]);
+  if (big0 == 0.0 || big1 == 0.0) return false;
+  const double scale0 = 1.0 / big0;
+  const double scale1 = 1.0 / big1;
+
+  double best = 0.0;
+  const double scaled0 = scale0 * std::fabs(m[0][0]);
+  if (scaled0 > best) best = scaled0;
+  const bool swap = scale1 * std::fabs(m[1][0]) > best;
+  parity = 1.0;
+  if (swap) {
+    std::swap(m[0], m[1]);
+    parity = -1.0;
+  }
+  index[0] = swap ? 1 : 0;
+  if (m[0][0] == 0.0) m[0][0] = 1e-20;
+  m[1][0] *= 1.0 / m[0][0];
+  m[1][1] = m[1][1] - m[1][0] * m[0][1];
+  index[1] = 1;
+  if (m[1][1] == 0.0) m[1][1] = 1e-20;
+  return true;
+}
+
+void LuBackSubstitute(const Matrix2& m, const std::array<int, 2>& index, std::array<double, 2>& v) {
+  constexpr int n = 2;
+  int first_nonzero = -1;
+  for (int i = 0; i < n; ++i) {
+    const int row = index[i];
+    double sum = v[row];
+    v[row] = v[i];
+    if (first_nonzero >= 0) {
+      for (int k = first_nonzero; k < i; ++k) sum -= m[i][k] * v[k];
+    } else if (sum != 0.0) {
+      first_nonzero = i;
+    }
+    v[i] = sum;
+  }
+  for (int i = n - 1; i >= 0; --i) {
+    double sum = v[i];
+    for (int k = i + 1; k < n; ++k) sum -= m[i][k] * v[k];
+    v[i] = sum / m[i][i];
+  }
+}
+
+int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, double& x, double& y, double& z,
+                      double& theta, double& phi, EstimateTrace* trace) {
+  work.measured = n;
+  double m[3];
+  for (int g = 0; g < 3; ++g) {
+    m[g] = std::sqrt(n[3 * g] * n[3 * g] + n[3 * g + 1] * n[3 * g + 1] + n[3 * g + 2] * n[3 * g + 2]);
+    // Not a finite number: a design without a usable signal, which has no position.
+    if (!(m[g] >= 1.0) || !std::isfinite(m[g])) return 0;
+  }
+  {
+    const Vector3 g0{work.generator_x[0], work.generator_y[0], 0.0};
+    const Vector3 g1{work.generator_x[1], work.generator_y[1], 0.0};
+    const Vector3 g2{work.generator_x[2], work.generator_y[2], 0.0};
+    if (!CrossChordLines(g0, g1, g2, 1.0, 1.0, 1.0).found) return 0;
+  }
+
+  work.theta = 0.1;
+  work.phi = 0.0;
+  AngleTrig trig = TrigOf(work.theta, work.phi);
+  double alpha[3] = {0.0, 0.0, 0.0};
+  double previous[3] = {0.0, 0.0, 0.0};
+  bool spheres_met = false;
+  int i = 1;
+  for (; i <= 25; ++i) {
+    double r[3];
+    for (int g = 0; g < 3; ++g) {
+      const double c = std::cos(alpha[g]);
+      r[g] = std::exp(std::log(std::sqrt(3.0 * (c * c) + 1.0) / m[g]) / 3.0);
+    }
+    spheres_met = InitialPosition(work, r[0], r[1], r[2]);
+    double th = work.theta;
+    double ph = work.phi;
+    SolveOrientationWithTrig(work, 1e-5, th, ph, trig);
+    work.theta = th;
+    work.phi = ph;
+
+    const double ux = trig.st * trig.cp;
+    const double uy = trig.st * trig.sp;
+    const double uz = trig.ct;
+    for (int g = 0; g < 3; ++g) {
+      const double q =
+          (ux * (work.x - work.generator_x[g]) + uy * (work.y - work.generator_y[g]) + uz * work.z) / r[g];
+      alpha[g] = std::fabs(q) > 1.0 ? 0.0 : std::acos(q);
+    }
+    double d = 0.0;
+    if (i > 1) {
+      for (int g = 0; g < 3; ++g) d += (alpha[g] - previous[g]) * (alpha[g] - previous[g]);
+    }
+    for (int g = 0; g < 3; ++g) previous[g] = alpha[g];
+    if (i == 1) continue;
+    if (d < 1e-10 || std::isnan(d) || i == 25) break;
+  }
+  if (trace != nullptr) trace->iterations = i;
+  x = work.x;
+  y = work.y;
+  z = work.z;
+  theta = work.theta;
+  phi = work.phi;
+  // Angles that settle around the stand-in position (0, 0, 0.2) do not make it an estimate.
+  return i < 25 && spheres_met ? 1 : 0;
+}
+
+}  // namespace orvendi

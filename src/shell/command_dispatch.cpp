@@ -1,0 +1,137 @@
+#include "shell/command_dispatch.h"
+
+#include <cstdint>
+
+#include "platform/host.h"
+#include "position/calculation.h"
+#include "shell/app_state.h"
+#include "shell/menu_model.h"
+#include "views/generator_placement.h"
+#include "views/view_geometry.h"
+
+namespace orvendi {
+
+namespace {
+
+using Action = CommandOutcome::Action;
+
+CommandOutcome Just(Action action) {
+  CommandOutcome outcome;
+  outcome.action = action;
+  return outcome;
+}
+
+CommandOutcome Done() { return Just(Action::kDone); }
+
+CommandOutcome Dialog(std::string_view name, DialogOwner owner = DialogOwner::kDrawingArea) {
+  return CommandOutcome{Action::kDialog, name, owner, false};
+}
+
+CommandOutcome Toggle(std::int32_t& flag, Host& host) {
+  flag = flag ? 0 : 1;
+  InvalidateDrawing(host);
+  return Done();
+}
+
+}  // namespace
+
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
+  if (id >= kCmdBeepFirst && id <= kCmdBeepLast) return Just(Action::kBeep);
+  DesignRecord& design = state.design;
+  ViewState& view = state.view;
+  switch (id) {
+    case kCmdExit:
+      return Just(Action::kClose);
+    case kCmdCopy:
+      return Just(Action::kCopy);
+    case kCmdHelpIndex:
+      return Just(Action::kHelpIndex);
+
+    case kCmdViewPlan:
+      SelectView(view, 0, host);
+      return Done();
+    case kCmdViewFront:
+      SelectView(view, 1, host);
+      return Done();
+    case kCmdViewSide:
+      SelectView(view, 2, host);
+      return Done();
+
+    case kCmdViewGenerators:
+      return Toggle(design.show_generators, host);
+    case kCmdViewBed:
+      return Toggle(design.show_bed, host);
+    case kCmdViewActualMap:
+      return Toggle(design.show_actual_map, host);
+    case kCmdViewMeasuredMap:
+      return Toggle(design.show_measured_map, host);
+    case kCmdViewBField:
+      return Toggle(design.show_b_field, host);
+    case kCmdViewOptions: {
+      CommandOutcome outcome = Dialog("ViewOptions");
+      outcome.repaint_after_ok = true;
+      return outcome;
+    }
+
+    case kCmdScale50:
+      SetScale(view, 50, host);
+      return Done();
+    case kCmdScale75:
+      SetScale(view, 75, host);
+      return Done();
+    case kCmdScale100:
+      SetScale(view, 100, host);
+      return Done();
+    case kCmdScale150:
+      SetScale(view, 150, host);
+      return Done();
+    case kCmdScale200:
+      SetScale(view, 200, host);
+      return Done();
+
+    case kCmdAlgorithmType:
+      return Dialog("AlgorithmType");
+    case kCmdFrequency:
+      return Dialog("Frequency");
+    case kCmdGeneratorDesign:
+      return Dialog("GeneratorDesign");
+    case kCmdGeneratorPosition:
+      SetEditMode(design, view, 0, host, view.infobar);
+      return Done();
+    case kCmdSensorDesign:
+      return Dialog("SensorDesign");
+    case kCmdBedDesign:
+      return Dialog("BedDesign");
+    case kCmdBedPosition:
+      SetEditMode(design, view, 1, host, view.infobar);
+      return Done();
+
+    case kCmdSignalNoise:
+      return Dialog("SignalNoise", DialogOwner::kMainWindow);
+    case kCmdSensorOrientation:
+      return Dialog("SensorOrientation");
+    case kCmdScanOptions:
+      return Dialog("ScanOptions");
+    case kCmdDipoleType:
+      return Dialog("DipoleType");
+    case kCmdBedOptions:
+      return Dialog("CalcBedParams");
+
+    case kCmdCalculate:
+      CalculateCommand(design, state.results, state.work, host);
+      return Done();
+    case kCmdPositionalError:
+      return Dialog("PositionAccuracy");
+    case kCmdBedVoltages:
+      return Dialog("DisplayBedVoltages");
+    case kCmdBedCurrents:
+      return Dialog("DisplayBedCurrents");
+
+    case kCmdAbout:
+      return Dialog("AboutDialog", DialogOwner::kMainWindow);
+    default:
+      return CommandOutcome{};
+  }
+}
+
+}  // namespace orvendi

@@ -1,0 +1,299 @@
+#include "views/bed_editing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <utility>
+
+#include "views/generator_placement.h"
+#include "views/view_geometry.h"
+
+namespace orvendi {
+
+BedWindowCorners BedCorners(const DesignRecord& design, const ViewState& view) {
+  return {
+      WorldToWindowX(view, design.bed_x1, design.bed_y1), WorldToWindowY(view, design.bed_y1, design.bed_z1),
+      WorldToWindowX(view, design.bed_x2, design.bed_y2), WorldToWindowY(view, design.bed_y2, design.bed_z2)};
+}
+
+void BedHandlePoint(const BedWindowCorners& c, int k, int& h, int& v) {
+  const int mx = (c.x1 + c.x2) >> 1;
+  const int my = (c.y1 + c.y2) >> 1;
+  switch (k) {
+    case 0:
+      h = c.x1, v = c.y1;
+      break;
+    case 1:
+      h = mx, v = c.y1;
+      break;
+    case 2:
+      h = c.x2, v = c.y1;
+      break;
+    case 3:
+      h = c.x2, v = my;
+      break;
+    case 4:
+      h = c.x2, v = c.y2;
+      break;
+    case 5:
+      h = mx, v = c.y2;
+      break;
+    case 6:
+      h = c.x1, v = c.y2;
+      break;
+    default:
+      h = c.x1, v = my;
+      break;
+  }
+}
+
+bool BedHandleHit(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit) {
+  const BedWindowCorners c = BedCorners(design, view);
+  int best = 0;
+  double best_distance = 0.0;
+  for (int k = 0; k < 8; ++k) {
+    int h = 0;
+    int v = 0;
+    BedHandlePoint(c, k, h, v);
+    const double dx = static_cast<double>(x) - h;
+    const double dy = static_cast<double>(y) - v;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    if (k == 0 || d < best_distance) {
+      best = k;
+      best_distance = d;
+    }
+  }
+  if (!(best_distance <= kBedGrabDistance)) return false;
+  edit.bed_handle = best;
+  return true;
+}
+
+bool BedEdgeHit(int x, int y, const DesignRecord& design, const ViewState& view) {
+  const BedWindowCorners c = BedCorners(design, view);
+  // 64-bit so that a pointer anywhere in the int range cannot overflow.
+  const std::int64_t px = x;
+  const std::int64_t py = y;
+  if (c.x1 < px - 5 && px + 5 < c.x2) {
+    return std::min(std::llabs(py - c.y1), std::llabs(py - c.y2)) <= 5;
+  }
+  if (c.y2 < py - 5 && py + 5 < c.y1) {
+    return std::min(std::llabs(px - c.x1), std::llabs(px - c.x2)) <= 5;
+  }
+  return false;
+}
+
+void MoveHandle(int x, int y, BedEditState& edit) {
+  x = ClampPointer(x);
+  y = ClampPointer(y);
+  switch (edit.bed_handle) {
+    case 0:
+      edit.rubber_x1 = x, edit.rubber_y1 = y;
+      break;
+    case 1:
+      edit.rubber_y1 = y;
+      break;
+    case 2:
+      edit.rubber_x2 = x, edit.rubber_y1 = y;
+      break;
+    case 3:
+      edit.rubber_x2 = x;
+      break;
+    case 4:
+      edit.rubber_x2 = x, edit.rubber_y2 = y;
+      break;
+    case 5:
+      edit.rubber_y2 = y;
+      break;
+    case 6:
+      edit.rubber_x1 = x, edit.rubber_y2 = y;
+      break;
+    case 7:
+      edit.rubber_x1 = x;
+      break;
+    default:
+      break;
+  }
+}
+
+namespace {
+
+const Brush kNullBrush{kWhite, true};
+
+// Of a pair, the greater grows by one (the second when equal): right and bottom are exclusive.
+void WidenPair(int& a, int& b) {
+  if (a > b) {
+    ++a;
+  } else {
+    ++b;
+  }
+}
+
+void HideRubberBand(DesignRecord& design, const BedEditState& edit, Canvas* canvas) {
+  if (design.rubber_shown == 0) return;
+  if (canvas != nullptr) DrawRubberBand(*canvas, edit);
+  design.rubber_shown = 0;
+}
+
+void ShowRubberBand(DesignRecord& design, const BedEditState& edit, Canvas* canvas) {
+  if (design.rubber_shown != 0) return;
+  if (canvas != nullptr) DrawRubberBand(*canvas, edit);
+  design.rubber_shown = 1;
+}
+
+// Sets rubber band corner coordinates from a move's offset, held inside the clamp range.
+int Shifted(int start, int grab, int now) { return ClampPointer(static_cast<long long>(start) - grab + now); }
+
+}  // namespace
+
+void DrawRubberBand(Canvas& canvas, const BedEditState& edit) {
+  ScopedInvert invert(canvas);
+  ScopedBrush brush(canvas, kNullBrush);
+  if (edit.rubber_x1 == edit.rubber_x2 || edit.rubber_y1 == edit.rubber_y2) {
+    canvas.MoveTo(edit.rubber_x1, edit.rubber_y1);
+    canvas.LineTo(edit.rubber_x2, edit.rubber_y2);
+    return;
+  }
+  int x1 = edit.rubber_x1, y1 = edit.rubber_y1, x2 = edit.rubber_x2, y2 = edit.rubber_y2;
+  WidenPair(x1, x2);
+  WidenPair(y1, y2);
+  canvas.Rectangle(x1, y1, x2, y2);
+}
+
+void InvalidateBedArea(const DesignRecord& design, const ViewState& view, Host& host) {
+  const BedWindowCorners c = BedCorners(design, view);
+  int x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
+  WidenPair(x1, x2);
+  WidenPair(y1, y2);
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  const PixelRect rect{x1 - 3, y1 - 3, x2 + 3, y2 + 3};
+  host.Invalidate(HostWindow::kDrawing, &rect, true);
+}
+
+void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit,
+                   Host& host) {
+  x = ClampPointer(x);
+  y = ClampPointer(y);
+  const BedWindowCorners c = BedCorners(design, view);
+  if (BedHandleHit(x, y, design, view, edit)) {
+    design.bed_resize_active = 1;
+    host.CaptureMouse();
+  } else if (BedEdgeHit(x, y, design, view)) {
+    design.bed_move_active = 1;
+    host.CaptureMouse();
+    edit.move_start_x1 = c.x1;
+    edit.move_start_y1 = c.y1;
+    edit.move_start_x2 = c.x2;
+    edit.move_start_y2 = c.y2;
+    edit.grab_x = x;
+    edit.grab_y = y;
+  } else {
+    return;
+  }
+  edit.rubber_x1 = c.x1;
+  edit.rubber_y1 = c.y1;
+  edit.rubber_x2 = c.x2;
+  edit.rubber_y2 = c.y2;
+  Canvas* canvas = host.BeginTransientDrawing();
+  ShowRubberBand(design, edit, canvas);
+  host.EndTransientDrawing(canvas);
+}
+
+void BedMouseMove(int x, int y, DesignRecord& design, const ViewState& /*view*/, BedEditState& edit,
+                  Host& host) {
+  if (design.bed_resize_active != 0) {
+    Canvas* canvas = host.BeginTransientDrawing();
+    HideRubberBand(design, edit, canvas);
+    MoveHandle(x, y, edit);
+    ShowRubberBand(design, edit, canvas);
+    host.EndTransientDrawing(canvas);
+  } else if (design.bed_move_active != 0) {
+    x = ClampPointer(x);
+    y = ClampPointer(y);
+    Canvas* canvas = host.BeginTransientDrawing();
+    HideRubberBand(design, edit, canvas);
+    edit.rubber_x1 = Shifted(edit.move_start_x1, edit.grab_x, x);
+    edit.rubber_y1 = Shifted(edit.move_start_y1, edit.grab_y, y);
+    edit.rubber_x2 = Shifted(edit.move_start_x2, edit.grab_x, x);
+    edit.rubber_y2 = Shifted(edit.move_start_y2, edit.grab_y, y);
+    ShowRubberBand(design, edit, canvas);
+    host.EndTransientDrawing(canvas);
+  }
+}
+
+namespace {
+
+void EraseRubberBand(DesignRecord& design, const BedEditState& edit, Host& host) {
+  if (design.rubber_shown == 0) return;
+  Canvas* canvas = host.BeginTransientDrawing();
+  HideRubberBand(design, edit, canvas);
+  host.EndTransientDrawing(canvas);
+}
+
+void OrderPair(double& a, double& b) {
+  if (a > b) std::swap(a, b);
+}
+
+// The rubber band's corners written back to the bed. The view's hidden axis keeps its bounds;
+// the vertical window motion of the front and side views writes z.
+void WriteResizedBed(DesignRecord& design, const ViewState& view, const BedEditState& e) {
+  switch (view.current_view) {
+    case 0:
+      design.bed_x1 = WindowToWorldX(view, e.rubber_x1);
+      design.bed_y1 = WindowToWorldY(view, e.rubber_x1, e.rubber_y1);
+      design.bed_x2 = WindowToWorldX(view, e.rubber_x2);
+      design.bed_y2 = WindowToWorldY(view, e.rubber_x2, e.rubber_y2);
+      break;
+    case 1:
+      design.bed_x1 = WindowToWorldX(view, e.rubber_x1);
+      design.bed_z1 = WindowToWorldZ(view, e.rubber_y1);
+      design.bed_x2 = WindowToWorldX(view, e.rubber_x2);
+      design.bed_z2 = WindowToWorldZ(view, e.rubber_y2);
+      break;
+    case 2:
+      design.bed_y1 = WindowToWorldY(view, e.rubber_x1, e.rubber_y1);
+      design.bed_z1 = WindowToWorldZ(view, e.rubber_y1);
+      design.bed_y2 = WindowToWorldY(view, e.rubber_x2, e.rubber_y2);
+      design.bed_z2 = WindowToWorldZ(view, e.rubber_y2);
+      break;
+    default:
+      return;
+  }
+  OrderPair(design.bed_x1, design.bed_x2);
+  OrderPair(design.bed_y1, design.bed_y2);
+  if (view.current_view != 0) OrderPair(design.bed_z1, design.bed_z2);
+}
+
+}  // namespace
+
+void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host) {
+  x = ClampPointer(x);
+  y = ClampPointer(y);
+  if (design.bed_resize_active != 0) {
+    host.ReleaseMouse();
+    design.bed_resize_active = 0;
+    EraseRubberBand(design, edit, host);
+    MoveHandle(x, y, edit);
+    InvalidateBedArea(design, view, host);
+    WriteResizedBed(design, view, edit);
+    InvalidateBedArea(design, view, host);
+  } else if (design.bed_move_active != 0) {
+    host.ReleaseMouse();
+    design.bed_move_active = 0;
+    EraseRubberBand(design, edit, host);
+    const double dx = WindowToWorldX(view, x) - WindowToWorldX(view, edit.grab_x);
+    const double dy = WindowToWorldY(view, x, y) - WindowToWorldY(view, edit.grab_x, edit.grab_y);
+    const double dz = WindowToWorldZ(view, y) - WindowToWorldZ(view, edit.grab_y);
+    InvalidateBedArea(design, view, host);
+    design.bed_x1 += dx;
+    design.bed_x2 += dx;
+    design.bed_y1 += dy;
+    design.bed_y2 += dy;
+    design.bed_z1 += dz;
+    design.bed_z2 += dz;
+    InvalidateBedArea(design, view, host);
+  }
+}
+
+}  // namespace orvendi

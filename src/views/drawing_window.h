@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <memory>
+#include <optional>
+
+#include "platform/host.h"
+#include "platform/qt_canvas.h"
+
+class QScrollBar;
+
+namespace orvendi {
+
+struct AppState;
+
+// The drawing area ("Drawing"): paints the scene, turns scroll-bar requests into view-centre
+// changes, routes the left mouse button by edit mode to generator placement or bed editing,
+// and serves as the host of everything that asks the window system for something.
+//
+// The scene is kept in an image of the viewport's size. Repaint requests mark parts of it stale;
+// a paint renders only those parts and copies the image to the screen. Transient marks (drag
+// mark, rubber band) are inverted straight into the image, so a drag never repaints the scene.
+class DrawingWindow : public QAbstractScrollArea, public Host {
+  Q_OBJECT
+
+ public:
+  DrawingWindow(AppState& state, QWidget* parent);
+  ~DrawingWindow() override;
+
+  // The read-out strip, whose repaint requests come through this host too.
+  void SetInfobar(QWidget* infobar) { infobar_ = infobar; }
+
+  // The picture as it stands (stale parts rendered first); for tests.
+  QImage SceneImage();
+  bool MouseCaptured() const { return captured_; }
+  // How many times the scene has been drawn into the image.
+  int SceneRenders() const { return scene_renders_; }
+
+  // Host
+  void CaptureMouse() override;
+  void ReleaseMouse() override;
+  void ShowWaitCursor() override;
+  void RestoreCursor() override;
+  void Invalidate(HostWindow window, const PixelRect* rect, bool erase) override;
+  void SetScrollRange(ScrollBar bar, int min, int max, bool redraw) override;
+  void SetScrollPos(ScrollBar bar, int pos, bool redraw) override;
+  Canvas* BeginTransientDrawing() override;
+  void EndTransientDrawing(Canvas* canvas) override;
+
+ signals:
+  // The first time the scene reached the screen.
+  void FirstPainted();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+
+ private:
+  QScrollBar* Bar(ScrollBar bar) const;
+  int StoredPosition(ScrollBar bar) const;
+  void OnScrollAction(ScrollBar bar, int action);
+  void OnThumbReleased(ScrollBar bar);
+  void RenderStaleParts();
+
+  AppState& state_;
+  QWidget* infobar_ = nullptr;
+  QImage scene_;
+  QRegion stale_;
+  std::optional<QPainter> transient_painter_;
+  std::unique_ptr<QtCanvas> transient_canvas_;
+  bool captured_ = false;
+  int wait_depth_ = 0;
+  bool first_painted_ = false;
+  int scene_renders_ = 0;
+};
+
+}  // namespace orvendi

@@ -1,0 +1,148 @@
+#include "views/scene_painter.h"
+
+#include <cmath>
+
+#include "field/field_display.h"
+#include "views/bed_editing.h"
+#include "views/view_geometry.h"
+
+namespace orvendi {
+
+namespace {
+
+const Pen kGeneratorPen{1, kGeneratorRed, false};
+const Brush kGeneratorBrush{kGeneratorRed, false};
+const Pen kBedPen{kBedPenWidth, kBedTeal, false};
+const Brush kNullBrush{kWhite, true};
+const Pen kActualPen{1, kMapGreen, false};
+const Pen kMeasuredPen{1, kMapBlue, false};
+const Brush kMapBrush{kMapBlue, false};
+
+void Dot(Canvas& canvas, int x, int y) { canvas.Ellipse(x - 1, y - 1, x + 2, y + 2); }
+
+// Window position of a world point in the current view.
+void ToWindow(const ViewState& view, double x, double y, double z, int& wx, int& wy) {
+  wx = WorldToWindowX(view, x, y);
+  wy = WorldToWindowY(view, y, z);
+}
+
+// A grid pass: one polyline per value of the slow index, the pen moved where the fast index
+// is 0. Points the source cannot place break the line.
+template <typename Next, typename Place>
+void GridPass(Canvas& canvas, const DesignRecord& design, Next next, bool along_first, Place place) {
+  ScanState scan;
+  ScanStart(scan, design);
+  ScanPoint p;
+  bool pen_placed = false;
+  while (next(scan, p)) {
+    int x = 0;
+    int y = 0;
+    if (!place(p, x, y)) {
+      pen_placed = false;
+      continue;
+    }
+    const int fast = along_first ? p.first_index : p.second_index;
+    if (fast == 0 || !pen_placed) {
+      canvas.MoveTo(x, y);
+    } else {
+      canvas.LineTo(x, y);
+    }
+    pen_placed = true;
+  }
+}
+
+template <typename Place>
+void DrawMap(Canvas& canvas, const DesignRecord& design, Place place) {
+  if (design.map_style == 0) {
+    ScanState scan;
+    ScanStart(scan, design);
+    ScanPoint p;
+    while (ScanNextAlongFirst(scan, p)) {
+      int x = 0;
+      int y = 0;
+      if (place(p, x, y)) Dot(canvas, x, y);
+    }
+  } else if (design.map_style == 1) {
+    GridPass(canvas, design, ScanNextAlongFirst, true, place);
+    GridPass(canvas, design, ScanNextAlongSecond, false, place);
+  }
+}
+
+bool Drawable(double v) { return std::isfinite(v) && std::fabs(v) <= kFarAwayM; }
+
+}  // namespace
+
+void DrawGenerator(Canvas& canvas, const GeneratorRecord& generator, const ViewState& view) {
+  ScopedPen pen(canvas, kGeneratorPen);
+  ScopedBrush brush(canvas, kGeneratorBrush);
+  int x = 0;
+  int y = 0;
+  ToWindow(view, generator.x, generator.y, generator.z, x, y);
+  canvas.Ellipse(x - 3, y - 3, x + 4, y + 4);
+}
+
+void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view) {
+  {
+    const BedWindowCorners c = BedCorners(design, view);
+    int x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
+    if (x1 > x2) {
+      ++x1;
+    } else {
+      ++x2;
+    }
+    if (y1 > y2) {
+      ++y1;
+    } else {
+      ++y2;
+    }
+    ScopedPen pen(canvas, kBedPen);
+    ScopedBrush brush(canvas, kNullBrush);
+    canvas.Rectangle(x1, y1, x2, y2);
+  }
+  if (design.bed_handles_shown != 0) DrawBedHandles(canvas, design, view);
+}
+
+void DrawBedHandles(Canvas& canvas, const DesignRecord& design, const ViewState& view) {
+  const BedWindowCorners c = BedCorners(design, view);
+  for (int k = 0; k < 8; ++k) {
+    int h = 0;
+    int v = 0;
+    BedHandlePoint(c, k, h, v);
+    canvas.Rectangle(h - 2, v - 2, h + 3, v + 3);
+  }
+}
+
+void DrawActualMap(Canvas& canvas, const DesignRecord& design, const ViewState& view) {
+  ScopedPen pen(canvas, kActualPen);
+  ScopedBrush brush(canvas, kMapBrush);
+  DrawMap(canvas, design, [&view](const ScanPoint& p, int& x, int& y) {
+    ToWindow(view, p.x, p.y, p.z, x, y);
+    return true;
+  });
+}
+
+void DrawMeasuredMap(Canvas& canvas, const DesignRecord& design, const ViewState& view,
+                     const ResultBuffer& results) {
+  if (design.results_valid == 0) return;
+  ScopedPen pen(canvas, kMeasuredPen);
+  ScopedBrush brush(canvas, kMapBrush);
+  DrawMap(canvas, design, [&view, &results](const ScanPoint& p, int& x, int& y) {
+    const double* m = results.Slot(p.first_index, p.second_index);
+    if (m == nullptr || !Drawable(m[0]) || !Drawable(m[1]) || !Drawable(m[2])) return false;
+    ToWindow(view, m[0], m[1], m[2], x, y);
+    return true;
+  });
+}
+
+void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
+                const ResultBuffer& results) {
+  if (design.show_actual_map != 0) DrawActualMap(canvas, design, view);
+  if (design.show_generators != 0) {
+    for (const GeneratorRecord& generator : design.generators) DrawGenerator(canvas, generator, view);
+  }
+  if (design.show_bed != 0) DrawBed(canvas, design, view);
+  if (design.show_b_field != 0) DrawBField(canvas, design, view);
+  if (design.show_measured_map != 0) DrawMeasuredMap(canvas, design, view, results);
+}
+
+}  // namespace orvendi

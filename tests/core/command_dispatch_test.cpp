@@ -1,0 +1,166 @@
+#include "shell/command_dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "shell/app_state.h"
+#include "shell/menu_model.h"
+#include "support/fake_host.h"
+#include "views/view_geometry.h"
+
+namespace orvendi {
+namespace {
+
+using Action = CommandOutcome::Action;
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ApplyDefaults(state->design, state->view, host);
+    UpdateWindowCentre(state->view, 800, 600);
+    host.log.clear();
+  }
+
+  CommandOutcome Run(int id) { return DispatchCommand(id, *state, host); }
+
+  std::unique_ptr<AppState> state = std::make_unique<AppState>();
+  testing::FakeHost host;
+};
+
+TEST_F(DispatchTest, BeepIdsOnlyBeep) {
+  for (int id = 1000; id <= 1004; ++id) {
+    EXPECT_EQ(Run(id).action, Action::kBeep) << id;
+  }
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(DispatchTest, IdsWithoutAHandlerGoToTheDefault) {
+  for (int id : {0, 999, 1009, 1010, 1011, 1017, 1022, 1024, 1027, 1030, 1055, -1}) {
+    EXPECT_EQ(Run(id).action, Action::kUnhandled) << id;
+  }
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(DispatchTest, WindowLevelCommandsAreHandedBack) {
+  EXPECT_EQ(Run(kCmdExit).action, Action::kClose);
+  EXPECT_EQ(Run(kCmdCopy).action, Action::kCopy);
+  EXPECT_EQ(Run(kCmdHelpIndex).action, Action::kHelpIndex);
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(DispatchTest, EachDialogCommandNamesItsDialogAndOwner) {
+  struct Expect {
+    int id;
+    std::string name;
+    DialogOwner owner;
+  };
+  const Expect expected[] = {
+      {1054, "AlgorithmType", DialogOwner::kDrawingArea},
+      {1050, "Frequency", DialogOwner::kDrawingArea},
+      {1042, "GeneratorDesign", DialogOwner::kDrawingArea},
+      {1043, "SensorDesign", DialogOwner::kDrawingArea},
+      {1044, "BedDesign", DialogOwner::kDrawingArea},
+      {1026, "SignalNoise", DialogOwner::kMainWindow},
+      {1047, "SensorOrientation", DialogOwner::kDrawingArea},
+      {1048, "ScanOptions", DialogOwner::kDrawingArea},
+      {1051, "DipoleType", DialogOwner::kDrawingArea},
+      {1052, "CalcBedParams", DialogOwner::kDrawingArea},
+      {1046, "ViewOptions", DialogOwner::kDrawingArea},
+      {1053, "PositionAccuracy", DialogOwner::kDrawingArea},
+      {1037, "DisplayBedVoltages", DialogOwner::kDrawingArea},
+      {1036, "DisplayBedCurrents", DialogOwner::kDrawingArea},
+      {1028, "AboutDialog", DialogOwner::kMainWindow},
+  };
+  for (const Expect& e : expected) {
+    const CommandOutcome outcome = Run(e.id);
+    EXPECT_EQ(outcome.action, Action::kDialog) << e.id;
+    EXPECT_EQ(std::string(outcome.dialog), e.name) << e.id;
+    EXPECT_EQ(outcome.owner, e.owner) << e.id;
+    // Only the view options repaint after their OK.
+    EXPECT_EQ(outcome.repaint_after_ok, e.id == kCmdViewOptions) << e.id;
+  }
+  // Opening a dialog changes nothing by itself.
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(DispatchTest, TogglesFlipTheirFlagAndRepaintTheWholeArea) {
+  struct Toggle {
+    int id;
+    std::int32_t DesignRecord::*flag;
+    std::int32_t initial;
+  };
+  const Toggle toggles[] = {
+      {1029, &DesignRecord::show_generators, 1}, {1032, &DesignRecord::show_bed, 1},
+      {1040, &DesignRecord::show_actual_map, 1}, {1041, &DesignRecord::show_measured_map, 1},
+      {1031, &DesignRecord::show_b_field, 0},
+  };
+  for (const Toggle& t : toggles) {
+    host.log.clear();
+    EXPECT_EQ(state->design.*t.flag, t.initial);
+    EXPECT_EQ(Run(t.id).action, Action::kDone);
+    EXPECT_EQ(state->design.*t.flag, 1 - t.initial) << t.id;
+    EXPECT_EQ(host.log, std::vector<std::string>{"invalidate drawing all erase"});
+    EXPECT_EQ(MenuMarks(t.id, state->design, state->view).checked, t.initial == 0);
+    Run(t.id);
+    EXPECT_EQ(state->design.*t.flag, t.initial) << t.id;
+  }
+}
+
+TEST_F(DispatchTest, ViewAndScaleCommandsChangeTheViewState) {
+  state->view.view_centre_y = 0.2;
+  Run(kCmdViewSide);
+  EXPECT_EQ(state->view.current_view, 2);
+  EXPECT_EQ(state->view.hscroll_pos, 700);
+  Run(kCmdViewFront);
+  EXPECT_EQ(state->view.current_view, 1);
+  Run(kCmdViewPlan);
+  EXPECT_EQ(state->view.current_view, 0);
+
+  const struct {
+    int id;
+    int percent;
+    double pixels;
+  } scales[] = {{1012, 50, 200}, {1013, 75, 300}, {1014, 100, 400}, {1015, 150, 600}, {1016, 200, 800}};
+  for (const auto& s : scales) {
+    const int hscroll = state->view.hscroll_pos;
+    Run(s.id);
+    EXPECT_EQ(state->view.scale_percent, s.percent);
+    EXPECT_EQ(state->view.pixels_per_metre_x, s.pixels);
+    EXPECT_EQ(state->view.pixels_per_metre_y, s.pixels);
+    EXPECT_EQ(state->view.pixels_per_metre_z, s.pixels);
+    EXPECT_EQ(state->view.hscroll_pos, hscroll);
+  }
+}
+
+TEST_F(DispatchTest, EditModeCommandsSwitchModeAndHandles) {
+  Run(kCmdBedPosition);
+  EXPECT_EQ(state->design.edit_mode, 1);
+  EXPECT_EQ(state->design.bed_handles_shown, 1);
+  EXPECT_GE(host.log.size(), 2u);  // bed area and mode-name field repainted
+  Run(kCmdGeneratorPosition);
+  EXPECT_EQ(state->design.edit_mode, 0);
+  EXPECT_EQ(state->design.bed_handles_shown, 0);
+}
+
+TEST_F(DispatchTest, CalculateFillsTheResultsAndEnablesPositionalError) {
+  EXPECT_FALSE(MenuMarks(kCmdPositionalError, state->design, state->view).enabled);
+  EXPECT_EQ(Run(kCmdCalculate).action, Action::kDone);
+  EXPECT_EQ(state->design.results_valid, 1);
+  EXPECT_TRUE(MenuMarks(kCmdPositionalError, state->design, state->view).enabled);
+  // The grid's first point (-0.25, -0.25, 0.4) has an estimate near it.
+  const double* slot = state->results.Slot(0, 0);
+  ASSERT_NE(slot, nullptr);
+  EXPECT_NEAR(slot[0], -0.25, 0.01);
+  EXPECT_NEAR(slot[1], -0.25, 0.01);
+  EXPECT_NEAR(slot[2], 0.4, 0.01);
+  EXPECT_EQ(host.Count("capture"), host.Count("release"));
+  EXPECT_EQ(host.Count("wait"), host.Count("restore"));
+  EXPECT_GE(host.Count("invalidate drawing all erase"), 1);
+}
+
+}  // namespace
+}  // namespace orvendi

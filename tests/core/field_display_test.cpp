@@ -1,0 +1,165 @@
+#include "field/field_display.h"
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "design/round_half_away.h"
+#include "field/bed_field.h"
+#include "field/bed_model.h"
+#include "field/coil_field.h"
+#include "support/fake_host.h"
+#include "support/recording_canvas.h"
+#include "views/view_geometry.h"
+
+namespace orvendi {
+namespace {
+
+using testing::FakeHost;
+using testing::RecordingCanvas;
+using Kind = RecordingCanvas::Kind;
+
+struct Field {
+  Field() {
+    FakeHost host;
+    ApplyDefaults(design, view, host);
+    UpdateWindowCentre(view, 800, 600);
+  }
+  RecordingCanvas Draw() const {
+    RecordingCanvas canvas;
+    DrawBField(canvas, design, view);
+    return canvas;
+  }
+  // The line drawn from a sample pixel, as "LineTo(x, y)", or empty when none.
+  static std::string LineFrom(const RecordingCanvas& canvas, int px, int py) {
+    const std::string move = "MoveTo(" + std::to_string(px) + ", " + std::to_string(py) + ")";
+    for (size_t i = 0; i + 1 < canvas.calls.size(); ++i) {
+      if (canvas.calls[i].Shape() == move) return canvas.calls[i + 1].Shape();
+    }
+    return {};
+  }
+  DesignRecord design;
+  ViewState view;
+};
+
+TEST(FieldDisplay, LinesAtTheWorkedSamples) {
+  Field f;
+  const RecordingCanvas canvas = f.Draw();
+  EXPECT_EQ(Field::LineFrom(canvas, 420, 315), "LineTo(408, 306)");
+  EXPECT_EQ(Field::LineFrom(canvas, 385, 280), "LineTo(371, 285)");
+  // 23 columns (0..770) by 18 rows (0..595), every one of them with a field.
+  EXPECT_EQ(canvas.Of(Kind::kMoveTo).size(), 23u * 18u);
+  EXPECT_EQ(canvas.calls.front().Shape(), "MoveTo(0, 0)");
+  EXPECT_EQ(canvas.calls[2].Shape(), "MoveTo(35, 0)");
+  EXPECT_EQ(canvas.calls[46].Shape(), "MoveTo(0, 35)");
+  for (const auto& call : canvas.calls) {
+    if (call.kind == Kind::kLineTo) continue;
+    const int dx = call.a % kFieldGridStep;
+    EXPECT_EQ(dx, 0);
+  }
+}
+
+TEST(FieldDisplay, ZCoilInItsOwnPlaneGivesLinesOfNoLength) {
+  Field f;
+  f.design.coil_display = {0, 0, 1, 0, 0, 0, 0, 0, 0};
+  const RecordingCanvas canvas = f.Draw();
+  ASSERT_FALSE(canvas.calls.empty());
+  for (size_t i = 0; i + 1 < canvas.calls.size(); i += 2) {
+    EXPECT_EQ(canvas.calls[i + 1].a, canvas.calls[i].a);
+    EXPECT_EQ(canvas.calls[i + 1].b, canvas.calls[i].b);
+  }
+}
+
+TEST(FieldDisplay, NoCoilNoLines) {
+  Field f;
+  f.design.coil_display = {};
+  f.design.display_bed_field = 1;
+  f.design.bed_currents.fill(Phasor(1.0, 1.0));
+  EXPECT_TRUE(f.Draw().calls.empty());
+}
+
+TEST(FieldDisplay, BedFieldWithoutModelRunChangesNothing) {
+  Field f;
+  const auto without = f.Draw().Shapes();
+  f.design.display_bed_field = 1;
+  EXPECT_EQ(f.Draw().Shapes(), without);
+}
+
+TEST(FieldDisplay, BedFieldAfterTheModelRunBendsTheLines) {
+  Field f;
+  f.design.coil_display.fill(1);
+  const auto without = f.Draw().Shapes();
+  FakeHost host;
+  ASSERT_TRUE(ComputeBedModel(f.design, host));
+  f.design.display_bed_field = 1;
+  EXPECT_NE(f.Draw().Shapes(), without);
+}
+
+TEST(FieldDisplay, NarrowAreaStillSamplesColumnZero) {
+  Field f;
+  UpdateWindowCentre(f.view, 20, 100);
+  const RecordingCanvas canvas = f.Draw();
+  const auto moves = canvas.Of(Kind::kMoveTo);
+  ASSERT_EQ(moves.size(), 3u);
+  for (const auto& m : moves) EXPECT_EQ(m.a, 0);
+  UpdateWindowCentre(f.view, 0, 0);
+  EXPECT_EQ(f.Draw().Of(Kind::kMoveTo).size(), 1u);
+}
+
+TEST(FieldDisplay, FrontViewShowsXAndZ) {
+  Field f;
+  f.view.current_view = 1;
+  f.view.view_centre_y = -0.26;  // slice through generator 0
+  const RecordingCanvas front = f.Draw();
+  // A sample in the slice y = -0.26: horizontal is world x, vertical world z.
+  const Vector3 p{WindowToWorldX(f.view, 420), -0.26, WindowToWorldZ(f.view, 280)};
+  const Vector3 b = CoilFieldX(f.design.generators[0], p);
+  const double m = std::sqrt(b.x * b.x + b.y * b.y + b.z * b.z);
+  const int ex = RoundHalfAway(b.x * 15 / m);
+  const int ey = RoundHalfAway(15 * b.z / m);
+  EXPECT_EQ(Field::LineFrom(front, 420, 280),
+            "LineTo(" + std::to_string(420 + ex) + ", " + std::to_string(280 - ey) + ")");
+  EXPECT_NE(ex, 0);
+  EXPECT_NE(ey, 0);
+}
+
+TEST(FieldDisplay, NonFiniteFieldsDrawNothing) {
+  Field f;
+  SetGeneratorPosition(f.design.generators[0], std::numeric_limits<double>::quiet_NaN(), 0.0, 0.0);
+  EXPECT_TRUE(f.Draw().calls.empty());
+  Field g;
+  g.design.display_bed_field = 1;
+  g.design.bed_currents[0] = Phasor(std::numeric_limits<double>::infinity(), 0.0);
+  const RecordingCanvas canvas = g.Draw();
+  for (const auto& call : canvas.calls) {
+    EXPECT_LT(std::abs(call.a), 1000);
+    EXPECT_LT(std::abs(call.b), 1000);
+  }
+}
+
+TEST(FieldDisplay, CachedBedFieldEqualsBedFieldBitForBit) {
+  DesignRecord design;
+  ViewState view;
+  FakeHost host;
+  ApplyDefaults(design, view, host);
+  design.bed_x1 = -0.31;
+  design.bed_y2 = 0.47;
+  for (int i = 0; i < 400; ++i) {
+    const Vector3 p{-0.7 + 0.0037 * i, 0.6 - 0.0029 * i, (i % 7) * 0.05};
+    const BedFieldShape shape = BedFieldShapeAt(design, p);
+    for (double current : {0.0, 1e-4, 0.0321, 3.7}) {
+      const Vector3 expected = BedField(design, p, current);
+      const Vector3 got = BedFieldFromShape(shape, current);
+      ASSERT_EQ(got.x, expected.x) << i;
+      ASSERT_EQ(got.y, expected.y) << i;
+      ASSERT_EQ(got.z, expected.z) << i;
+    }
+  }
+  // On the outline's own line the side contributes nothing, as in BedField.
+  const Vector3 on_edge{0.0, design.bed_y1, design.bed_z1};
+  EXPECT_EQ(BedFieldFromShape(BedFieldShapeAt(design, on_edge), 1.0), BedField(design, on_edge, 1.0));
+}
+
+}  // namespace
+}  // namespace orvendi

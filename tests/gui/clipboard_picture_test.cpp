@@ -1,0 +1,113 @@
+#include "views/qt_clipboard_picture.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QXmlStreamReader>
+#include <memory>
+
+#include <gtest/gtest.h>
+
+#include "support/fake_host.h"
+#include "views/view_geometry.h"
+
+namespace orvendi {
+namespace {
+
+struct Picture {
+  Picture() {
+    ApplyDefaults(design, view, host);
+    UpdateWindowCentre(view, 800, 600);
+    design.show_actual_map = design.show_bed = 0;
+  }
+  DesignRecord design;
+  ViewState view;
+  testing::FakeHost host;
+  ResultBuffer results;
+};
+
+QImage RenderSvg(const QByteArray& svg) {
+  QSvgRenderer renderer(svg);
+  EXPECT_TRUE(renderer.isValid());
+  QImage image(500, 500, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  renderer.render(&painter);
+  return image;
+}
+
+bool Red(QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; }
+
+// Centre of the red pixels of an image.
+QPointF RedCentre(const QImage& image) {
+  double sx = 0, sy = 0;
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (Red(image.pixel(x, y))) {
+        sx += x;
+        sy += y;
+        ++n;
+      }
+    }
+  }
+  return n == 0 ? QPointF(-1, -1) : QPointF(sx / n, sy / n);
+}
+
+TEST(ClipboardPicture, SvgRootStatesSizeViewBoxAndFreeStretching) {
+  Picture p;
+  const QByteArray svg = RenderSceneSvg(p.design, p.view, p.results);
+  QXmlStreamReader xml(svg);
+  ASSERT_TRUE(xml.readNextStartElement()) << svg.left(400).toStdString();
+  EXPECT_EQ(xml.name(), QLatin1String("svg"));
+  const QXmlStreamAttributes root = xml.attributes();
+  EXPECT_EQ(root.value("width"), QLatin1String("100.01mm"));
+  EXPECT_EQ(root.value("height"), QLatin1String("100.01mm"));
+  EXPECT_EQ(root.value("viewBox"), QLatin1String("0 0 500 500"));
+  EXPECT_EQ(root.value("preserveAspectRatio"), QLatin1String("none"));
+  while (!xml.atEnd()) xml.readNext();
+  EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+}
+
+TEST(ClipboardPicture, GeneratorAtItsLogicalPointWhateverTheWindow) {
+  Picture p;
+  SetGeneratorPosition(p.design.generators[0], 5.0, 5.0, 0.0);
+  SetGeneratorPosition(p.design.generators[1], 5.0, 5.0, 0.0);
+  const QImage plain = RenderSvg(RenderSceneSvg(p.design, p.view, p.results));
+  const QPointF centre = RedCentre(plain);
+  EXPECT_NEAR(centre.x(), 350.0, 0.6);
+  EXPECT_NEAR(centre.y(), 150.0, 0.6);
+  EXPECT_TRUE(Red(plain.pixel(350, 150)));
+  EXPECT_FALSE(Red(plain.pixel(350, 140)));
+
+  SetScale(p.view, 200, p.host);
+  p.view.hscroll_pos = 0;
+  ApplyHorizontalScroll(p.view, p.host);
+  p.view.vscroll_pos = 1000;
+  ApplyVerticalScroll(p.view, p.host);
+  const ViewState before = p.view;
+  const QImage moved = RenderSvg(RenderSceneSvg(p.design, p.view, p.results));
+  EXPECT_EQ(p.view, before);
+  EXPECT_EQ(moved, plain);
+
+  const QImage png = RenderScenePng(p.design, p.view, p.results);
+  EXPECT_EQ(png.size(), QSize(500, 500));
+  EXPECT_EQ(png.pixel(350, 150), qRgb(255, 0, 0));
+  EXPECT_EQ(png.pixel(347, 150), qRgb(255, 0, 0));
+  EXPECT_EQ(png.pixel(346, 150), qRgb(255, 255, 255));
+  EXPECT_EQ(p.view, before);
+}
+
+TEST(ClipboardPicture, MimeDataCarriesSvgAndPng) {
+  Picture p;
+  std::unique_ptr<QMimeData> data(MakeClipboardMimeData(p.design, p.view, p.results));
+  ASSERT_TRUE(data->hasFormat("image/svg+xml"));
+  ASSERT_TRUE(data->hasFormat("image/png"));
+  QImage png;
+  ASSERT_TRUE(png.loadFromData(data->data("image/png"), "PNG"));
+  EXPECT_EQ(png.size(), QSize(500, 500));
+  EXPECT_EQ(png.pixel(350, 150), qRgb(255, 0, 0));
+  EXPECT_TRUE(data->data("image/svg+xml").contains("viewBox=\"0 0 500 500\""));
+}
+
+}  // namespace
+}  // namespace orvendi
