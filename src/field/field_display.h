@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "design/design_record.h"
 #include "field/vector3.h"
 #include "platform/canvas.h"
@@ -16,20 +18,32 @@ inline constexpr int kFieldLineLength = 15;  // pixels, for a field wholly in th
 // magnitude. Draws with the canvas's current pen.
 void DrawBField(Canvas& canvas, const DesignRecord& design, const ViewState& view);
 
-// Used by DrawBField: the current-independent part of SegmentField for one side of the bed
-// outline, and the outline's four sides seen from one point.
-struct SegmentShape {
-  bool zero = true;
-  double cos_sum = 0.0;
-  double rho = 0.0;
-  Vector3 n;
-  double n_len = 0.0;
+// One straight side of a square loop with what does not depend on the field point.
+struct LoopSide {
+  Vector3 a, b, s;
+  double length_sq = 0.0;
+  double length = 0.0;
 };
-struct BedFieldShape {
-  SegmentShape sides[4];
+
+// What the layer prepares once per repaint: the sides of every displayed real coil and of the
+// bed outline, with their strengths, so that each sample only does the point-dependent work.
+struct FieldDisplaySetup {
+  struct Coil {
+    bool shown = false;
+    bool square_loop = false;  // real model with a valid axis: use `sides`
+    std::array<LoopSide, 4> sides{};
+    double strength = 0.0;
+    double bed_strength = 0.0;  // of the coil's bed current, as BedField forms it
+  };
+  std::array<Coil, kCoilCount> coils{};
+  bool any_coil = false;
+  bool with_bed = false;
+  std::array<LoopSide, 4> bed_sides{};
 };
-BedFieldShape BedFieldShapeAt(const DesignRecord& design, const Vector3& point);
-// Bit-identical to BedField(design, point, current) for the point the shape was taken at.
-Vector3 BedFieldFromShape(const BedFieldShape& shape, double current);
+FieldDisplaySetup PrepareFieldDisplay(const DesignRecord& design);
+
+// The field the layer shows at a point: for each displayed coil in index order its own field
+// and, when asked, its bed current's field. Bit-identical to summing CoilField and BedField.
+Vector3 DisplayedField(const FieldDisplaySetup& setup, const DesignRecord& design, const Vector3& point);
 
 }  // namespace orvendi

@@ -10,7 +10,8 @@ namespace orvendi {
 // drawing; Ellipse/Rectangle leave out the right column and bottom row of their box; LineTo
 // leaves out its end point; inverting mode via RasterOp_NotDestination (raster surfaces only).
 // Coordinates far outside any surface are clipped (lines) or the shape skipped, so huge values
-// cannot upset the painter. The painter must stay alive and active while the canvas is used.
+// cannot upset the painter. The painter must stay alive and active while the canvas is used, and
+// its pen and brush belong to the canvas meanwhile (they are set only when the canvas's change).
 class QtCanvas : public Canvas {
  public:
   explicit QtCanvas(QPainter& painter);

@@ -105,6 +105,59 @@ double Wrap(double y) {
   return frac;
 }
 
+// The 2 x 2 solve, kept where the fit's inner loop can inline it.
+inline bool Decompose(Matrix2& m, std::array<int, 2>& index, double& parity) {
+  // Crout's method written out for two rows: the implicit scale of each row is 1 over its largest
+  // magnitude, and the earlier row keeps the pivot on a tie.
+  double big0 = 0.0;
+  if (std::fabs(m[0][0]) > big0) big0 = std::fabs(m[0][0]);
+  if (std::fabs(m[0][1]) > big0) big0 = std::fabs(m[0][1]);
+  double big1 = 0.0;
+  if (std::fabs(m[1][0]) > big1) big1 = std::fabs(m[1][0]);
+  if (std::fabs(m[1][1]) > big1) big1 = std::fabs(m[1][1]);
+  if (big0 == 0.0 || big1 == 0.0) return false;
+  const double scale0 = 1.0 / big0;
+  const double scale1 = 1.0 / big1;
+
+  double best = 0.0;
+  const double scaled0 = scale0 * std::fabs(m[0][0]);
+  if (scaled0 > best) best = scaled0;
+  const bool swap = scale1 * std::fabs(m[1][0]) > best;
+  parity = 1.0;
+  if (swap) {
+    std::swap(m[0], m[1]);
+    parity = -1.0;
+  }
+  index[0] = swap ? 1 : 0;
+  if (m[0][0] == 0.0) m[0][0] = 1e-20;
+  m[1][0] *= 1.0 / m[0][0];
+  m[1][1] = m[1][1] - m[1][0] * m[0][1];
+  index[1] = 1;
+  if (m[1][1] == 0.0) m[1][1] = 1e-20;
+  return true;
+}
+
+inline void BackSubstitute(const Matrix2& m, const std::array<int, 2>& index, std::array<double, 2>& v) {
+  constexpr int n = 2;
+  int first_nonzero = -1;
+  for (int i = 0; i < n; ++i) {
+    const int row = index[i];
+    double sum = v[row];
+    v[row] = v[i];
+    if (first_nonzero >= 0) {
+      for (int k = first_nonzero; k < i; ++k) sum -= m[i][k] * v[k];
+    } else if (sum != 0.0) {
+      first_nonzero = i;
+    }
+    v[i] = sum;
+  }
+  for (int i = n - 1; i >= 0; --i) {
+    double sum = v[i];
+    for (int k = i + 1; k < n; ++k) sum -= m[i][k] * v[k];
+    v[i] = sum / m[i][i];
+  }
+}
+
 }  // namespace
 
 void OrientationResiduals(Algorithm2Work& work, double theta, double phi, std::array<double, 9>& e,
@@ -153,8 +206,8 @@ void SolveOrientationWithTrig(Algorithm2Work& work, double tolerance, double& th
     std::array<int, 2> index{};
     double parity = 1.0;
     // No step can be taken where the normal equations have an all-zero row; the angles stay.
-    if (!LuDecompose(m, index, parity)) break;
-    LuBackSubstitute(m, index, v);
+    if (!Decompose(m, index, parity)) break;
+    BackSubstitute(m, index, v);
 
     theta -= v[0];
     phi -= v[1];
@@ -169,55 +222,11 @@ void SolveOrientationWithTrig(Algorithm2Work& work, double tolerance, double& th
 }  // namespace
 
 bool LuDecompose(Matrix2& m, std::array<int, 2>& index, double& parity) {
-  // Crout's method written out for two rows: the implicit scale of each row is 1 over its largest
-  // magnitude, and the earlier row keeps the pivot on a tie.
-  double big0 = 0.0;
-  if (std::fabs(m[0][0]) > big0) big0 = std::fabs(m[0][0]);
-  if (std::fabs(m[0][1]) > big0) big0 = std::fabs(m[0][1]);
-  double big1 = 0.0;
-  if (std::fabs(m[1][0]) > big1) big1 = std::fabs(m[1][0]);
-  if (std::fabs(m[1][1]) > big1) big1 = std::fabs(m[1][1]);
-  if (big0 == 0.0 || big1 == 0.0) return false;
-  const double scale0 = 1.0 / big0;
-  const double scale1 = 1.0 / big1;
-
-  double best = 0.0;
-  const double scaled0 = scale0 * std::fabs(m[0][0]);
-  if (scaled0 > best) best = scaled0;
-  const bool swap = scale1 * std::fabs(m[1][0]) > best;
-  parity = 1.0;
-  if (swap) {
-    std::swap(m[0], m[1]);
-    parity = -1.0;
-  }
-  index[0] = swap ? 1 : 0;
-  if (m[0][0] == 0.0) m[0][0] = 1e-20;
-  m[1][0] *= 1.0 / m[0][0];
-  m[1][1] = m[1][1] - m[1][0] * m[0][1];
-  index[1] = 1;
-  if (m[1][1] == 0.0) m[1][1] = 1e-20;
-  return true;
+  return Decompose(m, index, parity);
 }
 
 void LuBackSubstitute(const Matrix2& m, const std::array<int, 2>& index, std::array<double, 2>& v) {
-  constexpr int n = 2;
-  int first_nonzero = -1;
-  for (int i = 0; i < n; ++i) {
-    const int row = index[i];
-    double sum = v[row];
-    v[row] = v[i];
-    if (first_nonzero >= 0) {
-      for (int k = first_nonzero; k < i; ++k) sum -= m[i][k] * v[k];
-    } else if (sum != 0.0) {
-      first_nonzero = i;
-    }
-    v[i] = sum;
-  }
-  for (int i = n - 1; i >= 0; --i) {
-    double sum = v[i];
-    for (int k = i + 1; k < n; ++k) sum -= m[i][k] * v[k];
-    v[i] = sum / m[i][i];
-  }
+  BackSubstitute(m, index, v);
 }
 
 int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, double& x, double& y, double& z,

@@ -47,8 +47,6 @@ MainWindow::MainWindow() : state_(std::make_unique<AppState>()) {
   client_ = new QWidget(this);
   client_->setObjectName(QStringLiteral("Client"));
   client_->setFocusPolicy(Qt::NoFocus);
-  client_->setAutoFillBackground(true);
-  client_->setBackgroundRole(QPalette::Base);
   setCentralWidget(client_);
 
   drawing_ = new DrawingWindow(*state_, client_);

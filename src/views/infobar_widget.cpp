@@ -19,6 +19,7 @@ InfobarWidget::InfobarWidget(const AppState& state, QWidget* drawing_client, QWi
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, QColor(kInfobarGrey.r, kInfobarGrey.g, kInfobarGrey.b));
   setPalette(palette);
+  setBackgroundRole(QPalette::Window);
   setAutoFillBackground(true);
 }
 

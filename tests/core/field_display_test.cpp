@@ -138,27 +138,46 @@ TEST(FieldDisplay, NonFiniteFieldsDrawNothing) {
   }
 }
 
-TEST(FieldDisplay, CachedBedFieldEqualsBedFieldBitForBit) {
+// The plain sum the layer stands for.
+Vector3 PlainSum(const DesignRecord& design, const Vector3& p) {
+  Vector3 b;
+  for (int k = 0; k < kCoilCount; ++k) {
+    if (design.coil_display[k] == 0) continue;
+    b += CoilField(design.generators[k / 3], k % 3, p);
+    if (design.display_bed_field != 0) b += BedField(design, p, BedCurrentMagnitude(design.bed_currents[k]));
+  }
+  return b;
+}
+
+TEST(FieldDisplay, PreparedSidesGiveTheSameFieldBitForBit) {
   DesignRecord design;
   ViewState view;
   FakeHost host;
   ApplyDefaults(design, view, host);
   design.bed_x1 = -0.31;
   design.bed_y2 = 0.47;
-  for (int i = 0; i < 400; ++i) {
-    const Vector3 p{-0.7 + 0.0037 * i, 0.6 - 0.0029 * i, (i % 7) * 0.05};
-    const BedFieldShape shape = BedFieldShapeAt(design, p);
-    for (double current : {0.0, 1e-4, 0.0321, 3.7}) {
-      const Vector3 expected = BedField(design, p, current);
-      const Vector3 got = BedFieldFromShape(shape, current);
+  design.coil_display = {1, 1, 1, 1, 0, 1, 1, 1, 1};
+  design.display_bed_field = 1;
+  for (int k = 0; k < kCoilCount; ++k) design.bed_currents[k] = Phasor(1e-3 * k, -2e-4 * (k + 1));
+  SetGeneratorPosition(design.generators[1], -0.1, 0.13, 0.02);
+  for (int dipole : {1, 0}) {
+    for (GeneratorRecord& g : design.generators) g.real_dipole = dipole;
+    design.generators[2].real_dipole = 1 - dipole;
+    const FieldDisplaySetup setup = PrepareFieldDisplay(design);
+    for (int i = 0; i < 500; ++i) {
+      const Vector3 p{-0.7 + 0.0037 * i, 0.6 - 0.0029 * i, (i % 7) * 0.05 - 0.1};
+      const Vector3 expected = PlainSum(design, p);
+      const Vector3 got = DisplayedField(setup, design, p);
       ASSERT_EQ(got.x, expected.x) << i;
       ASSERT_EQ(got.y, expected.y) << i;
       ASSERT_EQ(got.z, expected.z) << i;
     }
+    // On a side's own line that side contributes nothing, in both.
+    const Vector3 on_edge{0.0, design.bed_y1, design.bed_z1};
+    EXPECT_EQ(DisplayedField(setup, design, on_edge), PlainSum(design, on_edge));
+    const Vector3 on_coil{0.0, -0.26 + 0.01, 0.0};
+    EXPECT_EQ(DisplayedField(setup, design, on_coil), PlainSum(design, on_coil));
   }
-  // On the outline's own line the side contributes nothing, as in BedField.
-  const Vector3 on_edge{0.0, design.bed_y1, design.bed_z1};
-  EXPECT_EQ(BedFieldFromShape(BedFieldShapeAt(design, on_edge), 1.0), BedField(design, on_edge, 1.0));
 }
 
 }  // namespace

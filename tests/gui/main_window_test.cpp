@@ -9,6 +9,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -22,10 +25,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/qt_canvas.h"
 #include "shell/help_window.h"
 #include "shell/menu_model.h"
 #include "support/modal_probe.h"
 #include "views/drawing_window.h"
+#include "views/infobar.h"
 #include "views/infobar_widget.h"
 #include "views/view_geometry.h"
 
@@ -189,6 +194,27 @@ TEST_F(MainWindowTest, PositionalErrorIsGreyUntilTheFirstCalculation) {
   EXPECT_GT(blue, 100);
 }
 
+TEST_F(MainWindowTest, ALongCalculationShowsProgressAndCancelKeepsThePreviousResults) {
+  Trigger(kCmdCalculate);
+  ASSERT_EQ(State().design.results_valid, 1);
+  const double* slot = State().results.Slot(2, 3);
+  const double before[3] = {slot[0], slot[1], slot[2]};
+
+  // A bed model of 25 million cells runs for seconds: progress appears and can be cancelled.
+  State().design.include_bed_currents = 1;
+  State().design.bed_cells_x = 5000;
+  State().design.bed_cells_y = 5000;
+  const ModalSeen seen = ProbeModal([&] { Trigger(kCmdCalculate); },
+                                    [](QWidget* modal) { EXPECT_NE(qobject_cast<QProgressDialog*>(modal), nullptr); },
+                                    [](QWidget* modal) { qobject_cast<QProgressDialog*>(modal)->cancel(); });
+  ASSERT_TRUE(seen.seen);
+  EXPECT_EQ(State().design.bed_stale, 1);
+  EXPECT_EQ(State().design.results_valid, 1);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(slot[k], before[k]);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(window->Drawing()->MouseCaptured());
+}
+
 TEST_F(MainWindowTest, MarksFollowViewScaleToggleAndModeChanges) {
   ShowMenuOf(kCmdViewSide);
   EXPECT_TRUE(Checked(kCmdViewPlan));
@@ -287,6 +313,46 @@ TEST_F(MainWindowTest, ArrowKeysMoveThePointerByOnePixel) {
   QTest::keyClick(window.get(), Qt::Key_Left);
   QTest::keyClick(window.get(), Qt::Key_Up);
   EXPECT_EQ(QCursor::pos(), start);
+}
+
+TEST_F(MainWindowTest, TheStripShowsThePointerInTheDrawingAreasPixels) {
+  QWidget* viewport = window->Drawing()->viewport();
+  InfobarWidget* strip = window->Infobar();
+  const QPoint pointer(State().view.window_centre_x + 100, State().view.window_centre_y - 40);
+  QCursor::setPos(viewport->mapToGlobal(pointer));
+  QApplication::processEvents();
+  if (QCursor::pos() != viewport->mapToGlobal(pointer))
+    GTEST_SKIP() << "this platform cannot place the pointer";
+
+  // The strip as the read-out logic draws it for that pointer position.
+  QImage expected(strip->size(), QImage::Format_RGB32);
+  expected.fill(QColor(192, 192, 192));
+  {
+    QPainter painter(&expected);
+    QtCanvas canvas(painter);
+    PaintInfobar(canvas, State().view.infobar, strip->width(), pointer.x(), pointer.y(), State().view,
+                 State().design);
+  }
+  const QImage actual = strip->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(actual, expected);
+}
+
+TEST_F(MainWindowTest, EveryMouseMoveRepaintsTheCoordinateField) {
+  struct PaintSpy : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+      return false;
+    }
+  } spy;
+  QApplication::processEvents();
+  window->Infobar()->installEventFilter(&spy);
+  spy.painted = QRegion();
+  QTest::mouseMove(window->Drawing()->viewport(), QPoint(30, 40));
+  QApplication::processEvents();
+  window->Infobar()->removeEventFilter(&spy);
+  const InfobarLayout& layout = State().view.infobar;
+  EXPECT_TRUE(spy.painted.contains(QRect(layout.coord_field_left + 1, 4, 10, 4)));
 }
 
 TEST_F(MainWindowTest, CopyPutsAnSvgAndAPngOnTheClipboard) {
