@@ -204,9 +204,10 @@ TEST_F(MainWindowTest, ALongCalculationShowsProgressAndCancelKeepsThePreviousRes
   State().design.include_bed_currents = 1;
   State().design.bed_cells_x = 5000;
   State().design.bed_cells_y = 5000;
-  const ModalSeen seen = ProbeModal([&] { Trigger(kCmdCalculate); },
-                                    [](QWidget* modal) { EXPECT_NE(qobject_cast<QProgressDialog*>(modal), nullptr); },
-                                    [](QWidget* modal) { qobject_cast<QProgressDialog*>(modal)->cancel(); });
+  const ModalSeen seen =
+      ProbeModal([&] { Trigger(kCmdCalculate); },
+                 [](QWidget* modal) { EXPECT_NE(qobject_cast<QProgressDialog*>(modal), nullptr); },
+                 [](QWidget* modal) { qobject_cast<QProgressDialog*>(modal)->cancel(); });
   ASSERT_TRUE(seen.seen);
   EXPECT_EQ(State().design.bed_stale, 1);
   EXPECT_EQ(State().design.results_valid, 1);
