@@ -410,13 +410,6 @@ TEST_F(MainWindowTest, HelpOpensFromCommandAndF1AndClosesWithTheProgram) {
   EXPECT_FALSE(window->Help()->isVisible());
 }
 
-TEST_F(MainWindowTest, BeepIdsAndUnknownIdsChangeNothing) {
-  for (int id = 1000; id <= 1004; ++id) EXPECT_TRUE(window->RunCommand(id));
-  EXPECT_FALSE(window->RunCommand(1009));
-  EXPECT_FALSE(window->RunCommand(2000));
-  EXPECT_TRUE(window->isVisible());
-}
-
 TEST_F(MainWindowTest, ClosingAsksNothing) {
   const ModalSeen seen = ProbeModal([&] { Trigger(kCmdExit); }, {}, {}, 300);
   EXPECT_FALSE(seen.seen);

@@ -234,16 +234,16 @@ void Finish(QDialog* dialog, int width_dlu, int height_dlu) {
 
 class SettingsDialogWidget : public RecordDialog {
  public:
-  SettingsDialogWidget(const SettingsDialog& spec, DesignRecord& design, QWidget* owner)
-      : RecordDialog(owner), spec_(spec), design_(design) {}
+  SettingsDialogWidget(const SettingsDialog& entry, DesignRecord& design, QWidget* owner)
+      : RecordDialog(owner), entry_(entry), design_(design) {}
 
   void OnOk() {
-    StoreSettingsDialog(spec_, CollectFields(), design_);
+    StoreSettingsDialog(entry_, CollectFields(), design_);
     accept();
   }
 
  private:
-  const SettingsDialog& spec_;
+  const SettingsDialog& entry_;
   DesignRecord& design_;
 };
 
@@ -401,15 +401,15 @@ void ScanOptionsDialog::OnOk() {
 
 std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context,
                                       QWidget* owner) {
-  if (const SettingsDialog* spec = FindSettingsDialog(resource_name)) {
-    auto dialog = std::make_unique<SettingsDialogWidget>(*spec, context.design, owner);
-    dialog->setWindowTitle(QString::fromUtf8(spec->title.data(), static_cast<int>(spec->title.size())));
+  if (const SettingsDialog* entry = FindSettingsDialog(resource_name)) {
+    auto dialog = std::make_unique<SettingsDialogWidget>(*entry, context.design, owner);
+    dialog->setWindowTitle(QString::fromUtf8(entry->title.data(), static_cast<int>(entry->title.size())));
     auto* root = new QVBoxLayout(dialog.get());
     BuildSettingsBody(resource_name, dialog.get(), root);
     QPushButton* ok = AddButtons(dialog.get(), root, true);
     SettingsDialogWidget* widget = dialog.get();
     QObject::connect(ok, &QPushButton::clicked, widget, [widget] { widget->OnOk(); });
-    dialog->ShowFields(FillSettingsDialog(*spec, context.design));
+    dialog->ShowFields(FillSettingsDialog(*entry, context.design));
     const TemplateSize size = SizeOf(resource_name);
     Finish(dialog.get(), size.width, size.height);
     return dialog;
