@@ -16,6 +16,8 @@
 //   cell order, the order the reference adds them in.
 #include "field/bed_flux_kernel.h"
 
+#include "field/loop_geometry.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -188,43 +190,21 @@ BedFluxCoil PrepareBedFluxCoil(const GeneratorRecord& generator, int axis, const
 
   const CoilRecord& c = generator.coils[axis];
   const double h = c.side_m * 0.5;
-  coil.strength = ((c.turns * 1.25663706144e-6) * c.peak_current_a) / 12.5663706144;
+  coil.strength = CoilStrength(c);
   if (!Ordinary(c.x) || !Ordinary(c.y) || !Ordinary(c.z) || !Ordinary(h) || !Ordinary(coil.strength))
     return coil;
   if (h != 0.0 && std::fabs(h) < kSmallest) return coil;
-  const double cx = c.x, cy = c.y, cz = c.z;
-  // The corners exactly as the square loop forms them.
-  double corners[4][3];
-  switch (c.axis) {
-    case 0: {
-      const double v[4][3] = {
-          {cx, cy + h, cz + h}, {cx, cy - h, cz + h}, {cx, cy - h, cz - h}, {cx, cy + h, cz - h}};
-      std::copy(&v[0][0], &v[0][0] + 12, &corners[0][0]);
-      break;
-    }
-    case 1: {
-      const double v[4][3] = {
-          {cx + h, cy, cz + h}, {cx + h, cy, cz - h}, {cx - h, cy, cz - h}, {cx - h, cy, cz + h}};
-      std::copy(&v[0][0], &v[0][0] + 12, &corners[0][0]);
-      break;
-    }
-    case 2: {
-      const double v[4][3] = {
-          {cx + h, cy + h, cz}, {cx - h, cy + h, cz}, {cx - h, cy - h, cz}, {cx + h, cy - h, cz}};
-      std::copy(&v[0][0], &v[0][0] + 12, &corners[0][0]);
-      break;
-    }
-    default:
-      // No such axis: the square loop gives no field at all, and so does the reference.
-      return coil;
-  }
+  // The corners exactly as the square loop forms them. No such axis: the square loop gives no
+  // field at all, and so does the reference.
+  LoopCorners corners;
+  if (!SquareCoilCorners(c, corners)) return coil;
   for (int k = 0; k < 4; ++k) {
-    const double* a = corners[k];
-    const double* b = corners[(k + 1) % 4];
-    coil.corner_x[k] = a[0];
-    coil.corner_y[k] = a[1];
-    coil.corner_z[k] = a[2];
-    const double sx = b[0] - a[0], sy = b[1] - a[1], sz = b[2] - a[2];
+    const Vector3& a = corners[k];
+    const Vector3& b = corners[(k + 1) % 4];
+    coil.corner_x[k] = a.x;
+    coil.corner_y[k] = a.y;
+    coil.corner_z[k] = a.z;
+    const double sx = b.x - a.x, sy = b.y - a.y, sz = b.z - a.z;
     if (sz != 0.0) {
       // Parallel to z: no vertical field. A side that is neither is not a square loop's.
       if (sx != 0.0 || sy != 0.0) return coil;

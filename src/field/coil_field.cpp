@@ -3,74 +3,24 @@
 // Ideal model: the point dipole (mu0 / 4 pi) (3 (m . r) r - r^2 m) / r^5, with the squared
 // distance floored at 1e-10 m^2 so the field near the dipole stays finite.
 //
-// Real model: Biot-Savart for a finite straight wire, summed over the four sides of the square.
-// For a segment A -> B and a point P at perpendicular distance rho from the line, the field is
-// mu0 N I (cos thetaA + cos thetaB) / (4 pi rho) along (B - A) x (P - A); the cosines are those of
-// the triangle A, B, P at its corners A and B.
+// Real model: Biot-Savart for a finite straight wire (loop_geometry.cpp), summed over the four
+// sides of the square.
 #include "field/coil_field.h"
 
 #include <cmath>
 
+#include "field/loop_geometry.h"
+
 namespace orvendi {
 
 Vector3 SegmentField(const Vector3& point, const Vector3& a, const Vector3& b, double strength) {
-  const Vector3 s{b.x - a.x, b.y - a.y, b.z - a.z};
-  const Vector3 pa{point.x - a.x, point.y - a.y, point.z - a.z};
-  const Vector3 pb{point.x - b.x, point.y - b.y, point.z - b.z};
-  const double length_sq = s.x * s.x + s.y * s.y + s.z * s.z;
-  const double length = std::sqrt(length_sq);
-  const double da_sq = pa.x * pa.x + pa.y * pa.y + pa.z * pa.z;
-  const double db_sq = pb.x * pb.x + pb.y * pb.y + pb.z * pb.z;
-  const double da = std::sqrt(da_sq);
-  const double db = std::sqrt(db_sq);
-
-  const Vector3 n{s.y * pa.z - s.z * pa.y, s.z * pa.x - s.x * pa.z, s.x * pa.y - s.y * pa.x};
-  const double n_len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-  if (!(n_len >= 1e-20)) return {};
-
-  // Perpendicular distance taken from the foot point, not as |n| / L.
-  const double t = (pa.x * s.x + pa.y * s.y + pa.z * s.z) / length_sq;
-  const Vector3 foot{a.x + t * s.x, a.y + t * s.y, a.z + t * s.z};
-  const double fx = point.x - foot.x;
-  const double fy = point.y - foot.y;
-  const double fz = point.z - foot.z;
-  const double rho = std::sqrt(fx * fx + fy * fy + fz * fz);
-
-  const double cos_a = (length_sq + da_sq - db_sq) / (length * (2.0 * da));
-  const double cos_b = (db_sq + length_sq - da_sq) / (db * (2.0 * length));
-  const double magnitude = (cos_a + cos_b) * strength / rho;
-  return {magnitude * n.x / n_len, magnitude * n.y / n_len, magnitude * n.z / n_len};
+  return FieldOfShape(ShapeOfSegment(point, MakeLoopSide(a, b)), strength);
 }
 
 Vector3 SquareCoilField(const CoilRecord& coil, const Vector3& point) {
-  const double h = coil.side_m * 0.5;
-  const double cx = coil.x;
-  const double cy = coil.y;
-  const double cz = coil.z;
-  Vector3 c[4];
-  switch (coil.axis) {
-    case 0:
-      c[0] = {cx, cy + h, cz + h};
-      c[1] = {cx, cy - h, cz + h};
-      c[2] = {cx, cy - h, cz - h};
-      c[3] = {cx, cy + h, cz - h};
-      break;
-    case 1:
-      c[0] = {cx + h, cy, cz + h};
-      c[1] = {cx + h, cy, cz - h};
-      c[2] = {cx - h, cy, cz - h};
-      c[3] = {cx - h, cy, cz + h};
-      break;
-    case 2:
-      c[0] = {cx + h, cy + h, cz};
-      c[1] = {cx - h, cy + h, cz};
-      c[2] = {cx - h, cy - h, cz};
-      c[3] = {cx + h, cy - h, cz};
-      break;
-    default:
-      return {};
-  }
-  const double strength = ((coil.turns * 1.25663706144e-6) * coil.peak_current_a) / 12.5663706144;
+  LoopCorners c;
+  if (!SquareCoilCorners(coil, c)) return {};
+  const double strength = CoilStrength(coil);
   Vector3 field = SegmentField(point, c[0], c[1], strength);
   field += SegmentField(point, c[1], c[2], strength);
   field += SegmentField(point, c[2], c[3], strength);

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "design/design_record.h"
+#include "field/loop_geometry.h"
 #include "field/vector3.h"
 #include "platform/canvas.h"
 #include "views/view_state.h"
@@ -18,27 +19,20 @@ inline constexpr int kFieldLineLength = 15;  // pixels, for a field wholly in th
 // magnitude. Draws with the canvas's current pen.
 void DrawBField(Canvas& canvas, const DesignRecord& design, const ViewState& view);
 
-// One straight side of a square loop with what does not depend on the field point.
-struct LoopSide {
-  Vector3 a, b, s;
-  double length_sq = 0.0;
-  double length = 0.0;
-};
-
 // What the layer prepares once per repaint: the sides of every displayed real coil and of the
 // bed outline, with their strengths, so that each sample only does the point-dependent work.
 struct FieldDisplaySetup {
   struct Coil {
     bool shown = false;
     bool square_loop = false;  // real model with a valid axis: use `sides`
-    std::array<LoopSide, 4> sides{};
+    LoopSides sides{};
     double strength = 0.0;
     double bed_strength = 0.0;  // of the coil's bed current, as BedField forms it
   };
   std::array<Coil, kCoilCount> coils{};
   bool any_coil = false;
   bool with_bed = false;
-  std::array<LoopSide, 4> bed_sides{};
+  LoopSides bed_sides{};
 };
 FieldDisplaySetup PrepareFieldDisplay(const DesignRecord& design);
 

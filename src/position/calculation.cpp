@@ -6,6 +6,7 @@
 #include "field/bed_field.h"
 #include "field/bed_model.h"
 #include "field/coil_field.h"
+#include "field/loop_geometry.h"
 #include "platform/host.h"
 
 namespace orvendi {
@@ -19,77 +20,6 @@ double NoiseVolts(int draw, double noise_peak_v) {
   return (draw / 32767.0 * 1000.0 - 500.0) * noise_peak_v / 500.0;
 }
 
-namespace {
-
-// One side of the bed loop seen from a point: everything of the straight-segment field except
-// the current, so that the nine coils' bed fields at a point share one geometry. The arithmetic
-// is SegmentField's, step for step, so the sums equal BedField's to the bit.
-struct BedSideView {
-  bool none = true;
-  double cos_sum = 0.0, rho = 0.0, nx = 0.0, ny = 0.0, nz = 0.0, n_len = 0.0;
-};
-
-BedSideView ViewBedSide(const Vector3& point, const Vector3& a, const Vector3& b) {
-  const Vector3 s{b.x - a.x, b.y - a.y, b.z - a.z};
-  const Vector3 pa{point.x - a.x, point.y - a.y, point.z - a.z};
-  const Vector3 pb{point.x - b.x, point.y - b.y, point.z - b.z};
-  const double length_sq = s.x * s.x + s.y * s.y + s.z * s.z;
-  const double length = std::sqrt(length_sq);
-  const double da_sq = pa.x * pa.x + pa.y * pa.y + pa.z * pa.z;
-  const double db_sq = pb.x * pb.x + pb.y * pb.y + pb.z * pb.z;
-  const double da = std::sqrt(da_sq);
-  const double db = std::sqrt(db_sq);
-  BedSideView v;
-  v.nx = s.y * pa.z - s.z * pa.y;
-  v.ny = s.z * pa.x - s.x * pa.z;
-  v.nz = s.x * pa.y - s.y * pa.x;
-  v.n_len = std::sqrt(v.nx * v.nx + v.ny * v.ny + v.nz * v.nz);
-  if (!(v.n_len >= 1e-20)) return v;
-  const double t = (pa.x * s.x + pa.y * s.y + pa.z * s.z) / length_sq;
-  const Vector3 foot{a.x + t * s.x, a.y + t * s.y, a.z + t * s.z};
-  const double fx = point.x - foot.x;
-  const double fy = point.y - foot.y;
-  const double fz = point.z - foot.z;
-  v.rho = std::sqrt(fx * fx + fy * fy + fz * fz);
-  const double cos_a = (length_sq + da_sq - db_sq) / (length * (2.0 * da));
-  const double cos_b = (db_sq + length_sq - da_sq) / (db * (2.0 * length));
-  v.cos_sum = cos_a + cos_b;
-  v.none = false;
-  return v;
-}
-
-Vector3 BedSideField(const BedSideView& v, double strength) {
-  if (v.none) return {};
-  const double magnitude = v.cos_sum * strength / v.rho;
-  return {magnitude * v.nx / v.n_len, magnitude * v.ny / v.n_len, magnitude * v.nz / v.n_len};
-}
-
-struct BedLoopView {
-  BedSideView sides[4];
-};
-
-BedLoopView ViewBedLoop(const DesignRecord& design, const Vector3& point) {
-  const double z = design.bed_z1;
-  const Vector3 c1{design.bed_x1, design.bed_y1, z};
-  const Vector3 c2{design.bed_x2, design.bed_y1, z};
-  const Vector3 c3{design.bed_x2, design.bed_y2, z};
-  const Vector3 c4{design.bed_x1, design.bed_y2, z};
-  return {{ViewBedSide(point, c1, c2), ViewBedSide(point, c2, c3), ViewBedSide(point, c3, c4),
-           ViewBedSide(point, c4, c1)}};
-}
-
-// BedField for a current of the given magnitude.
-Vector3 BedLoopField(const BedLoopView& view, double current) {
-  const double strength = (current * 1.25663706144e-6) / 12.5663706144;
-  Vector3 field = BedSideField(view.sides[0], strength);
-  field += BedSideField(view.sides[1], strength);
-  field += BedSideField(view.sides[2], strength);
-  field += BedSideField(view.sides[3], strength);
-  return field;
-}
-
-}  // namespace
-
 void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const Vector3& point,
                          std::array<double, 9>& n) {
   std::array<Vector3, 9> field;
@@ -99,9 +29,10 @@ void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const V
     field[3 * g + 2] = CoilFieldZ(design.generators[g], point);
   }
   if (design.include_bed_currents != 0) {
-    const BedLoopView bed = ViewBedLoop(design, point);
+    // One bed geometry at the point serves all nine currents.
+    const LoopShapes bed = ShapesOfLoop(MakeLoopSides(BedLoopCorners(design)), point);
     for (int k = 0; k < kCoilCount; ++k) {
-      field[k] += BedLoopField(bed, BedCurrentMagnitude(design.bed_currents[k]));
+      field[k] += FieldOfLoop(bed, BedStrength(BedCurrentMagnitude(design.bed_currents[k])));
     }
   }
 
