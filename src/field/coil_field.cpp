@@ -20,12 +20,7 @@ Vector3 SegmentField(const Vector3& point, const Vector3& a, const Vector3& b, d
 Vector3 SquareCoilField(const CoilRecord& coil, const Vector3& point) {
   LoopCorners c;
   if (!SquareCoilCorners(coil, c)) return {};
-  const double strength = CoilStrength(coil);
-  Vector3 field = SegmentField(point, c[0], c[1], strength);
-  field += SegmentField(point, c[1], c[2], strength);
-  field += SegmentField(point, c[2], c[3], strength);
-  field += SegmentField(point, c[3], c[0], strength);
-  return field;
+  return LoopField(c, point, CoilStrength(coil));
 }
 
 Vector3 IdealDipoleField(const GeneratorRecord& g, int axis, const Vector3& point) {

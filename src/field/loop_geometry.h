@@ -20,6 +20,10 @@ LoopCorners BedLoopCorners(const DesignRecord& design);
 double CoilStrength(const CoilRecord& coil);
 double BedStrength(double current);
 
+// Field (T) at a point of a loop's current, `strength` being mu0 N I / 4 pi: the sum of the four
+// sides' SegmentField in side order.
+Vector3 LoopField(const LoopCorners& corners, const Vector3& point, double strength);
+
 // One side of a loop with what does not depend on the field point.
 struct LoopSide {
   Vector3 a, b, s;

@@ -80,6 +80,11 @@ bool UsableMagnitude(double m) { return m >= 1.0 && std::isfinite(m); }
 
 }  // namespace
 
+double RangeFromResponse(double alpha, double magnitude) {
+  const double c = std::cos(alpha);
+  return std::exp(std::log(std::sqrt(3.0 * (c * c) + 1.0) / magnitude) / 3.0);
+}
+
 int EstimatePosition1(const Algorithm1Work& work, const std::array<double, 9>& n, double& x, double& y,
                       double& z, double& angle1, double& angle2, EstimateTrace* trace) {
   double m[3];
@@ -98,10 +103,7 @@ int EstimatePosition1(const Algorithm1Work& work, const std::array<double, 9>& n
   int i = 1;
   for (; i <= 25; ++i) {
     double r[3];
-    for (int g = 0; g < 3; ++g) {
-      const double c = std::cos(alpha[g]);
-      r[g] = std::exp(std::log(std::sqrt(3.0 * (c * c) + 1.0) / m[g]) / 3.0);
-    }
+    for (int g = 0; g < 3; ++g) r[g] = RangeFromResponse(alpha[g], m[g]);
     int s = TrilaterateBracketed(gen[0], gen[1], gen[2], r[0], r[1], r[2], p);
     if (s == kNoChordCrossing) break;
     if (s != kSpheresMeet) {

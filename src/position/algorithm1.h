@@ -44,6 +44,11 @@ ChordCrossing CrossChordLines(const Vector3& g0, const Vector3& g1, const Vector
 int TrilaterateBracketed(const Vector3& g0, const Vector3& g1, const Vector3& g2, double r0, double r1,
                          double r2, Vector3& p);
 
+// Range (m) to a generator from the length of its response vector and the angle between the sensor
+// axis and the direction from the generator: the cube root of sqrt(3 cos^2 alpha + 1) / m, taken
+// through the logarithm.
+double RangeFromResponse(double alpha, double magnitude);
+
 // Position from the nine normalised responses (coil order), iterating ranges from the response
 // magnitudes, trilateration and the sensor's angles to the generators. Returns 1 and writes the
 // position and two zero angles on success; returns 0 and leaves the outputs alone on failure.

@@ -254,10 +254,7 @@ int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, doub
   int i = 1;
   for (; i <= 25; ++i) {
     double r[3];
-    for (int g = 0; g < 3; ++g) {
-      const double c = std::cos(alpha[g]);
-      r[g] = std::exp(std::log(std::sqrt(3.0 * (c * c) + 1.0) / m[g]) / 3.0);
-    }
+    for (int g = 0; g < 3; ++g) r[g] = RangeFromResponse(alpha[g], m[g]);
     spheres_met = InitialPosition(work, r[0], r[1], r[2]);
     double th = work.theta;
     double ph = work.phi;
