@@ -6,7 +6,8 @@
 
 namespace orvendi {
 
-Font InfobarFont() { return Font{"Sans Serif", 10}; }
+// The canvas falls back to the desktop's sans-serif face where this one is missing.
+Font InfobarFont() { return Font{"MS Sans Serif", 10}; }
 
 InfobarLayout ComputeInfobarLayout(TextSize measured) {
   InfobarLayout layout;

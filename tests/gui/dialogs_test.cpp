@@ -230,6 +230,7 @@ TEST_F(DialogsTest, EveryDialogOpensWithItsTitleControlsAndValues) {
     std::unique_ptr<QDialog> dialog = Create(e.name);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), e.title);
+    EXPECT_EQ(dialog->objectName().toStdString(), std::string(e.name));
     EXPECT_EQ(dialog->parentWidget(), &owner);
     EXPECT_EQ(Ids(dialog.get()), e.ids);
     const std::set<QString> labels = Labels(dialog.get());

@@ -399,8 +399,9 @@ void ScanOptionsDialog::OnOk() {
   setFocus();
 }
 
-std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context,
-                                      QWidget* owner) {
+namespace {
+
+std::unique_ptr<QDialog> BuildDialog(std::string_view resource_name, DialogContext& context, QWidget* owner) {
   if (const SettingsDialog* entry = FindSettingsDialog(resource_name)) {
     auto dialog = std::make_unique<SettingsDialogWidget>(*entry, context.design, owner);
     dialog->setWindowTitle(QString::fromUtf8(entry->title.data(), static_cast<int>(entry->title.size())));
@@ -416,6 +417,16 @@ std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogCont
   }
   if (resource_name == "ScanOptions") return std::make_unique<ScanOptionsDialog>(context.design, owner);
   return CreateResultDialog(resource_name, context, owner);
+}
+
+}  // namespace
+
+std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context,
+                                      QWidget* owner) {
+  std::unique_ptr<QDialog> dialog = BuildDialog(resource_name, context, owner);
+  // The resource name, so that the dialog can be found like its controls.
+  if (dialog) dialog->setObjectName(QString::fromUtf8(resource_name.data(), static_cast<int>(resource_name.size())));
+  return dialog;
 }
 
 int OpenDialog(std::string_view resource_name, DialogContext& context, QWidget* owner) {
