@@ -9,17 +9,12 @@
 #include "platform/host.h"
 #include "position/calculation.h"
 #include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
 
-DesignRecord DefaultDesign() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyDefaults(design, view, host);
-  return design;
-}
+using testing::DefaultDesign;
 
 // A one-row grid along x at y = 0, z = 0.4 with the given number of points, marked as computed.
 DesignRecord RowDesign(int points) {

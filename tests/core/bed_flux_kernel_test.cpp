@@ -13,17 +13,12 @@
 #include "platform/host.h"
 #include "support/printed_value.h"
 #include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
 
-DesignRecord Defaults() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyDefaults(design, view, host);
-  return design;
-}
+using testing::DefaultDesign;
 
 // Sum of |B.z x cell area| over the bed: the scale of a flux that cancels to rounding noise.
 double AbsoluteFlux(const GeneratorRecord& generator, int axis, const BedCellGrid& grid) {
@@ -56,7 +51,7 @@ void ExpectFastEqualsPlain(const DesignRecord& design) {
 }
 
 TEST(BedFluxKernel, TakesTheFastPathForOrdinaryDesigns) {
-  const DesignRecord design = Defaults();
+  const DesignRecord design = DefaultDesign();
   const BedCellGrid grid = MakeBedCellGrid(design);
   EXPECT_EQ(PrepareBedFluxCoil(design.generators[0], 2, grid).method, BedFluxCoil::Method::kSquareLoop);
   GeneratorRecord ideal = design.generators[0];
@@ -64,16 +59,16 @@ TEST(BedFluxKernel, TakesTheFastPathForOrdinaryDesigns) {
   EXPECT_EQ(PrepareBedFluxCoil(ideal, 2, grid).method, BedFluxCoil::Method::kDipole);
 }
 
-TEST(BedFluxKernel, EqualsThePlainSumAtTheDefaults) { ExpectFastEqualsPlain(Defaults()); }
+TEST(BedFluxKernel, EqualsThePlainSumAtTheDefaults) { ExpectFastEqualsPlain(DefaultDesign()); }
 
 TEST(BedFluxKernel, EqualsThePlainSumForTheIdealDipole) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   for (GeneratorRecord& g : design.generators) g.real_dipole = 0;
   ExpectFastEqualsPlain(design);
 }
 
 TEST(BedFluxKernel, EqualsThePlainSumForAnOddBed) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.bed_x1 = -0.31;
   design.bed_x2 = 0.47;
   design.bed_y1 = -0.62;
@@ -87,7 +82,7 @@ TEST(BedFluxKernel, EqualsThePlainSumForAnOddBed) {
 }
 
 TEST(BedFluxKernel, EqualsThePlainSumWithAGeneratorCloseUnderTheBed) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   SetGeneratorPosition(design.generators[0], 0.013, -0.021, 0.07);
   SetGeneratorPosition(design.generators[1], -0.2, 0.3, 0.095);
   design.bed_cells_x = 60;
@@ -98,7 +93,7 @@ TEST(BedFluxKernel, EqualsThePlainSumWithAGeneratorCloseUnderTheBed) {
 }
 
 TEST(BedFluxKernel, EqualsThePlainSumForOtherDriveAndSize) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   for (GeneratorRecord& g : design.generators) {
     g.area_m2 = 0.0025;
     g.turns = -12;
@@ -116,7 +111,7 @@ TEST(BedFluxKernel, EqualsThePlainSumForOtherDriveAndSize) {
 
 TEST(BedFluxKernel, ACellOnASidesLineGetsNothingFromThatSide) {
   // The single cell's centre is the middle of the side x = cx + h, in the coil's own plane.
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   SetGeneratorPosition(design.generators[0], 0.0, 0.0, 0.1);
   design.bed_x1 = 0.0;
   design.bed_x2 = 0.02;
@@ -137,7 +132,7 @@ TEST(BedFluxKernel, OddValuesTakeThePlainPathAndGiveItsResult) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   for (double odd : {nan, inf, -inf, 1e300}) {
-    DesignRecord design = Defaults();
+    DesignRecord design = DefaultDesign();
     design.bed_cells_x = 5;
     design.bed_cells_y = 4;
     design.generators[0].coils[2].side_m = odd;
@@ -153,7 +148,7 @@ TEST(BedFluxKernel, OddValuesTakeThePlainPathAndGiveItsResult) {
     }
   }
   // A coil too small for the fast formulas' products.
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.generators[0].coils[2].side_m = 1e-300;
   const BedCellGrid grid = MakeBedCellGrid(design);
   EXPECT_EQ(PrepareBedFluxCoil(design.generators[0], 2, grid).method, BedFluxCoil::Method::kPlain);
@@ -161,7 +156,7 @@ TEST(BedFluxKernel, OddValuesTakeThePlainPathAndGiveItsResult) {
 }
 
 TEST(BedFluxKernel, PiecesOfARowAddUpToTheWholeRow) {
-  const DesignRecord design = Defaults();
+  const DesignRecord design = DefaultDesign();
   const BedCellGrid grid = MakeBedCellGrid(design);
   const BedFluxCoil coil = PrepareBedFluxCoil(design.generators[1], 2, grid);
   const double whole = AddRowFlux(coil, grid, 7, 0, 25, 0.0);

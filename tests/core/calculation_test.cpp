@@ -12,23 +12,18 @@
 #include "support/fake_host.h"
 #include "support/ideal_responses.h"
 #include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
+
+using testing::DefaultDesign;
 
 using testing::Distance;
 using testing::FakeHost;
 using testing::IdealResponses;
 using testing::kDefaultGenerators;
 using testing::SensorAxis;
-
-DesignRecord DefaultDesign() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyDefaults(design, view, host);
-  return design;
-}
 
 void UseIdealDipoles(DesignRecord& design) {
   design.dipole_type = 0;

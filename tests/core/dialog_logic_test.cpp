@@ -12,19 +12,14 @@
 #include "design/design_record.h"
 #include "platform/host.h"
 #include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
+using testing::DefaultDesign;
 
-DesignRecord Defaults() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyDefaults(design, view, host);
-  return design;
-}
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 const SettingsDialog& Dialog(std::string_view name) {
   const SettingsDialog* dialog = FindSettingsDialog(name);
@@ -58,13 +53,13 @@ TEST(SettingsDialogs, TheTenDialogsAreKnownByResourceName) {
   EXPECT_EQ(FindSettingsDialog("ScanOptions"), nullptr);
   EXPECT_EQ(FindSettingsDialog("frequency"), nullptr);
   DialogFields fields;
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   EXPECT_FALSE(FillSettingsDialog("AboutDialog", design, fields));
   EXPECT_FALSE(StoreSettingsDialog("AboutDialog", fields, design));
 }
 
 TEST(SettingsDialogs, OpenAfterStartShowsTheDefaults) {
-  const DesignRecord design = Defaults();
+  const DesignRecord design = DefaultDesign();
   auto fill = [&](std::string_view name) { return FillSettingsDialog(Dialog(name), design); };
   EXPECT_EQ(fill("Frequency").texts, (std::map<int, std::string>{{2067, "10000"}}));
   EXPECT_EQ(fill("GeneratorDesign").texts,
@@ -85,7 +80,7 @@ TEST(SettingsDialogs, OpenAfterStartShowsTheDefaults) {
 }
 
 TEST(SettingsDialogs, NoiseBoxWorksInHundredthsOfAVolt) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   Ok("SignalNoise", design, {{2026, "5"}, {2027, "0.25"}});
   EXPECT_EQ(design.noise_peak_v, 0.05);
   EXPECT_EQ(design.offset_v, 0.25);
@@ -94,7 +89,7 @@ TEST(SettingsDialogs, NoiseBoxWorksInHundredthsOfAVolt) {
 }
 
 TEST(SettingsDialogs, GeneratorDesignWritesEveryCopy) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.bed_stale = 0;
   Ok("GeneratorDesign", design, {{2050, "100"}, {2051, "0.03"}, {2049, "2.5"}});
   EXPECT_EQ(design.bed_stale, 1);
@@ -114,7 +109,7 @@ TEST(SettingsDialogs, GeneratorDesignWritesEveryCopy) {
 }
 
 TEST(SettingsDialogs, IntegerEntriesTakeTheLeadingDigits) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   Ok("CalcBedParams", design, {{2028, "30.9"}, {2029, " 7 cells"}});
   EXPECT_EQ(design.bed_cells_x, 30);
   EXPECT_EQ(design.bed_cells_y, 7);
@@ -123,7 +118,7 @@ TEST(SettingsDialogs, IntegerEntriesTakeTheLeadingDigits) {
 }
 
 TEST(SettingsDialogs, ValuesAreStoredUncheckedAndShownAgain) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   Ok("Frequency", design, {{2067, "0"}});
   EXPECT_EQ(design.frequency_hz, 0.0);
   Ok("BedDesign", design, {{2010, "-1"}});
@@ -140,7 +135,7 @@ TEST(SettingsDialogs, ValuesAreStoredUncheckedAndShownAgain) {
 
 TEST(SettingsDialogs, OnlyTheFiveDesignDialogsMarkTheBedStale) {
   for (const SettingsDialog& dialog : SettingsDialogs()) {
-    DesignRecord design = Defaults();
+    DesignRecord design = DefaultDesign();
     design.bed_stale = 0;
     StoreSettingsDialog(dialog, FillSettingsDialog(dialog, design), design);
     const bool stale = dialog.resource_name == "Frequency" || dialog.resource_name == "GeneratorDesign" ||
@@ -153,7 +148,7 @@ TEST(SettingsDialogs, OnlyTheFiveDesignDialogsMarkTheBedStale) {
 TEST(SettingsDialogs, OkWithNothingChangedKeepsTheDesign) {
   static_assert(std::is_trivially_copyable_v<DesignRecord>);
   for (const SettingsDialog& dialog : SettingsDialogs()) {
-    DesignRecord design = Defaults();
+    DesignRecord design = DefaultDesign();
     design.noise_peak_v = 0.05;
     design.bed_stale = 1;
     DesignRecord before;
@@ -164,7 +159,7 @@ TEST(SettingsDialogs, OkWithNothingChangedKeepsTheDesign) {
 }
 
 TEST(SettingsDialogs, RadioPairsStoreTheCheckedButton) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   Ok("AlgorithmType", design, {}, {{2072, false}, {2073, true}});
   EXPECT_EQ(design.algorithm_type, 2);
   EXPECT_EQ(FillSettingsDialog(Dialog("AlgorithmType"), design).checks,
@@ -188,7 +183,7 @@ TEST(SettingsDialogs, RadioPairsStoreTheCheckedButton) {
 }
 
 TEST(SettingsDialogs, ViewOptionsStoreBoxesAndMapStyle) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   Ok("ViewOptions", design, {},
      {{2052, false}, {2056, true}, {2060, true}, {2061, true}, {2062, true}, {2063, false}});
   EXPECT_EQ(design.coil_display, (std::array<std::int32_t, 9>{0, 0, 0, 0, 1, 0, 0, 0, 1}));
@@ -234,7 +229,7 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
       const EditBinding* edit = std::get_if<EditBinding>(&binding);
       if (edit == nullptr) continue;
       for (const BadEntry& bad : BadEntries()) {
-        DesignRecord design = Defaults();
+        DesignRecord design = DefaultDesign();
         design.noise_peak_v = 0.07;  // a value that 100 x / 100 would not give back exactly
         const double previous = edit->show(design);
         DesignRecord before;
@@ -264,7 +259,7 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
 }
 
 TEST(SettingsDialogs, ABadEntryKeepsEveryCopyOfItsField) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   Ok("GeneratorDesign", design, {{2050, "many"}, {2051, ""}, {2049, "3"}});
   for (const GeneratorRecord& generator : design.generators) {
     EXPECT_EQ(generator.turns, 50);

@@ -9,19 +9,14 @@
 #include "position/scan_grid.h"
 #include "support/fake_host.h"
 #include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
+using testing::DefaultDesign;
 
-DesignRecord Defaults() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyDefaults(design, view, host);
-  return design;
-}
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 TEST(FormatComplex, SignOfTheImaginaryPartPicksTheJoin) {
   EXPECT_EQ(FormatComplex({0.5, -0.25}), "0.5-i0.25");
@@ -40,7 +35,7 @@ TEST(FormatComplex, NonFinitePartsShowAsText) {
 }
 
 TEST(BedResultDialogs, FirstOpeningComputesTheModelOnce) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   testing::FakeHost host;
   const DialogFields voltages = OpenBedVoltages(design, host);
   EXPECT_EQ(design.bed_stale, 0);
@@ -61,7 +56,7 @@ TEST(BedResultDialogs, FirstOpeningComputesTheModelOnce) {
 }
 
 TEST(BedResultDialogs, ConfirmingFrequencyMakesTheNextOpeningRecompute) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   testing::FakeHost host;
   OpenBedVoltages(design, host);
   StoreSettingsDialog(*FindSettingsDialog("Frequency"),
@@ -73,7 +68,7 @@ TEST(BedResultDialogs, ConfirmingFrequencyMakesTheNextOpeningRecompute) {
 }
 
 TEST(BedResultDialogs, ACancelledModelShowsThePreviousResultsStillStale) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.bed_voltages[2] = {0, 0.5};
   design.bed_currents[2] = {0, -0.25};
   testing::FakeHost host;
@@ -88,7 +83,7 @@ TEST(BedResultDialogs, ACancelledModelShowsThePreviousResultsStillStale) {
 }
 
 TEST(PositionAccuracyDialog, ShowsSixDecimalsOfTheFreshStatistics) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   ResultBuffer results;
   // Two points along x, measured 3 mm and 4 mm off.
   design.scan_x_from = 0;
@@ -109,7 +104,7 @@ TEST(PositionAccuracyDialog, ShowsSixDecimalsOfTheFreshStatistics) {
 }
 
 TEST(PositionAccuracyDialog, TinyErrorsReadAsZeroAndNoRunKeepsTheOldValues) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   ResultBuffer results;
   design.max_error_m = 4e-7;
   design.rms_error_m = 0.25;

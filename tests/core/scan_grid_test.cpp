@@ -11,17 +11,12 @@
 #include "design/design_record.h"
 #include "platform/host.h"
 #include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
 
-DesignRecord Defaults() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyDefaults(design, view, host);
-  return design;
-}
+using testing::DefaultDesign;
 
 std::vector<ScanPoint> Traverse(const DesignRecord& design, bool along_first) {
   ScanState scan;
@@ -58,7 +53,7 @@ void ExpectOrdersAgree(const DesignRecord& design) {
 }
 
 TEST(ScanGrid, DefaultGridHasSixBySixPoints) {
-  const DesignRecord design = Defaults();
+  const DesignRecord design = DefaultDesign();
   ScanState scan;
   ScanStart(scan, design);
   EXPECT_EQ(scan.first_count, 5);
@@ -71,7 +66,7 @@ TEST(ScanGrid, DefaultGridHasSixBySixPoints) {
 }
 
 TEST(ScanGrid, FirstAndSecondPointsOfEachOrder) {
-  const DesignRecord design = Defaults();
+  const DesignRecord design = DefaultDesign();
   const std::vector<ScanPoint> first = Traverse(design, true);
   const std::vector<ScanPoint> second = Traverse(design, false);
   for (const auto* points : {&first, &second}) {
@@ -93,7 +88,7 @@ TEST(ScanGrid, FirstAndSecondPointsOfEachOrder) {
 }
 
 TEST(ScanGrid, CoordinatesAreAccumulatedStepByStep) {
-  const std::vector<ScanPoint> points = Traverse(Defaults(), true);
+  const std::vector<ScanPoint> points = Traverse(DefaultDesign(), true);
   const double expected[] = {-0.25, -0.15, -0.04999999999999999, 0.05000000000000002, 0.15000000000000002,
                              0.25};
   for (int row = 0; row < 6; ++row) {
@@ -111,7 +106,7 @@ TEST(ScanGrid, CoordinatesAreAccumulatedStepByStep) {
 }
 
 TEST(ScanGrid, BothOrdersGiveBitIdenticalCoordinatesForEveryPair) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   ExpectOrdersAgree(design);
   design.scan_x_from = -0.333;
   design.scan_x_to = 0.41;
@@ -126,7 +121,7 @@ TEST(ScanGrid, BothOrdersGiveBitIdenticalCoordinatesForEveryPair) {
 }
 
 TEST(ScanGrid, YZPlaneKeepsXAndRunsYFastest) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.scan_plane = 1;
   design.scan_plane_x = 0.07;
   const std::vector<ScanPoint> points = Traverse(design, true);
@@ -142,7 +137,7 @@ TEST(ScanGrid, YZPlaneKeepsXAndRunsYFastest) {
 }
 
 TEST(ScanGrid, ZXPlaneRunsZFirstAndKeepsY) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.scan_plane = 2;
   design.scan_x_to = 0.05;  // 3 steps along x, the second axis
   const std::vector<ScanPoint> points = Traverse(design, true);
@@ -159,7 +154,7 @@ TEST(ScanGrid, ZXPlaneRunsZFirstAndKeepsY) {
 }
 
 TEST(ScanGrid, ARangeOfZeroLengthHasOnePoint) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.scan_x_from = design.scan_x_to = 0.12;
   ScanState scan;
   ScanStart(scan, design);
@@ -176,7 +171,7 @@ TEST(ScanGrid, ARangeOfZeroLengthHasOnePoint) {
 }
 
 TEST(ScanGrid, AHundredStepsGiveAHundredAndOnePointsWithSlotsOfTheirOwn) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.scan_x_from = 0.0;
   design.scan_x_to = 1.0;
   design.scan_x_step = 0.01;
@@ -227,7 +222,7 @@ TEST(ScanGrid, TheResultBufferRefusesPairsOutsideIt) {
 }
 
 TEST(ScanGrid, ExhaustionLastsUntilTheNextStart) {
-  const DesignRecord design = Defaults();
+  const DesignRecord design = DefaultDesign();
   for (bool along_first : {true, false}) {
     ScanState scan;
     ScanStart(scan, design);
@@ -248,7 +243,7 @@ TEST(ScanGrid, ExhaustionLastsUntilTheNextStart) {
 }
 
 TEST(ScanGrid, TheSnapshotIgnoresLaterEdits) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   ScanState scan;
   ScanStart(scan, design);
   design.scan_x_step = 0.05;
@@ -265,18 +260,18 @@ TEST(ScanGrid, TheSnapshotIgnoresLaterEdits) {
 
 TEST(ScanGrid, UncheckedSettingsNeverRunAwayOrLeaveTheBuffer) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.scan_x_step = 1e-9;  // a million steps
   ScanState scan;
   ScanStart(scan, design);
   EXPECT_EQ(scan.first_count, kMaxScanSteps);
 
-  design = Defaults();
+  design = DefaultDesign();
   design.scan_x_step = -0.1;  // to before from: no points
   EXPECT_TRUE(Traverse(design, true).empty());
   EXPECT_TRUE(Traverse(design, false).empty());
 
-  design = Defaults();
+  design = DefaultDesign();
   design.scan_y_step = 0.0;  // 0.5 / 0: saturates, held to the bound
   ScanStart(scan, design);
   EXPECT_EQ(scan.second_count, kMaxScanSteps);
@@ -284,7 +279,7 @@ TEST(ScanGrid, UncheckedSettingsNeverRunAwayOrLeaveTheBuffer) {
   ScanStart(scan, design);
   EXPECT_EQ(scan.second_count, 0);
 
-  design = Defaults();
+  design = DefaultDesign();
   design.scan_plane = 5;
   EXPECT_TRUE(Traverse(design, true).empty());
   EXPECT_TRUE(Traverse(design, false).empty());

@@ -11,22 +11,17 @@
 #include "design/design_record.h"
 #include "platform/host.h"
 #include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
+
+using testing::DefaultDesign;
 
 using namespace scan_ids;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const double kNan = std::nan("");
-
-DesignRecord Defaults() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyDefaults(design, view, host);
-  return design;
-}
 
 // x, y and z rows of the defaults with one row replaced.
 bool Validate(int row, double from, double to, double step) {
@@ -95,7 +90,7 @@ DialogFields Typed(const DesignRecord& design, const std::map<int, std::string>&
 }
 
 TEST(ScanOptionsDialog, OpensWithTheSettingsAndThePlane) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   const DialogFields fields = FillScanOptions(design);
   const std::map<int, std::string> expected{
       {kXFrom, "-0.25"}, {kXTo, "0.25"}, {kXStep, "0.1"}, {kYFrom, "-0.25"}, {kYTo, "0.25"}, {kYStep, "0.1"},
@@ -114,7 +109,7 @@ TEST(ScanOptionsDialog, OpensWithTheSettingsAndThePlane) {
 }
 
 TEST(ScanOptionsDialog, OkStoresTheFourteenFields) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.bed_stale = 0;
   ASSERT_TRUE(
       StoreScanOptions(Typed(design, {{kXFrom, "-0.5"}, {kXTo, "0.5"}, {kXStep, "0.01"}, {kPlaneX, "0.1"}},
@@ -145,7 +140,7 @@ TEST(ScanOptionsDialog, ARejectedOkStoresNothing) {
       {{kZTo, "nan"}},
       {{kYFrom, "-1e999"}}};
   for (const auto& typed : rejected) {
-    DesignRecord design = Defaults();
+    DesignRecord design = DefaultDesign();
     DesignRecord before;
     std::memcpy(&before, &design, sizeof design);
     EXPECT_FALSE(StoreScanOptions(
@@ -156,7 +151,7 @@ TEST(ScanOptionsDialog, ARejectedOkStoresNothing) {
 }
 
 TEST(ScanOptionsDialog, AnEntryThatIsNoNumberChecksThePreviousValue) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   ASSERT_TRUE(StoreScanOptions(Typed(design, {{kXStep, "step"}, {kPlaneZ, ""}, {kYTo, "0.3"}}), design));
   EXPECT_EQ(design.scan_x_step, 0.1);
   EXPECT_EQ(design.scan_plane_z, 0.4);
@@ -189,7 +184,7 @@ TEST(ScanOptionsDialog, BadEntriesOnEveryBox) {
   };
   for (const auto& [id, kind] : boxes) {
     for (const Case& c : cases) {
-      DesignRecord design = Defaults();
+      DesignRecord design = DefaultDesign();
       const bool stored = StoreScanOptions(Typed(design, {{id, c.text}}), design);
       EXPECT_EQ(stored, c.accepted[kind]) << id << " '" << c.text.substr(0, 12) << "'";
     }

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "design/design_record.h"
+#include "platform/host.h"
+#include "views/view_state.h"
+
+namespace orvendi::testing {
+
+// The design as the program starts with it.
+inline DesignRecord DefaultDesign() {
+  DesignRecord design;
+  ViewState view;
+  NullHost host;
+  ApplyDefaults(design, view, host);
+  return design;
+}
+
+}  // namespace orvendi::testing
