@@ -16,7 +16,8 @@ void BM_CalculateCommand(benchmark::State& state) {
   DesignRecord design;
   ViewState view;
   NullHost host;
-  ApplyDefaults(design, view, host);
+  ApplyViewDefaults(view, host);
+  ApplyDesignDefaults(design);
   design.algorithm_type = static_cast<int>(state.range(0));
   design.include_bed_currents = static_cast<int>(state.range(1));
   design.sensor_theta_rad = 0.3;

@@ -22,7 +22,8 @@ DesignRecord Defaults() {
   DesignRecord design;
   ViewState view;
   NullHost host;
-  ApplyDefaults(design, view, host);
+  ApplyViewDefaults(view, host);
+  ApplyDesignDefaults(design);
   return design;
 }
 

@@ -24,7 +24,8 @@ namespace {
 struct FullScene {
   FullScene() {
     NullHost host;
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 1920, 1080);
     design.scan_x_step = 0.025;
     design.scan_y_step = 0.025;

@@ -1,8 +1,5 @@
 #include "design/design_record.h"
 
-#include "platform/host.h"
-#include "views/view_state.h"
-
 namespace orvendi {
 
 void ResetBedResults(DesignRecord& design) {
@@ -44,18 +41,10 @@ void DefaultGenerator(GeneratorRecord& generator, double x, double y) {
 
 }  // namespace
 
-void ApplyDefaults(DesignRecord& design, ViewState& view, Host& host) {
-  view.hscroll_pos = 500;
-  view.vscroll_pos = 500;
+void ApplyDesignDefaults(DesignRecord& design) {
   design.app_active = 1;
   design.design_modified = 0;
-  view.current_view = 0;
   design.edit_mode = 0;
-
-  host.SetScrollRange(ScrollBar::kHorizontal, 0, 1000, false);
-  host.SetScrollRange(ScrollBar::kVertical, 0, 1000, false);
-  host.SetScrollPos(ScrollBar::kHorizontal, view.hscroll_pos, true);
-  host.SetScrollPos(ScrollBar::kVertical, view.vscroll_pos, true);
 
   DefaultGenerator(design.generators[0], 0.0, -0.26);
   DefaultGenerator(design.generators[1], -0.25, 0.25);
@@ -110,14 +99,6 @@ void ApplyDefaults(DesignRecord& design, ViewState& view, Host& host) {
   design.bed_resize_active = 0;
   design.bed_move_active = 0;
   design.rubber_shown = 0;
-
-  view.view_centre_x = 0.0;
-  view.view_centre_y = 0.0;
-  view.view_centre_z = 0.0;
-  view.pixels_per_metre_x = 400.0;
-  view.pixels_per_metre_y = 400.0;
-  view.pixels_per_metre_z = 400.0;
-  view.scale_percent = 100;
 }
 
 }  // namespace orvendi

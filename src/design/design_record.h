@@ -6,9 +6,6 @@
 
 namespace orvendi {
 
-class Host;
-struct ViewState;
-
 using Phasor = std::complex<double>;
 
 // Coil index k = 3 * g + a: generator g = 0..2, axis a = 0 (X), 1 (Y), 2 (Z).
@@ -44,7 +41,7 @@ struct GeneratorRecord {
 };
 
 // Every parameter of the simulated system, the results the dialogs show, the display options,
-// and the interaction state held beside them. Zero until ApplyDefaults.
+// and the interaction state held beside them. Zero until ApplyDesignDefaults.
 struct DesignRecord {
   // Generators and drive
   std::array<GeneratorRecord, kGeneratorCount> generators{};
@@ -106,9 +103,9 @@ struct DesignRecord {
   std::int32_t drag_generator = -1;  // index into generators, -1 for none
 };
 
-// Gives every field of the design and of the view state its initial value and sets up the
-// drawing area's scroll bars through the host.
-void ApplyDefaults(DesignRecord& design, ViewState& view, Host& host);
+// Gives every field of the design its initial value. The view has its own defaults
+// (ApplyViewDefaults); the program applies the view's first, then the design's.
+void ApplyDesignDefaults(DesignRecord& design);
 
 // All nine bed currents and voltages to 0 + 0i.
 void ResetBedResults(DesignRecord& design);

@@ -3,12 +3,11 @@
 #include <utility>
 #include <vector>
 
+#include "design/scan_check.h"
+
 namespace orvendi {
 
 struct DesignRecord;
-
-// Most steps along one axis of the scan grid (101 points).
-inline constexpr int kMaxScanSteps = 100;
 
 // Snapshot of the scan settings and the position of a traversal of the grid.
 struct ScanState {

@@ -53,7 +53,8 @@ MainWindow::MainWindow() : state_(std::make_unique<AppState>()) {
   state_->view.infobar = InfobarWidget::MeasureLayout();
   infobar_ = new InfobarWidget(*state_, drawing_->viewport(), client_);
   drawing_->SetInfobar(infobar_);
-  ApplyDefaults(state_->design, state_->view, *drawing_);
+  ApplyViewDefaults(state_->view, *drawing_);
+  ApplyDesignDefaults(state_->design);
 
   CreateMenus();
   menuBar()->setFocusPolicy(Qt::NoFocus);

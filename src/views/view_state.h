@@ -28,4 +28,10 @@ struct ViewState {
   friend bool operator==(const ViewState&, const ViewState&) = default;
 };
 
+class Host;
+
+// Plan view at 100 % centred on the origin, both scroll thumbs in the middle of 0..1000; sets up
+// the drawing area's scroll bars through the host.
+void ApplyViewDefaults(ViewState& view, Host& host);
+
 }  // namespace orvendi

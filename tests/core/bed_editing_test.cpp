@@ -17,7 +17,8 @@ using testing::RecordingCanvas;
 // Default bed in the plan view of an 800 x 600 area: X1 = 200, Y1 = 500, X2 = 600, Y2 = 100.
 struct Bed {
   Bed() {
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
     host.transient_canvas = &canvas;
     host.log.clear();

@@ -22,7 +22,8 @@ class BedFieldTest : public ::testing::Test {
   BedFieldTest() {
     ViewState view;
     NullHost host;
-    ApplyDefaults(design_, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design_);
   }
   DesignRecord design_;
 };

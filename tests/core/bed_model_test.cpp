@@ -26,7 +26,8 @@ class BedModelTest : public ::testing::Test {
   BedModelTest() {
     ViewState view;
     NullHost null_host;
-    ApplyDefaults(design_, view, null_host);
+    ApplyViewDefaults(view, null_host);
+    ApplyDesignDefaults(design_);
   }
 
   // Distinct non-zero values in all eighteen phasors.

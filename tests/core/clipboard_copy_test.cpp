@@ -15,7 +15,8 @@ using testing::RecordingCanvas;
 
 struct Copy {
   Copy() {
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
   }
   RecordingCanvas Paint() const {

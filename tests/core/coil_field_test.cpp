@@ -29,7 +29,8 @@ class CoilFieldTest : public ::testing::Test {
     DesignRecord design;
     ViewState view;
     NullHost host;
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     real_ = design.generators[0];
     ideal_ = real_;
     ideal_.real_dipole = 0;

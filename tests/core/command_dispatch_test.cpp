@@ -20,7 +20,8 @@ using Action = CommandOutcome::Action;
 class DispatchTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ApplyDefaults(state->design, state->view, host);
+    ApplyViewDefaults(state->view, host);
+    ApplyDesignDefaults(state->design);
     UpdateWindowCentre(state->view, 800, 600);
     host.log.clear();
   }

@@ -15,7 +15,10 @@ using testing::FakeHost;
 
 class DesignDefaultsTest : public ::testing::Test {
  protected:
-  DesignDefaultsTest() { ApplyDefaults(design_, view_, host_); }
+  DesignDefaultsTest() {
+    ApplyViewDefaults(view_, host_);
+    ApplyDesignDefaults(design_);
+  }
   DesignRecord design_;
   ViewState view_;
   FakeHost host_;
@@ -141,7 +144,8 @@ TEST(DesignDefaults, LeaveAloneWhatTheyDoNotSet) {
   design.rms_error_m = 0.002;
   ViewState view;
   NullHost host;
-  ApplyDefaults(design, view, host);
+  ApplyViewDefaults(view, host);
+  ApplyDesignDefaults(design);
   EXPECT_EQ(design.scan_plane_y, 0.3);
   EXPECT_EQ(design.max_error_m, 0.01);
   EXPECT_EQ(design.rms_error_m, 0.002);

@@ -23,7 +23,8 @@ using Kind = RecordingCanvas::Kind;
 struct Field {
   Field() {
     FakeHost host;
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
   }
   RecordingCanvas Draw() const {
@@ -153,7 +154,8 @@ TEST(FieldDisplay, PreparedSidesGiveTheSameFieldBitForBit) {
   DesignRecord design;
   ViewState view;
   FakeHost host;
-  ApplyDefaults(design, view, host);
+  ApplyViewDefaults(view, host);
+  ApplyDesignDefaults(design);
   design.bed_x1 = -0.31;
   design.bed_y2 = 0.47;
   design.coil_display = {1, 1, 1, 1, 0, 1, 1, 1, 1};

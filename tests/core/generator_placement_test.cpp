@@ -17,7 +17,8 @@ using testing::RecordingCanvas;
 
 struct Placement {
   Placement() {
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
     host.transient_canvas = &canvas;
     host.log.clear();

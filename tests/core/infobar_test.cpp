@@ -73,7 +73,8 @@ TEST(InfobarText, ViewAndModeNames) {
 struct Strip {
   Strip() {
     FakeHost host;
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
   }
   RecordingCanvas Paint(int width, int px, int py) const {

@@ -96,7 +96,10 @@ TEST(CommandMenu, IdsAreUniqueAndInTheCommandRange) {
 
 class MenuMarksTest : public ::testing::Test {
  protected:
-  void SetUp() override { ApplyDefaults(design, view, host); }
+  void SetUp() override {
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
+  }
 
   std::vector<int> CheckedAmong(std::initializer_list<int> ids) const {
     std::vector<int> checked;

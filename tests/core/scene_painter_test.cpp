@@ -22,7 +22,8 @@ const Brush kDefaultBrush{};
 struct Scene {
   Scene() {
     FakeHost host;
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
   }
   void OnlyLayer(std::int32_t DesignRecord::*flag) {

@@ -8,6 +8,7 @@
 #include "design/design_record.h"
 #include "support/fake_host.h"
 #include "views/infobar.h"
+#include "views/view_state.h"
 
 namespace orvendi {
 namespace {
@@ -16,7 +17,8 @@ using testing::FakeHost;
 
 struct Fixture {
   Fixture() {
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
     view.infobar = ComputeInfobarLayout({156, 13});
     host.log.clear();

@@ -15,7 +15,8 @@ namespace {
 
 struct Picture {
   Picture() {
-    ApplyDefaults(design, view, host);
+    ApplyViewDefaults(view, host);
+    ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
     design.show_actual_map = design.show_bed = 0;
   }

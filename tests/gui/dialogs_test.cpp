@@ -42,7 +42,8 @@ class DialogsTest : public ::testing::Test {
   DialogsTest() {
     ViewState view;
     NullHost null_host;
-    ApplyDefaults(design, view, null_host);
+    ApplyViewDefaults(view, null_host);
+    ApplyDesignDefaults(design);
     owner.resize(400, 300);
   }
 
@@ -518,7 +519,8 @@ TEST_F(DialogsTest, AGermanDesktopStillShowsAndReadsPointFive) {
   // Every double entry takes "0.5" typed on the German desktop.
   ViewState view;
   NullHost null_host;
-  ApplyDefaults(design, view, null_host);
+  ApplyViewDefaults(view, null_host);
+  ApplyDesignDefaults(design);
   for (std::string_view name : {"Frequency", "GeneratorDesign", "SensorDesign", "BedDesign", "SignalNoise",
                                 "SensorOrientation", "ScanOptions"}) {
     std::unique_ptr<QDialog> dialog = Create(name);
@@ -561,7 +563,8 @@ TEST_F(DialogsTest, BadInputOnEveryEntryNeverCrashesOrHangs) {
         SCOPED_TRACE(std::string(name) + " " + id.toStdString() + " '" + text.left(12).toStdString() + "'");
         ViewState view;
         NullHost null_host;
-        ApplyDefaults(design, view, null_host);
+        ApplyViewDefaults(view, null_host);
+        ApplyDesignDefaults(design);
         std::unique_ptr<QDialog> dialog = Create(name);
         int notices = 0;
         if (auto* scan = dynamic_cast<ScanOptionsDialog*>(dialog.get())) {

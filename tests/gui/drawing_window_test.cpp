@@ -25,7 +25,8 @@ class DrawingWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     window = std::make_unique<DrawingWindow>(state, nullptr);
-    ApplyDefaults(state.design, state.view, *window);
+    ApplyViewDefaults(state.view, *window);
+    ApplyDesignDefaults(state.design);
     window->resize(800 + window->verticalScrollBar()->sizeHint().width(),
                    600 + window->horizontalScrollBar()->sizeHint().height());
     window->show();

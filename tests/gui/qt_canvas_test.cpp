@@ -201,7 +201,8 @@ TEST(QtCanvasTest, DefaultSceneAgreesWithTheRecording) {
   DesignRecord design;
   ViewState view;
   testing::FakeHost host;
-  ApplyDefaults(design, view, host);
+  ApplyViewDefaults(view, host);
+  ApplyDesignDefaults(design);
   UpdateWindowCentre(view, 800, 600);
   design.bed_handles_shown = 1;
   ResultBuffer results;

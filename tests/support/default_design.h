@@ -11,7 +11,8 @@ inline DesignRecord DefaultDesign() {
   DesignRecord design;
   ViewState view;
   NullHost host;
-  ApplyDefaults(design, view, host);
+  ApplyViewDefaults(view, host);
+  ApplyDesignDefaults(design);
   return design;
 }
 
