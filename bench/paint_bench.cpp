@@ -2,7 +2,7 @@
 
 #include "design/design_record.h"
 #include "field/bed_model.h"
-#include "field/field_display.h"
+#include "views/field_display.h"
 #include "platform/host.h"
 #include "position/calculation.h"
 #include "views/scene_painter.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "design/dialogs/qt_dialogs.h"
+#include "dialogs/qt_dialogs.h"
 
 namespace orvendi {
 

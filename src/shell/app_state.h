@@ -1,21 +1,14 @@
 #pragma once
 
-#include "design/design_record.h"
 #include "position/calculation.h"
-#include "position/scan_grid.h"
-#include "views/bed_editing.h"
-#include "views/view_state.h"
+#include "views/scene_model.h"
 
 namespace orvendi {
 
-// Everything the program works on, one instance for its whole run, owned by the main window.
-// The read-out strip's layout lives in view.infobar.
-struct AppState {
-  DesignRecord design;
-  ViewState view;
-  ResultBuffer results;
+// Everything the program works on, one instance for its whole run, owned by the main window:
+// the scene the windows show, and the work state of the calculation run.
+struct AppState : SceneModel {
   CalculationWork work;
-  BedEditState bed_edit;
 };
 
 }  // namespace orvendi

@@ -13,8 +13,8 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "design/dialogs/dialogs.h"
-#include "design/dialogs/qt_progress_host.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/qt_progress_host.h"
 #include "shell/about_dialog.h"
 #include "shell/help_window.h"
 #include "shell/menu_model.h"

@@ -9,10 +9,10 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "shell/app_state.h"
 #include "views/bed_editing.h"
 #include "views/generator_placement.h"
 #include "views/infobar.h"
+#include "views/scene_model.h"
 #include "views/scene_painter.h"
 #include "views/view_geometry.h"
 
@@ -29,7 +29,8 @@ QRect ToQRect(const PixelRect& rect) {
 
 }  // namespace
 
-DrawingWindow::DrawingWindow(AppState& state, QWidget* parent) : QAbstractScrollArea(parent), state_(state) {
+DrawingWindow::DrawingWindow(SceneModel& state, QWidget* parent)
+    : QAbstractScrollArea(parent), state_(state) {
   setObjectName(QStringLiteral("Drawing"));
   setWindowTitle(QStringLiteral("Drawing"));
   setFocusPolicy(Qt::NoFocus);

@@ -14,7 +14,7 @@ class QScrollBar;
 
 namespace orvendi {
 
-struct AppState;
+struct SceneModel;
 
 // The drawing area ("Drawing"): paints the scene, turns scroll-bar requests into view-centre
 // changes, routes the left mouse button by edit mode to generator placement or bed editing,
@@ -27,7 +27,7 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   Q_OBJECT
 
  public:
-  DrawingWindow(AppState& state, QWidget* parent);
+  DrawingWindow(SceneModel& state, QWidget* parent);
   ~DrawingWindow() override;
 
   // The read-out strip, whose repaint requests come through this host too.
@@ -71,7 +71,7 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   void OnThumbReleased(ScrollBar bar);
   void RenderStaleParts();
 
-  AppState& state_;
+  SceneModel& state_;
   QWidget* infobar_ = nullptr;
   QImage scene_;
   QRegion stale_;

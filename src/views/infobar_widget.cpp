@@ -6,12 +6,12 @@
 #include <QPalette>
 
 #include "platform/qt_canvas.h"
-#include "shell/app_state.h"
 #include "views/infobar.h"
+#include "views/scene_model.h"
 
 namespace orvendi {
 
-InfobarWidget::InfobarWidget(const AppState& state, QWidget* drawing_client, QWidget* parent)
+InfobarWidget::InfobarWidget(const SceneModel& state, QWidget* drawing_client, QWidget* parent)
     : QWidget(parent), state_(state), drawing_client_(drawing_client) {
   setObjectName(QStringLiteral("Infobar"));
   setWindowTitle(QStringLiteral("Infobar"));

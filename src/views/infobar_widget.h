@@ -6,7 +6,7 @@
 
 namespace orvendi {
 
-struct AppState;
+struct SceneModel;
 
 // The read-out strip ("Infobar") along the bottom of the main window: the pointer's world
 // coordinates, the view name and the edit-mode name in sunken fields on light grey.
@@ -15,7 +15,7 @@ class InfobarWidget : public QWidget {
 
  public:
   // `drawing_client` is the widget whose client pixels the pointer position is read in.
-  InfobarWidget(const AppState& state, QWidget* drawing_client, QWidget* parent);
+  InfobarWidget(const SceneModel& state, QWidget* drawing_client, QWidget* parent);
 
   // Height and field edges from the strip's font as measured on this platform.
   static InfobarLayout MeasureLayout();
@@ -24,7 +24,7 @@ class InfobarWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  const AppState& state_;
+  const SceneModel& state_;
   QWidget* drawing_client_;
 };
 

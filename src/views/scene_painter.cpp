@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "field/field_display.h"
 #include "views/bed_editing.h"
+#include "views/field_display.h"
 #include "views/view_geometry.h"
 
 namespace orvendi {

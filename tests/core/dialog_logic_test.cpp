@@ -1,4 +1,4 @@
-#include "design/dialogs/dialog_logic.h"
+#include "dialogs/dialog_logic.h"
 
 #include <gtest/gtest.h>
 

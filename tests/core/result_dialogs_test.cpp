@@ -1,11 +1,11 @@
-#include "design/dialogs/result_dialogs.h"
+#include "dialogs/result_dialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "design/dialogs/dialog_logic.h"
+#include "dialogs/dialog_logic.h"
 #include "position/scan_grid.h"
 #include "support/fake_host.h"
 #include "views/view_state.h"

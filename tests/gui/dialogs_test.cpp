@@ -26,9 +26,9 @@
 #include <gtest/gtest.h>
 
 #include "design/design_record.h"
-#include "design/dialogs/dialogs.h"
-#include "design/dialogs/qt_dialogs.h"
-#include "design/dialogs/qt_progress_host.h"
+#include "dialogs/dialogs.h"
+#include "dialogs/qt_dialogs.h"
+#include "dialogs/qt_progress_host.h"
 #include "position/scan_grid.h"
 #include "support/fake_host.h"
 #include "views/view_state.h"

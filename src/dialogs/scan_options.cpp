@@ -1,4 +1,4 @@
-#include "design/dialogs/scan_options.h"
+#include "dialogs/scan_options.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "design/dialogs/dialog_logic.h"
+#include "dialogs/dialog_logic.h"
 #include "design/scan_check.h"
 
 namespace orvendi {

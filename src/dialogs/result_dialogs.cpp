@@ -1,4 +1,4 @@
-#include "design/dialogs/result_dialogs.h"
+#include "dialogs/result_dialogs.h"
 
 #include "design/number_text.h"
 #include "field/bed_model.h"

@@ -1,4 +1,4 @@
-#include "field/field_display.h"
+#include "views/field_display.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "design/design_record.h"
-#include "design/dialogs/dialog_logic.h"
+#include "dialogs/dialog_logic.h"
 
 namespace orvendi {
 

@@ -1,4 +1,4 @@
-#include "design/dialogs/qt_dialogs.h"
+#include "dialogs/qt_dialogs.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -18,9 +18,9 @@
 #include <array>
 
 #include "design/design_record.h"
-#include "design/dialogs/qt_progress_host.h"
-#include "design/dialogs/result_dialogs.h"
-#include "design/dialogs/scan_options.h"
+#include "dialogs/qt_progress_host.h"
+#include "dialogs/result_dialogs.h"
+#include "dialogs/scan_options.h"
 #include "design/number_text.h"
 
 namespace orvendi {

@@ -1,4 +1,4 @@
-#include "design/dialogs/dialog_logic.h"
+#include "dialogs/dialog_logic.h"
 
 #include "design/design_record.h"
 #include "design/number_text.h"

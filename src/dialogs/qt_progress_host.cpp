@@ -1,4 +1,4 @@
-#include "design/dialogs/qt_progress_host.h"
+#include "dialogs/qt_progress_host.h"
 
 #include <QCursor>
 #include <QGuiApplication>

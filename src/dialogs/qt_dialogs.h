@@ -5,8 +5,8 @@
 #include <memory>
 #include <string_view>
 
-#include "design/dialogs/dialog_logic.h"
-#include "design/dialogs/dialogs.h"
+#include "dialogs/dialog_logic.h"
+#include "dialogs/dialogs.h"
 
 class QWidget;
 

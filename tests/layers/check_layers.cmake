@@ -1,0 +1,60 @@
+# Reads every #include under src/ and fails when one points up the house, or when a file of the
+# core (no Qt) reaches for Qt.
+#   cmake -D SOURCE_DIR=<repo>/src -P check_layers.cmake
+#
+# Rooms from the bottom up. The command-line program stands beside the shell: both may use
+# everything below them, neither the other.
+set(ORDER platform design field position analysis views dialogs shell)
+set(RANK_cli 7)
+
+foreach(i RANGE 7)
+  list(GET ORDER ${i} room)
+  set(RANK_${room} ${i})
+endforeach()
+
+# Qt classes live in files named qt_*, *_widget, *_window, *_dialog; the program's main.cpp too.
+function(is_qt_name path out)
+  get_filename_component(name "${path}" NAME_WE)
+  if(name MATCHES "^qt_" OR name MATCHES "_(widget|window|dialog)$" OR name STREQUAL "main")
+    set(${out} TRUE PARENT_SCOPE)
+  else()
+    set(${out} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*.h" "${SOURCE_DIR}/*.cpp")
+set(faults "")
+foreach(f IN LISTS files)
+  string(REGEX MATCH "^[^/]+" room "${f}")
+  if(NOT DEFINED RANK_${room})
+    string(APPEND faults "${f}: lies in '${room}', which is not a room of the house\n")
+    continue()
+  endif()
+  is_qt_name("${f}" qt_file)
+  file(STRINGS "${SOURCE_DIR}/${f}" lines REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+      set(target "${CMAKE_MATCH_1}")
+      string(REGEX MATCH "^[^/]+" to "${target}")
+      if(NOT DEFINED RANK_${to})
+        string(APPEND faults "${f}: includes \"${target}\", outside every room\n")
+      elseif(NOT to STREQUAL room)
+        if(RANK_${to} GREATER RANK_${room} OR (RANK_${to} EQUAL RANK_${room}))
+          string(APPEND faults "${f}: '${room}' includes \"${target}\" from '${to}', which is not below it\n")
+        endif()
+      endif()
+      is_qt_name("${target}" qt_target)
+      if(NOT qt_file AND qt_target)
+        string(APPEND faults "${f}: a core file includes the Qt file \"${target}\"\n")
+      endif()
+    elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)>" AND NOT qt_file)
+      string(APPEND faults "${f}: a core file includes the Qt header <${CMAKE_MATCH_1}>\n")
+    endif()
+  endforeach()
+endforeach()
+
+if(faults)
+  message(FATAL_ERROR "Includes that break the layers:\n${faults}")
+endif()
+list(LENGTH files count)
+message(STATUS "layers: ${count} files, every include points down")
