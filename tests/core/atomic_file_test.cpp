@@ -1,0 +1,131 @@
+#include "design/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orvendi {
+namespace {
+
+class AtomicWrite : public ::testing::Test {
+ protected:
+  AtomicWrite() {
+    std::string pattern = ::testing::TempDir() + "atomic_file_XXXXXX";
+    folder_ = mkdtemp(pattern.data());
+    path_ = folder_ + "/out.json";
+  }
+  ~AtomicWrite() override { std::filesystem::remove_all(folder_); }
+
+  static std::string Content(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  // Names in the folder, so that a left-over temporary shows.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  static mode_t Mode(const std::string& path) {
+    struct stat status {};
+    stat(path.c_str(), &status);
+    return status.st_mode & 07777;
+  }
+
+  std::string folder_;
+  std::string path_;
+};
+
+TEST_F(AtomicWrite, NewFileWithTheUsualPermissions) {
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(path_, "{}\n", error)) << error;
+  EXPECT_EQ(Content(path_), "{}\n");
+  const mode_t mask = umask(0);
+  umask(mask);
+  EXPECT_EQ(Mode(path_), 0666 & ~mask);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+}
+
+TEST_F(AtomicWrite, ReplacesAnExistingFileWholeAndKeepsItsPermissions) {
+  std::ofstream(path_) << std::string(5000, 'x');
+  ASSERT_EQ(chmod(path_.c_str(), 0640), 0);
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(path_, "short", error)) << error;
+  EXPECT_EQ(Content(path_), "short");
+  EXPECT_EQ(Mode(path_), 0640u);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+}
+
+TEST_F(AtomicWrite, ThroughASymbolicLinkTheLinkStays) {
+  std::ofstream(path_) << "old";
+  const std::string link = folder_ + "/link.json";
+  ASSERT_EQ(symlink(path_.c_str(), link.c_str()), 0);
+  std::string error;
+  ASSERT_TRUE(WriteFileAtomically(link, "new", error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(Content(path_), "new");
+}
+
+TEST_F(AtomicWrite, PlacesThatCannotBeWrittenEvenByRoot) {
+  const std::string no_folder = folder_ + "/none/out.json";
+  std::ofstream(folder_ + "/kept.txt") << "kept";
+  ASSERT_EQ(mkdir(path_.c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo((folder_ + "/pipe").c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    std::string what;
+  } cases[] = {
+      {no_folder, "cannot create a temporary file in " + folder_ + "/none"},
+      {path_, "it is a directory"},
+      {folder_ + "/pipe", "it is not a regular file"},
+      {"/proc/orvendi-test.json", "cannot create a temporary file in /proc"},
+      {"", "no file name"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(c.path, "content", error)) << c.path;
+    EXPECT_EQ(error.rfind("cannot write " + c.path + ": " + c.what, 0), 0u) << error;
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(path_));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"kept.txt", "out.json", "pipe"}));
+}
+
+// A full disk, simulated with the file-size limit, which binds root as well.
+TEST_F(AtomicWrite, FailedWriteLeavesTheOldFileAndNoTemporary) {
+  const std::string old(1000, 'o');
+  std::ofstream(path_) << old;
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 4096;
+  const auto previous_handler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string error;
+  const bool written = WriteFileAtomically(path_, std::string(100000, 'n'), error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous_handler);
+
+  EXPECT_FALSE(written);
+  EXPECT_EQ(error.rfind("cannot write " + path_ + ": writing failed: ", 0), 0u) << error;
+  EXPECT_EQ(Content(path_), old);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+}
+
+}  // namespace
+}  // namespace orvendi
