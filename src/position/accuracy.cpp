@@ -5,34 +5,38 @@
 
 namespace orvendi {
 
+double SquaredPositionError(double x, double y, double z, const double* measured) {
+  if (measured == nullptr) return std::numeric_limits<double>::infinity();
+  const double ex = x - measured[0];
+  const double ey = y - measured[1];
+  const double ez = z - measured[2];
+  const double d2 = ex * ex + ey * ey + ez * ez;
+  return std::isfinite(d2) ? d2 : std::numeric_limits<double>::infinity();
+}
+
+void ErrorStatistics::Add(double squared_distance) {
+  const double d = std::sqrt(squared_distance);
+  if (d > max_distance) max_distance = d;
+  sum_sq += squared_distance;
+  count += 1.0;
+}
+
+double ErrorStatistics::Rms() const { return std::sqrt(sum_sq / count); }
+
 void ComputePositionAccuracy(DesignRecord& design, const ResultBuffer& results) {
   if (design.results_valid == 0) return;
 
-  double max_distance = 0.0;
-  double sum_sq = 0.0;
-  double count = 0.0;
+  ErrorStatistics statistics;
   ScanState scan;
   ScanStart(scan, design);
   ScanPoint point;
   while (ScanNextAlongFirst(scan, point)) {
-    const double* slot = results.Slot(point.first_index, point.second_index);
-    double d2 = std::numeric_limits<double>::infinity();
-    if (slot != nullptr) {
-      const double ex = point.x - slot[0];
-      const double ey = point.y - slot[1];
-      const double ez = point.z - slot[2];
-      d2 = ex * ex + ey * ey + ez * ez;
-    }
-    // A point without an estimate counts as infinitely far off, so failures show in both figures.
-    if (!std::isfinite(d2)) d2 = std::numeric_limits<double>::infinity();
-    const double d = std::sqrt(d2);
-    if (d > max_distance) max_distance = d;
-    sum_sq += d2;
-    count += 1.0;
+    statistics.Add(
+        SquaredPositionError(point.x, point.y, point.z, results.Slot(point.first_index, point.second_index)));
   }
-  if (count == 0.0) return;
-  design.max_error_m = max_distance;
-  design.rms_error_m = std::sqrt(sum_sq / count);
+  if (statistics.count == 0.0) return;
+  design.max_error_m = statistics.max_distance;
+  design.rms_error_m = statistics.Rms();
 }
 
 }  // namespace orvendi

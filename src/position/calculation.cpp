@@ -76,10 +76,7 @@ void CalculatePoint(const DesignRecord& design, ResultBuffer& results, Calculati
   slot[2] = ez;
 }
 
-void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host) {
-  if (design.include_bed_currents != 0 && !RefreshBedModel(design, host)) return;
-
-  BusyScope busy(host);
+void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work) {
   if (design.algorithm_type == 1) {
     for (int g = 0; g < kGeneratorCount; ++g) {
       work.alg1.generator_x[g] = design.generators[g].x;
@@ -91,23 +88,37 @@ void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWo
       work.alg2.generator_y[g] = design.generators[g].y;
     }
   }
+}
 
-  // A cancelled run leaves no trace: the previous results and noise sequence come back.
-  const ResultBuffer previous = results;
-  const NoiseSource previous_noise = work.noise;
+bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, CalculationWork& work,
+                   const std::function<bool(double)>& row_done) {
   results.Clear();
-
   ScanState scan;
   ScanStart(scan, design);
   const double rows = scan.second_count + 1.0;
   ScanPoint point;
   while (ScanNextAlongFirst(scan, point)) {
     CalculatePoint(design, results, work, point.first_index, point.second_index, point.x, point.y, point.z);
-    if (point.first_index == scan.first_count && !host.ReportProgress((point.second_index + 1) / rows)) {
-      results = previous;
-      work.noise = previous_noise;
-      return;
+    if (point.first_index == scan.first_count && row_done && !row_done((point.second_index + 1) / rows)) {
+      return false;
     }
+  }
+  return true;
+}
+
+void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host) {
+  if (design.include_bed_currents != 0 && !RefreshBedModel(design, host)) return;
+
+  BusyScope busy(host);
+  LoadGeneratorPositions(design, work);
+
+  // A cancelled run leaves no trace: the previous results and noise sequence come back.
+  const ResultBuffer previous = results;
+  const NoiseSource previous_noise = work.noise;
+  if (!CalculateGrid(design, results, work, [&host](double share) { return host.ReportProgress(share); })) {
+    results = previous;
+    work.noise = previous_noise;
+    return;
   }
   design.results_valid = 1;
 }

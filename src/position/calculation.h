@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "design/design_record.h"
 #include "field/vector3.h"
@@ -26,6 +27,16 @@ struct CalculationWork {
 // host cancels (through ReportProgress, during the bed model or the run) the buffer, the noise
 // sequence and results_valid stay as they were before the command.
 void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host);
+
+// Copies the generators' positions into the selected algorithm's work state.
+void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work);
+
+// Simulates and estimates every point of the scan grid (first axis fastest) into the cleared
+// buffer, with the noise source of the work. After each row `row_done`, when given, hears the
+// share of rows done; when it returns false the run stops there and false is returned. The
+// algorithm's work state must hold the generator positions (LoadGeneratorPositions).
+bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, CalculationWork& work,
+                   const std::function<bool(double)>& row_done);
 
 // Simulates the sensor at (x, y, z) and writes the estimate of the selected algorithm to the
 // slot of (first_index, second_index), NaN ("no estimate") where the algorithm wrote no position.

@@ -10,6 +10,15 @@ class NoiseSource {
  public:
   static constexpr int kMax = 32767;
 
+  NoiseSource() = default;
+  // The same generator started from another state.
+  explicit NoiseSource(std::uint32_t start_state) : state_(start_state) {}
+
+  // The sequence of repeated run `run` (counted from 1) of one design: run 1 has the fixed start
+  // of a default-constructed source, as a single "Calculate" in a fresh program; every later run
+  // starts from a state mixed from (seed, run), the same on every machine.
+  static NoiseSource ForRun(std::uint64_t seed, std::int64_t run);
+
   int Next();
 
   friend bool operator==(const NoiseSource&, const NoiseSource&) = default;

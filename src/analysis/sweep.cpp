@@ -1,0 +1,323 @@
+#include "analysis/sweep.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <system_error>
+
+#include "analysis/csv_text.h"
+#include "field/bed_model.h"
+#include "platform/host.h"
+
+namespace orvendi {
+
+namespace {
+
+// The share of the progress bar a stale bed model of the base design takes before the rows.
+constexpr double kBaseBedShare = 0.02;
+// How many rows the up-front check tries between two looks at the cancel request.
+constexpr std::int64_t kRowsPerCheckReport = 1024;
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// A whole text as a double: no blanks, nothing after the number, '+' allowed.
+bool ReadWholeDouble(std::string_view text, double& value, std::string& error) {
+  std::string_view digits = text;
+  if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-' && digits[1] != '+') digits.remove_prefix(1);
+  const char* last = digits.data() + digits.size();
+  const auto result = std::from_chars(digits.data(), last, value);
+  if (digits.empty() || result.ec == std::errc::invalid_argument || result.ptr != last) {
+    error = Quoted(text) + " is not a number";
+    return false;
+  }
+  if (result.ec == std::errc::result_out_of_range) {
+    error = Quoted(text) + " is out of range";
+    return false;
+  }
+  return true;
+}
+
+bool ReadWholeInt(std::string_view text, int& value) {
+  const char* last = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), last, value);
+  return !text.empty() && result.ec == std::errc() && result.ptr == last;
+}
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t at = text.find(separator, start);
+    if (at == std::string_view::npos) {
+      parts.push_back(text.substr(start));
+      return parts;
+    }
+    parts.push_back(text.substr(start, at - start));
+    start = at + 1;
+  }
+}
+
+// floor(total * k / n) without overflow for 0 <= k <= n < 2^31.
+std::int64_t ShareOfRows(std::int64_t total, std::int64_t k, std::int64_t n) {
+  return total / n * k + total % n * k / n;
+}
+
+std::string RowDescription(const std::vector<SweepAxis>& axes, std::int64_t row,
+                           const std::vector<double>& values) {
+  std::string text = "row " + std::to_string(row + 1) + " (";
+  for (std::size_t a = 0; a < axes.size(); ++a) {
+    if (a > 0) text += ", ";
+    text += axes[a].key + "=" + NumberText(values[a]);
+  }
+  return text + ")";
+}
+
+bool ApplyRow(DesignRecord& design, const std::vector<SweepAxis>& axes, std::int64_t row,
+              const std::vector<double>& values, const DesignSetter& setter, std::string& error) {
+  for (std::size_t a = 0; a < axes.size(); ++a) {
+    std::string reason;
+    if (!setter(design, axes[a].key, values[a], reason)) {
+      error =
+          RowDescription(axes, row, values) + ": " + (reason.empty() ? "the value is not accepted" : reason);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CheckSweepOptions(const SweepOptions& options, const DesignSetter& setter, std::int64_t& total,
+                       std::string& error) {
+  if (!setter) {
+    error = "no way to set design values was given";
+    return false;
+  }
+  if (options.axes.empty()) {
+    error = "a sweep needs at least one axis";
+    return false;
+  }
+  const std::optional<std::int64_t> combinations = SweepCombinations(options.axes, error);
+  if (!combinations) return false;
+  total = *combinations;
+  if (options.shard.count < 1 || options.shard.index < 1 || options.shard.index > options.shard.count) {
+    error = "shard " + std::to_string(options.shard.index) + "/" + std::to_string(options.shard.count) +
+            " does not exist";
+    return false;
+  }
+  return CheckMonteCarloOptions(options.monte_carlo, error);
+}
+
+AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
+                     Host& host, const std::function<bool(std::string&)>& start, const SweepRowSink& sink,
+                     std::string& error) {
+  std::int64_t total = 0;
+  if (!CheckSweepOptions(options, setter, total, error)) return AnalysisStatus::kFailed;
+  // Every shard tries the whole sweep, so that a bad value fails all shards alike.
+  for (std::int64_t row = 0; row < total; ++row) {
+    if (row % kRowsPerCheckReport == kRowsPerCheckReport - 1 && !host.ReportProgress(0.0)) {
+      error = kCancelledMessage;
+      return AnalysisStatus::kCancelled;
+    }
+    DesignRecord trial = base;
+    if (!ApplyRow(trial, options.axes, row, SweepRowValues(options.axes, row), setter, error)) {
+      return AnalysisStatus::kFailed;
+    }
+  }
+  if (start && !start(error)) return AnalysisStatus::kFailed;
+  const SweepRowRange range = ShardRows(total, options.shard);
+
+  BusyScope busy(host);
+  const ProgressCallback whole = ProgressOf(host);
+  // The bed results of the base serve every row whose edits leave them current.
+  DesignRecord prepared = base;
+  double rows_from = 0.0;
+  if (prepared.include_bed_currents != 0 && prepared.bed_stale != 0) {
+    rows_from = kBaseBedShare;
+    ProgressOnlyHost bed_host(ProgressPart(whole, 0.0, kBaseBedShare));
+    if (!RefreshBedModel(prepared, bed_host)) {
+      error = kCancelledMessage;
+      return AnalysisStatus::kCancelled;
+    }
+  }
+
+  const double rows = static_cast<double>(range.last - range.first);
+  SweepRow out;
+  MonteCarloResult result;
+  for (std::int64_t row = range.first; row < range.last; ++row) {
+    const double done = static_cast<double>(row - range.first);
+    const double from = rows_from + (1.0 - rows_from) * (done / rows);
+    const double to = row + 1 == range.last ? 1.0 : rows_from + (1.0 - rows_from) * ((done + 1.0) / rows);
+    out.index = row;
+    out.values = SweepRowValues(options.axes, row);
+    DesignRecord design = prepared;
+    if (!ApplyRow(design, options.axes, row, out.values, setter, error)) return AnalysisStatus::kFailed;
+    if (!SimulateRuns(design, options.monte_carlo, ProgressPart(whole, from, to), result)) {
+      error = kCancelledMessage;
+      return AnalysisStatus::kCancelled;
+    }
+    out.errors = result.first_run.summary;
+    out.has_monte_carlo = options.monte_carlo.runs > 1;
+    out.monte_carlo = result.summary;
+    std::string reason;
+    if (!sink(out, reason)) {
+      error = reason.empty() ? "the sweep's output was refused" : reason;
+      return AnalysisStatus::kFailed;
+    }
+  }
+  return AnalysisStatus::kDone;
+}
+
+}  // namespace
+
+std::optional<SweepAxis> ParseSweepAxis(std::string_view text, std::string& error) {
+  const std::string what = "sweep axis " + Quoted(text) + ": ";
+  const std::size_t equals = text.find('=');
+  const std::vector<std::string_view> parts = equals == std::string_view::npos
+                                                  ? std::vector<std::string_view>{}
+                                                  : Split(text.substr(equals + 1), ':');
+  if (equals == 0 || parts.size() != 3) {
+    error = what + "expected KEY=FROM:TO:COUNT";
+    return std::nullopt;
+  }
+  SweepAxis axis;
+  axis.key = std::string(text.substr(0, equals));
+  std::string reason;
+  if (!ReadWholeDouble(parts[0], axis.from, reason) || !ReadWholeDouble(parts[1], axis.to, reason)) {
+    error = what + reason;
+    return std::nullopt;
+  }
+  if (!ReadWholeInt(parts[2], axis.count)) {
+    error = what + "the count " + Quoted(parts[2]) + " is not a whole number";
+    return std::nullopt;
+  }
+  if (!CheckSweepAxis(axis, reason)) {
+    error = what + reason;
+    return std::nullopt;
+  }
+  return axis;
+}
+
+std::optional<SweepShard> ParseSweepShard(std::string_view text, std::string& error) {
+  const std::string what = "shard " + Quoted(text) + ": ";
+  const std::vector<std::string_view> parts = Split(text, '/');
+  SweepShard shard;
+  if (parts.size() != 2 || !ReadWholeInt(parts[0], shard.index) || !ReadWholeInt(parts[1], shard.count)) {
+    error = what + "expected I/N with whole numbers I and N";
+    return std::nullopt;
+  }
+  if (shard.count < 1) {
+    error = what + "the number of shards must be at least 1";
+    return std::nullopt;
+  }
+  if (shard.index < 1 || shard.index > shard.count) {
+    error = what + "the shard must be from 1 to " + std::to_string(shard.count);
+    return std::nullopt;
+  }
+  return shard;
+}
+
+bool CheckSweepAxis(const SweepAxis& axis, std::string& error) {
+  if (axis.key.empty()) {
+    error = "the key is missing";
+  } else if (axis.count < 1) {
+    error = "the count must be at least 1";
+  } else if (!std::isfinite(axis.from) || !std::isfinite(axis.to)) {
+    error = "the range must be finite";
+  } else if (axis.count > 1 && axis.from == axis.to) {
+    error = "the range is empty";
+  } else if (!std::isfinite((axis.to - axis.from) * (axis.count - 1))) {
+    error = "the range is too wide";
+  } else {
+    return true;
+  }
+  return false;
+}
+
+double SweepAxisValue(const SweepAxis& axis, int i) {
+  if (i >= axis.count - 1) return i == 0 ? axis.from : axis.to;
+  return axis.from + (axis.to - axis.from) * i / (axis.count - 1);
+}
+
+std::optional<std::int64_t> SweepCombinations(const std::vector<SweepAxis>& axes, std::string& error) {
+  std::int64_t total = 1;
+  for (const SweepAxis& axis : axes) {
+    std::string reason;
+    if (!CheckSweepAxis(axis, reason)) {
+      error = "sweep axis " + Quoted(axis.key) + ": " + reason;
+      return std::nullopt;
+    }
+    if (total > std::numeric_limits<std::int64_t>::max() / axis.count) {
+      error = "the sweep has too many combinations to count";
+      return std::nullopt;
+    }
+    total *= axis.count;
+  }
+  return total;
+}
+
+SweepRowRange ShardRows(std::int64_t total, const SweepShard& shard) {
+  return {ShareOfRows(total, shard.index - 1, shard.count), ShareOfRows(total, shard.index, shard.count)};
+}
+
+std::vector<double> SweepRowValues(const std::vector<SweepAxis>& axes, std::int64_t row) {
+  std::vector<double> values(axes.size());
+  for (std::size_t a = axes.size(); a-- > 0;) {
+    values[a] = SweepAxisValue(axes[a], static_cast<int>(row % axes[a].count));
+    row /= axes[a].count;
+  }
+  return values;
+}
+
+AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
+                        Host& host, const SweepRowSink& sink, std::string& error) {
+  return Sweep(base, options, setter, host, {}, sink, error);
+}
+
+std::string SweepCsvHeader(const SweepOptions& options) {
+  std::string out;
+  for (const SweepAxis& axis : options.axes) {
+    AppendCsvText(out, axis.key);
+    out.push_back(',');
+  }
+  out += "max_error_m,rms_error_m,failed_points";
+  if (options.monte_carlo.runs > 1) {
+    out +=
+        ",max_trueness_m,mean_trueness_m,max_precision_m,mean_precision_m,mc_rms_error_m,p95_error_m,"
+        "failed_estimates";
+  }
+  out.push_back('\n');
+  return out;
+}
+
+std::string SweepCsvLine(const SweepRow& row) {
+  std::string out;
+  for (const double value : row.values) {
+    AppendCsvNumber(out, value);
+    out.push_back(',');
+  }
+  AppendCsvNumber(out, row.errors.max_error_m);
+  AppendCsvNumbers(out, {row.errors.rms_error_m});
+  out.push_back(',');
+  AppendCsvInteger(out, row.errors.failed_points);
+  if (row.has_monte_carlo) {
+    const MonteCarloSummary& mc = row.monte_carlo;
+    AppendCsvNumbers(out, {mc.max_trueness_m, mc.mean_trueness_m, mc.max_precision_m, mc.mean_precision_m,
+                           mc.rms_error_m, mc.p95_error_m});
+    out.push_back(',');
+    AppendCsvInteger(out, mc.failed_estimates);
+  }
+  out.push_back('\n');
+  return out;
+}
+
+AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
+                           Host& host,
+                           const std::function<bool(std::string_view text, std::string& error)>& write,
+                           std::string& error) {
+  const auto header = [&](std::string& reason) { return write(SweepCsvHeader(options), reason); };
+  const auto line = [&](const SweepRow& row, std::string& reason) {
+    return write(SweepCsvLine(row), reason);
+  };
+  return Sweep(base, options, setter, host, header, line, error);
+}
+
+}  // namespace orvendi
