@@ -5,7 +5,6 @@
 #include <optional>
 #include <utility>
 
-#include "analysis/csv_text.h"
 #include "analysis/monte_carlo.h"
 #include "analysis/sweep.h"
 #include "cli/cli_options.h"
