@@ -58,6 +58,17 @@ void AddThreads(CLI::App* command, std::string& threads) {
       ->capture_default_str();
 }
 
+void AddOutputs(CLI::App* command, std::string& points, std::string& summary) {
+  command->add_option("--points", points, "Write the per-point results as CSV")->type_name("CSV");
+  command->add_option("--summary", summary, "Write the figures as JSON")->type_name("JSON");
+}
+
+void AddSeed(CLI::App* command, std::string& seed) {
+  command->add_option("--seed", seed, "Seed of the noise of runs 2 and later")
+      ->type_name("S")
+      ->capture_default_str();
+}
+
 void AddDesignFile(CLI::App* command, std::string& file) {
   command->add_option("FILE", file, "Design file")->required()->type_name("");
 }
@@ -97,10 +108,7 @@ int main(int argc, char** argv) {
   CLI::App* calculate =
       AddCommand(app, "calculate", "Run the calculation and print the max and RMS error", common);
   AddDesignFile(calculate, calculate_args.file);
-  calculate->add_option("--points", calculate_args.points_csv, "Write the per-point results as CSV")
-      ->type_name("CSV");
-  calculate->add_option("--summary", calculate_args.summary_json, "Write the figures as JSON")
-      ->type_name("JSON");
+  AddOutputs(calculate, calculate_args.points_csv, calculate_args.summary_json);
   AddThreads(calculate, calculate_args.threads);
 
   BedArgs bed_args;
@@ -114,13 +122,8 @@ int main(int argc, char** argv) {
       app, "montecarlo", "Repeat the calculation with other noise and report trueness and precision", common);
   AddDesignFile(monte_carlo, monte_carlo_args.file);
   monte_carlo->add_option("--runs", monte_carlo_args.runs, "Number of runs")->required()->type_name("N");
-  monte_carlo->add_option("--seed", monte_carlo_args.seed, "Seed of the noise of runs 2 and later")
-      ->type_name("S")
-      ->capture_default_str();
-  monte_carlo->add_option("--points", monte_carlo_args.points_csv, "Write the per-point figures as CSV")
-      ->type_name("CSV");
-  monte_carlo->add_option("--summary", monte_carlo_args.summary_json, "Write the figures as JSON")
-      ->type_name("JSON");
+  AddSeed(monte_carlo, monte_carlo_args.seed);
+  AddOutputs(monte_carlo, monte_carlo_args.points_csv, monte_carlo_args.summary_json);
   AddThreads(monte_carlo, monte_carlo_args.threads);
 
   SweepArgs sweep_args;
@@ -136,9 +139,7 @@ int main(int argc, char** argv) {
   sweep->add_option("--runs", sweep_args.runs, "Runs per design (more than 1 adds the Monte-Carlo figures)")
       ->type_name("N")
       ->capture_default_str();
-  sweep->add_option("--seed", sweep_args.seed, "Seed of the noise of runs 2 and later")
-      ->type_name("S")
-      ->capture_default_str();
+  AddSeed(sweep, sweep_args.seed);
   sweep->add_option("--shard", sweep_args.shard, "Compute only part I of N of the rows")
       ->type_name("I/N")
       ->capture_default_str();
