@@ -13,8 +13,9 @@ class QWidget;
 namespace orvendi {
 
 // Builds the dialog with the given resource name, filled from the design (the bed dialogs bring
-// the bed results up to date first, the accuracy dialog computes the statistics), centred on
-// the screen, owned by `owner`, not yet shown: OpenDialog execs it. Null for an unknown name.
+// the bed results up to date first, the accuracy dialog computes the statistics), at least its
+// template's size, centred on the screen, owned by `owner`, not yet shown: OpenDialog execs it.
+// Null for an unknown name.
 std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context, QWidget* owner);
 
 // Moves a window so that it is centred on the screen, keeping its size; a window larger than

@@ -15,7 +15,6 @@
 
 #include "dialogs/dialogs.h"
 #include "dialogs/qt_progress_host.h"
-#include "shell/about_dialog.h"
 #include "shell/help_window.h"
 #include "shell/menu_model.h"
 #include "views/drawing_window.h"
@@ -148,10 +147,6 @@ bool MainWindow::RunCommand(int id) {
 
 int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
   QWidget* owner_widget = owner == DialogOwner::kMainWindow ? static_cast<QWidget*>(this) : drawing_;
-  if (name == "AboutDialog") {
-    AboutDialog about(owner_widget);
-    return about.exec();
-  }
   DialogContext context{state_->design, state_->results, *drawing_};
   return OpenDialog(name, context, owner_widget);
 }

@@ -370,7 +370,7 @@ TEST_F(DialogsTest, OpenDialogRunsModallyAndReportsOkOrCancel) {
   answer(2, "3000");
   EXPECT_EQ(OpenDialog("Frequency", context, &owner), 0);
   EXPECT_EQ(design.frequency_hz, 2000.0);
-  EXPECT_EQ(OpenDialog("AboutDialog", context, &owner), -1);
+  EXPECT_EQ(OpenDialog("NoSuchDialog", context, &owner), -1);
   EXPECT_EQ(CreateDialog("NoSuchDialog", context, &owner), nullptr);
 }
 
