@@ -1,6 +1,7 @@
 #include "dialogs/qt_dialogs.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -382,6 +383,10 @@ ScanOptionsDialog::ScanOptionsDialog(DesignRecord& design, QWidget* owner)
   QPushButton* ok = AddButtons(this, root, true);
   connect(ok, &QPushButton::clicked, this, &ScanOptionsDialog::OnOk);
   ShowFields(FillScanOptions(design_));
+  // Remembers the entry being typed in: the keys go back there after a rejected OK.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (qobject_cast<QLineEdit*>(now) != nullptr && isAncestorOf(now)) last_entry_ = now;
+  });
 }
 
 void ScanOptionsDialog::OnOk() {
@@ -392,7 +397,11 @@ void ScanOptionsDialog::OnOk() {
   // The message belongs to the dialog's owner (the drawing area); the dialog stays as typed.
   notice_(parentWidget());
   activateWindow();
-  setFocus();
+  if (last_entry_) {
+    last_entry_->setFocus();
+  } else {
+    setFocus();
+  }
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -35,7 +36,8 @@ class RecordDialog : public QDialog {
   DialogFields CollectFields() const;
 };
 
-// "ScanOptions": stays open after a rejected OK, entries as typed.
+// "ScanOptions": stays open after a rejected OK, entries as typed, the keys back in the entry
+// that had them.
 class ScanOptionsDialog : public RecordDialog {
  public:
   ScanOptionsDialog(DesignRecord& design, QWidget* owner);
@@ -48,6 +50,7 @@ class ScanOptionsDialog : public RecordDialog {
 
   DesignRecord& design_;
   std::function<void(QWidget*)> notice_ = ShowInvalidSettings;
+  QPointer<QWidget> last_entry_;
 };
 
 }  // namespace orvendi
