@@ -74,19 +74,11 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
     }
 
     case kCmdScale50:
-      SetScale(view, 50, host);
-      return Done();
     case kCmdScale75:
-      SetScale(view, 75, host);
-      return Done();
     case kCmdScale100:
-      SetScale(view, 100, host);
-      return Done();
     case kCmdScale150:
-      SetScale(view, 150, host);
-      return Done();
     case kCmdScale200:
-      SetScale(view, 200, host);
+      SetScale(view, ScalePercentOf(id), host);
       return Done();
 
     case kCmdAlgorithmType:

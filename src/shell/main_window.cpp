@@ -208,8 +208,6 @@ void MainWindow::LayoutChildren(int width, int height) {
   const int strip = state_->view.infobar.infobar_height;
   drawing_->setGeometry(0, 0, width, std::max(0, height - strip));
   infobar_->setGeometry(0, height - strip, width, strip);
-  const QSize client = drawing_->viewport()->size();
-  UpdateWindowCentre(state_->view, client.width(), client.height());
 }
 
 bool MainWindow::ConfirmClose() {

@@ -28,6 +28,9 @@ BedWindowCorners BedCorners(const DesignRecord& design, const ViewState& view);
 // Handle k (0..7) point: 0 (X1,Y1), 1 (Mx,Y1), 2 (X2,Y1), 3 (X2,My), 4 (X2,Y2), 5 (Mx,Y2),
 // 6 (X1,Y2), 7 (X1,My); Mx, My halved by shift.
 void BedHandlePoint(const BedWindowCorners& c, int k, int& h, int& v);
+// The box a Rectangle call (right and bottom exclusive) needs to cover both corner pixels: of
+// each pair the greater grows by one, the second when they are equal.
+BedWindowCorners ThroughCornerPixels(BedWindowCorners c);
 
 // Nearest handle within 5 pixels (lower number on ties); sets edit.bed_handle on a hit.
 bool BedHandleHit(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit);
@@ -37,11 +40,9 @@ bool BedEdgeHit(int x, int y, const DesignRecord& design, const ViewState& view)
 // Modify Bed mode mouse handlers. Button down on a handle starts a resize, on the outline a
 // move; either captures the mouse and shows the rubber band. Button up writes the bed.
 void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
-void BedMouseMove(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
+void BedMouseMove(int x, int y, DesignRecord& design, BedEditState& edit, Host& host);
 void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
 
-// Sets the rubber-band sides the grabbed handle moves to the mouse position.
-void MoveHandle(int x, int y, BedEditState& edit);
 // The inverted rubber band: a line when it has no width or height, else a hollow rectangle
 // through both corner pixels, with the canvas's current pen. Drawing twice restores.
 void DrawRubberBand(Canvas& canvas, const BedEditState& edit);

@@ -1,23 +1,16 @@
 #include "views/generator_placement.h"
 
-#include <cmath>
+#include <array>
 
-#include "design/round_half_away.h"
 #include "views/bed_editing.h"
 #include "views/infobar.h"
 #include "views/view_geometry.h"
 
 namespace orvendi {
 
-int ClampPointer(long long v) {
-  if (v > kRoundSaturation) return kRoundSaturation;
-  if (v < -kRoundSaturation) return -kRoundSaturation;
-  return static_cast<int>(v);
-}
-
 void DrawDragMark(Canvas& canvas, int mark_x, int mark_y) {
   ScopedInvert invert(canvas);
-  ScopedBrush brush(canvas, Brush{kWhite, true});
+  ScopedBrush brush(canvas, kNullBrush);
   canvas.Ellipse(mark_x - 3, mark_y - 3, mark_x + 4, mark_y + 4);
 }
 
@@ -53,19 +46,13 @@ GeneratorRecord* DraggedGenerator(DesignRecord& design) {
 void PickGenerator(int x, int y, DesignRecord& design, const ViewState& view, Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
-  int best = 0;
-  double best_distance = 0.0;
+  std::array<WindowPoint, kGeneratorCount> symbols;
   for (int i = 0; i < kGeneratorCount; ++i) {
     const GeneratorRecord& g = design.generators[i];
-    const double dx = static_cast<double>(x) - WorldToWindowX(view, g.x, g.y);
-    const double dy = static_cast<double>(y) - WorldToWindowY(view, g.y, g.z);
-    const double d = std::sqrt(dx * dx + dy * dy);
-    if (i == 0 || d < best_distance) {
-      best = i;
-      best_distance = d;
-    }
+    symbols[i] = {WorldToWindowX(view, g.x, g.y), WorldToWindowY(view, g.y, g.z)};
   }
-  if (!(best_distance <= kPickRadius)) return;
+  const int best = NearestWithin(x, y, symbols, kPickRadius);
+  if (best < 0) return;
   design.drag_generator = best;
   design.drag_active = 1;
   host.CaptureMouse();
@@ -77,7 +64,7 @@ void PickGenerator(int x, int y, DesignRecord& design, const ViewState& view, Ho
   host.EndTransientDrawing(canvas);
 }
 
-void TrackGenerator(int x, int y, DesignRecord& design, const ViewState& /*view*/, Host& host) {
+void TrackGenerator(int x, int y, DesignRecord& design, Host& host) {
   GeneratorRecord* g = DraggedGenerator(design);
   if (g == nullptr) return;
   Canvas* canvas = host.BeginTransientDrawing();

@@ -15,7 +15,7 @@ inline constexpr double kPickRadius = 5.0;
 // (lower index on ties), captures the mouse and shows the drag mark under the pointer.
 void PickGenerator(int x, int y, DesignRecord& design, const ViewState& view, Host& host);
 // Mouse move: moves the drag mark while a drag is active.
-void TrackGenerator(int x, int y, DesignRecord& design, const ViewState& view, Host& host);
+void TrackGenerator(int x, int y, DesignRecord& design, Host& host);
 // Left button up: hides the mark, releases the mouse and places the generator (and its coils)
 // at the world point under the pointer with z = 0; repaints the old and new symbol squares.
 void DropGenerator(int x, int y, DesignRecord& design, const ViewState& view, Host& host);
@@ -34,8 +34,5 @@ void InvalidateGeneratorArea(const GeneratorRecord& generator, const ViewState& 
 // mode (repainting the bed's area) and repaints the strip's mode-name field.
 void SetEditMode(DesignRecord& design, const ViewState& view, int mode, Host& host,
                  const InfobarLayout& infobar);
-
-// Clamps a mouse position to the range where pixel arithmetic cannot overflow.
-int ClampPointer(long long v);
 
 }  // namespace orvendi

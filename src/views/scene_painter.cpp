@@ -13,7 +13,6 @@ namespace {
 const Pen kGeneratorPen{1, kGeneratorRed, false};
 const Brush kGeneratorBrush{kGeneratorRed, false};
 const Pen kBedPen{kBedPenWidth, kBedTeal, false};
-const Brush kNullBrush{kWhite, true};
 const Pen kActualPen{1, kMapGreen, false};
 const Pen kMeasuredPen{1, kMapBlue, false};
 const Brush kMapBrush{kMapBlue, false};
@@ -83,21 +82,10 @@ void DrawGenerator(Canvas& canvas, const GeneratorRecord& generator, const ViewS
 
 void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view) {
   {
-    const BedWindowCorners c = BedCorners(design, view);
-    int x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
-    if (x1 > x2) {
-      ++x1;
-    } else {
-      ++x2;
-    }
-    if (y1 > y2) {
-      ++y1;
-    } else {
-      ++y2;
-    }
+    const BedWindowCorners box = ThroughCornerPixels(BedCorners(design, view));
     ScopedPen pen(canvas, kBedPen);
     ScopedBrush brush(canvas, kNullBrush);
-    canvas.Rectangle(x1, y1, x2, y2);
+    canvas.Rectangle(box.x1, box.y1, box.x2, box.y2);
   }
   if (design.bed_handles_shown != 0) DrawBedHandles(canvas, design, view);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <span>
+
+#include "design/round_half_away.h"
 #include "platform/host.h"
 #include "views/view_state.h"
 
@@ -7,6 +10,24 @@ namespace orvendi {
 
 // Scale commands and the scale each gives.
 inline constexpr int kScalePercents[] = {50, 75, 100, 150, 200};
+
+// How far a scroll bar's line and page steps move its position (of 0..1000).
+inline constexpr int kScrollLineStep = 5;
+inline constexpr int kScrollPageStep = 50;
+
+// Window pixels the views compute with lie within +-kPixelLimit: pointer positions are clamped
+// to it and projected points saturate there, so sums of a few of them stay inside int.
+inline constexpr int kPixelLimit = kRoundSaturation;
+int ClampPointer(long long v);
+
+struct WindowPoint {
+  int x = 0;
+  int y = 0;
+};
+
+// Of `points`, the index of the one nearest to (x, y), the lower index on ties; -1 when even
+// that one lies farther than `radius` pixels.
+int NearestWithin(int x, int y, std::span<const WindowPoint> points, double radius);
 
 // Window pixel of a world point. Callers pass (x, y) and (y, z) of the point; a view other
 // than 0, 1, 2 gives 0. Far-away or non-finite coordinates saturate instead of overflowing.

@@ -25,8 +25,8 @@ struct Bed {
   }
   void Drag(int x0, int y0, int x1, int y1) {
     BedButtonDown(x0, y0, design, view, edit, host);
-    BedMouseMove((x0 + x1) / 2, (y0 + y1) / 2, design, view, edit, host);
-    BedMouseMove(x1, y1, design, view, edit, host);
+    BedMouseMove((x0 + x1) / 2, (y0 + y1) / 2, design, edit, host);
+    BedMouseMove(x1, y1, design, edit, host);
     BedButtonUp(x1, y1, design, view, edit, host);
   }
   int RubberDrawings() const {
@@ -117,7 +117,7 @@ TEST(BedResize, HandleOneOntoTheOppositeEdgeShowsALine) {
   Bed b;
   BedButtonDown(400, 500, b.design, b.view, b.edit, b.host);
   b.canvas.calls.clear();
-  BedMouseMove(400, 100, b.design, b.view, b.edit, b.host);
+  BedMouseMove(400, 100, b.design, b.edit, b.host);
   EXPECT_EQ(b.canvas.Shapes(), (std::vector<std::string>{"Rectangle(200, 501, 601, 100)", "MoveTo(200, 100)",
                                                          "LineTo(600, 100)"}));
   BedButtonUp(400, 100, b.design, b.view, b.edit, b.host);
@@ -196,7 +196,7 @@ TEST(BedMove, FrontViewShiftsXAndZ) {
 
 TEST(BedMove, MovesWithoutAGrabDoNothing) {
   Bed b;
-  BedMouseMove(300, 300, b.design, b.view, b.edit, b.host);
+  BedMouseMove(300, 300, b.design, b.edit, b.host);
   BedButtonUp(300, 300, b.design, b.view, b.edit, b.host);
   EXPECT_TRUE(b.host.log.empty());
   EXPECT_TRUE(b.canvas.calls.empty());
@@ -205,7 +205,7 @@ TEST(BedMove, MovesWithoutAGrabDoNothing) {
 TEST(BedMove, HugePointerPositionsStayDefined) {
   Bed b;
   BedButtonDown(300, 500, b.design, b.view, b.edit, b.host);
-  BedMouseMove(INT_MAX, INT_MIN, b.design, b.view, b.edit, b.host);
+  BedMouseMove(INT_MAX, INT_MIN, b.design, b.edit, b.host);
   for (const auto& call : b.canvas.calls) {
     EXPECT_LE(std::abs(call.a), 1'000'000'001);
     EXPECT_LE(std::abs(call.b), 1'000'000'001);
@@ -214,7 +214,7 @@ TEST(BedMove, HugePointerPositionsStayDefined) {
   EXPECT_GT(b.design.bed_x1, 1e6);
   Bed r;
   BedButtonDown(600, 100, r.design, r.view, r.edit, r.host);
-  BedMouseMove(INT_MIN, INT_MIN, r.design, r.view, r.edit, r.host);
+  BedMouseMove(INT_MIN, INT_MIN, r.design, r.edit, r.host);
   BedButtonUp(INT_MIN, INT_MAX, r.design, r.view, r.edit, r.host);
   EXPECT_LE(r.design.bed_x1, r.design.bed_x2);
   EXPECT_LE(r.design.bed_y1, r.design.bed_y2);
@@ -225,7 +225,7 @@ TEST(BedMove, WithoutATransientSurfaceTheBandStateStillAlternates) {
   b.host.transient_canvas = nullptr;
   BedButtonDown(300, 500, b.design, b.view, b.edit, b.host);
   EXPECT_EQ(b.design.rubber_shown, 1);
-  BedMouseMove(310, 500, b.design, b.view, b.edit, b.host);
+  BedMouseMove(310, 500, b.design, b.edit, b.host);
   EXPECT_EQ(b.edit.rubber_x1, 210);
   BedButtonUp(310, 500, b.design, b.view, b.edit, b.host);
   EXPECT_EQ(b.design.rubber_shown, 0);

@@ -66,7 +66,7 @@ TEST(GeneratorPick, LowerIndexWinsATieAndHiddenGeneratorsCount) {
 TEST(GeneratorDrag, MarkFollowsThePointerAndDropPlacesTheGenerator) {
   Placement p;
   PickGenerator(500, 200, p.design, p.view, p.host);
-  TrackGenerator(520, 180, p.design, p.view, p.host);
+  TrackGenerator(520, 180, p.design, p.host);
   EXPECT_EQ(p.canvas.Shapes(),
             (std::vector<std::string>{"Ellipse(497, 197, 504, 204)", "Ellipse(497, 197, 504, 204)",
                                       "Ellipse(517, 177, 524, 184)"}));
@@ -122,7 +122,7 @@ TEST(GeneratorDrag, DropOutsideTheAreaLandsLeftOfTheView) {
   EXPECT_DOUBLE_EQ(p.design.generators[2].x, -1.1);
   PickGenerator(-40, 200, p.design, p.view, p.host);
   ASSERT_EQ(p.design.drag_active, 1);
-  TrackGenerator(INT_MIN, INT_MAX, p.design, p.view, p.host);
+  TrackGenerator(INT_MIN, INT_MAX, p.design, p.host);
   DropGenerator(INT_MAX, INT_MIN, p.design, p.view, p.host);
   EXPECT_GT(p.design.generators[2].x, 1e6);
   EXPECT_GT(p.design.generators[2].y, 1e6);
@@ -131,7 +131,7 @@ TEST(GeneratorDrag, DropOutsideTheAreaLandsLeftOfTheView) {
 TEST(GeneratorDrag, MovesAndReleasesWithoutADragAreIgnored) {
   Placement p;
   const DesignRecord before = p.design;
-  TrackGenerator(500, 200, p.design, p.view, p.host);
+  TrackGenerator(500, 200, p.design, p.host);
   DropGenerator(500, 200, p.design, p.view, p.host);
   EXPECT_TRUE(p.host.log.empty());
   EXPECT_EQ(p.design.generators[2].x, before.generators[2].x);
@@ -142,7 +142,7 @@ TEST(GeneratorDrag, WithoutATransientSurfaceTheMarkStateStillAlternates) {
   p.host.transient_canvas = nullptr;
   PickGenerator(500, 200, p.design, p.view, p.host);
   EXPECT_EQ(p.design.generators[2].mark_shown, 1);
-  TrackGenerator(510, 200, p.design, p.view, p.host);
+  TrackGenerator(510, 200, p.design, p.host);
   EXPECT_EQ(p.design.generators[2].mark_shown, 1);
   EXPECT_EQ(p.design.generators[2].mark_x, 510);
   DropGenerator(510, 200, p.design, p.view, p.host);
