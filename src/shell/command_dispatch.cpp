@@ -48,13 +48,13 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       return Just(Action::kHelpIndex);
 
     case kCmdViewPlan:
-      SelectView(view, 0, host);
+      SelectView(view, 0, host, state.infobar);
       return Done();
     case kCmdViewFront:
-      SelectView(view, 1, host);
+      SelectView(view, 1, host, state.infobar);
       return Done();
     case kCmdViewSide:
-      SelectView(view, 2, host);
+      SelectView(view, 2, host, state.infobar);
       return Done();
 
     case kCmdViewGenerators:
@@ -88,14 +88,14 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
     case kCmdGeneratorDesign:
       return Dialog("GeneratorDesign");
     case kCmdGeneratorPosition:
-      SetEditMode(design, view, 0, host, view.infobar);
+      SetEditMode(design, state.bed_edit, view, 0, host, state.infobar);
       return Done();
     case kCmdSensorDesign:
       return Dialog("SensorDesign");
     case kCmdBedDesign:
       return Dialog("BedDesign");
     case kCmdBedPosition:
-      SetEditMode(design, view, 1, host, view.infobar);
+      SetEditMode(design, state.bed_edit, view, 1, host, state.infobar);
       return Done();
 
     case kCmdSignalNoise:

@@ -119,16 +119,16 @@ void MoveHandle(int x, int y, BedEditState& edit) {
   }
 }
 
-void HideRubberBand(DesignRecord& design, const BedEditState& edit, Canvas* canvas) {
-  if (design.rubber_shown == 0) return;
+void HideRubberBand(BedEditState& edit, Canvas* canvas) {
+  if (edit.rubber_shown == 0) return;
   if (canvas != nullptr) DrawRubberBand(*canvas, edit);
-  design.rubber_shown = 0;
+  edit.rubber_shown = 0;
 }
 
-void ShowRubberBand(DesignRecord& design, const BedEditState& edit, Canvas* canvas) {
-  if (design.rubber_shown != 0) return;
+void ShowRubberBand(BedEditState& edit, Canvas* canvas) {
+  if (edit.rubber_shown != 0) return;
   if (canvas != nullptr) DrawRubberBand(*canvas, edit);
-  design.rubber_shown = 1;
+  edit.rubber_shown = 1;
 }
 
 // Sets rubber band corner coordinates from a move's offset, held inside the clamp range.
@@ -158,16 +158,16 @@ void InvalidateBedArea(const DesignRecord& design, const ViewState& view, Host& 
   host.Invalidate(HostWindow::kDrawing, &rect, true);
 }
 
-void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit,
+void BedButtonDown(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit,
                    Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
   const BedWindowCorners c = BedCorners(design, view);
   if (BedHandleHit(x, y, design, view, edit)) {
-    design.bed_resize_active = 1;
+    edit.bed_resize_active = 1;
     host.CaptureMouse();
   } else if (BedEdgeHit(x, y, design, view)) {
-    design.bed_move_active = 1;
+    edit.bed_move_active = 1;
     host.CaptureMouse();
     edit.move_start_x1 = c.x1;
     edit.move_start_y1 = c.y1;
@@ -183,37 +183,37 @@ void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, Be
   edit.rubber_x2 = c.x2;
   edit.rubber_y2 = c.y2;
   Canvas* canvas = host.BeginTransientDrawing();
-  ShowRubberBand(design, edit, canvas);
+  ShowRubberBand(edit, canvas);
   host.EndTransientDrawing(canvas);
 }
 
-void BedMouseMove(int x, int y, DesignRecord& design, BedEditState& edit, Host& host) {
+void BedMouseMove(int x, int y, BedEditState& edit, Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
-  if (design.bed_resize_active != 0) {
+  if (edit.bed_resize_active != 0) {
     Canvas* canvas = host.BeginTransientDrawing();
-    HideRubberBand(design, edit, canvas);
+    HideRubberBand(edit, canvas);
     MoveHandle(x, y, edit);
-    ShowRubberBand(design, edit, canvas);
+    ShowRubberBand(edit, canvas);
     host.EndTransientDrawing(canvas);
-  } else if (design.bed_move_active != 0) {
+  } else if (edit.bed_move_active != 0) {
     Canvas* canvas = host.BeginTransientDrawing();
-    HideRubberBand(design, edit, canvas);
+    HideRubberBand(edit, canvas);
     edit.rubber_x1 = Shifted(edit.move_start_x1, edit.grab_x, x);
     edit.rubber_y1 = Shifted(edit.move_start_y1, edit.grab_y, y);
     edit.rubber_x2 = Shifted(edit.move_start_x2, edit.grab_x, x);
     edit.rubber_y2 = Shifted(edit.move_start_y2, edit.grab_y, y);
-    ShowRubberBand(design, edit, canvas);
+    ShowRubberBand(edit, canvas);
     host.EndTransientDrawing(canvas);
   }
 }
 
 namespace {
 
-void EraseRubberBand(DesignRecord& design, const BedEditState& edit, Host& host) {
-  if (design.rubber_shown == 0) return;
+void EraseRubberBand(BedEditState& edit, Host& host) {
+  if (edit.rubber_shown == 0) return;
   Canvas* canvas = host.BeginTransientDrawing();
-  HideRubberBand(design, edit, canvas);
+  HideRubberBand(edit, canvas);
   host.EndTransientDrawing(canvas);
 }
 
@@ -256,18 +256,18 @@ void WriteResizedBed(DesignRecord& design, const ViewState& view, const BedEditS
 void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
-  if (design.bed_resize_active != 0) {
+  if (edit.bed_resize_active != 0) {
     host.ReleaseMouse();
-    design.bed_resize_active = 0;
-    EraseRubberBand(design, edit, host);
+    edit.bed_resize_active = 0;
+    EraseRubberBand(edit, host);
     MoveHandle(x, y, edit);
     InvalidateBedArea(design, view, host);
     WriteResizedBed(design, view, edit);
     InvalidateBedArea(design, view, host);
-  } else if (design.bed_move_active != 0) {
+  } else if (edit.bed_move_active != 0) {
     host.ReleaseMouse();
-    design.bed_move_active = 0;
-    EraseRubberBand(design, edit, host);
+    edit.bed_move_active = 0;
+    EraseRubberBand(edit, host);
     const double dx = WindowToWorldX(view, x) - WindowToWorldX(view, edit.grab_x);
     const double dy = WindowToWorldY(view, x, y) - WindowToWorldY(view, edit.grab_x, edit.grab_y);
     const double dz = WindowToWorldZ(view, y) - WindowToWorldZ(view, edit.grab_y);

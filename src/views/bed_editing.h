@@ -10,9 +10,13 @@ namespace orvendi {
 // A handle or the outline is grabbed within this many pixels.
 inline constexpr double kBedGrabDistance = 5.0;
 
-// Bed-editing state beside the flags held in DesignRecord (bed_resize_active, bed_move_active,
-// rubber_shown). Owned by the drawing window; zero at start.
+// The bed editing of the Modify Bed mode: whether the handles show, a resize or move in
+// progress and its rubber band. Owned by the drawing window; zero at start.
 struct BedEditState {
+  int bed_handles_shown = 0;  // on while the edit mode is Modify Bed
+  int bed_resize_active = 0;  // a handle is being dragged
+  int bed_move_active = 0;    // the outline is being dragged as a whole
+  int rubber_shown = 0;
   int bed_handle = 0;  // 0..7, the grabbed handle
   int rubber_x1 = 0, rubber_y1 = 0, rubber_x2 = 0, rubber_y2 = 0;
   int move_start_x1 = 0, move_start_y1 = 0, move_start_x2 = 0, move_start_y2 = 0;
@@ -39,8 +43,9 @@ bool BedEdgeHit(int x, int y, const DesignRecord& design, const ViewState& view)
 
 // Modify Bed mode mouse handlers. Button down on a handle starts a resize, on the outline a
 // move; either captures the mouse and shows the rubber band. Button up writes the bed.
-void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
-void BedMouseMove(int x, int y, DesignRecord& design, BedEditState& edit, Host& host);
+void BedButtonDown(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit,
+                   Host& host);
+void BedMouseMove(int x, int y, BedEditState& edit, Host& host);
 void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
 
 // The inverted rubber band: a line when it has no width or height, else a hollow rectangle

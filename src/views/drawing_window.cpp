@@ -132,7 +132,7 @@ void DrawingWindow::RenderStaleParts() {
   painter.setClipRegion(region);
   painter.fillRect(region.boundingRect(), Qt::white);
   QtCanvas canvas(painter);
-  PaintScene(canvas, state_.design, state_.view, state_.results);
+  PaintScene(canvas, state_.design, state_.view, state_.results, state_.bed_edit.bed_handles_shown != 0);
   ++scene_renders_;
 }
 
@@ -161,7 +161,7 @@ void DrawingWindow::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   switch (state_.design.edit_mode) {
     case 0:
-      PickGenerator(at.x(), at.y(), state_.design, state_.view, *this);
+      PickGenerator(at.x(), at.y(), state_.design, state_.view, state_.drag, *this);
       break;
     case 1:
       BedButtonDown(at.x(), at.y(), state_.design, state_.view, state_.bed_edit, *this);
@@ -177,14 +177,14 @@ void DrawingWindow::mouseDoubleClickEvent(QMouseEvent*) {
 
 void DrawingWindow::mouseMoveEvent(QMouseEvent* event) {
   if (state_.design.app_active == 0) return;
-  InvalidateCoordField(*this, state_.view.infobar);
+  InvalidateCoordField(*this, state_.infobar);
   const QPoint at = event->position().toPoint();
   switch (state_.design.edit_mode) {
     case 0:
-      TrackGenerator(at.x(), at.y(), state_.design, *this);
+      TrackGenerator(at.x(), at.y(), state_.drag, *this);
       break;
     case 1:
-      BedMouseMove(at.x(), at.y(), state_.design, state_.bed_edit, *this);
+      BedMouseMove(at.x(), at.y(), state_.bed_edit, *this);
       break;
     default:
       break;
@@ -196,22 +196,21 @@ void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {
   const int x = event->position().toPoint().x();
   const int y = event->position().toPoint().y();
   DesignRecord& design = state_.design;
+  BedEditState& bed = state_.bed_edit;
   switch (design.edit_mode) {
     case 0:
-      DropGenerator(x, y, design, state_.view, *this);
+      DropGenerator(x, y, design, state_.view, state_.drag, *this);
       break;
     case 1:
-      BedButtonUp(x, y, design, state_.view, state_.bed_edit, *this);
+      BedButtonUp(x, y, design, state_.view, bed, *this);
       break;
     default:
       break;
   }
   // The mode can change during a drag (menu keys); the drag still ends with its button, so the
   // mouse is never left captured.
-  if (design.drag_active != 0) DropGenerator(x, y, design, state_.view, *this);
-  if (design.bed_resize_active != 0 || design.bed_move_active != 0) {
-    BedButtonUp(x, y, design, state_.view, state_.bed_edit, *this);
-  }
+  if (state_.drag.drag_active != 0) DropGenerator(x, y, design, state_.view, state_.drag, *this);
+  if (bed.bed_resize_active != 0 || bed.bed_move_active != 0) BedButtonUp(x, y, design, state_.view, bed, *this);
 }
 
 void DrawingWindow::wheelEvent(QWheelEvent* event) { event->ignore(); }

@@ -34,7 +34,7 @@ void InfobarWidget::paintEvent(QPaintEvent*) {
   const QPoint pointer = drawing_client_->mapFromGlobal(QCursor::pos());
   QPainter painter(this);
   QtCanvas canvas(painter);
-  PaintInfobar(canvas, state_.view.infobar, width(), pointer.x(), pointer.y(), state_.view, state_.design);
+  PaintInfobar(canvas, state_.infobar, width(), pointer.x(), pointer.y(), state_.view, state_.design);
 }
 
 }  // namespace orvendi

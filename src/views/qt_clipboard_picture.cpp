@@ -35,7 +35,7 @@ QByteArray FixSvgRoot(const QByteArray& svg) {
 
 }  // namespace
 
-QByteArray RenderSceneSvg(const DesignRecord& design, const ViewState& view, const ResultBuffer& results) {
+QByteArray RenderSceneSvg(const SceneModel& scene) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -47,26 +47,25 @@ QByteArray RenderSceneSvg(const DesignRecord& design, const ViewState& view, con
   {
     QPainter painter(&generator);
     QtCanvas canvas(painter);
-    PaintClipboardScene(canvas, design, view, results);
+    PaintClipboardScene(canvas, scene);
   }
   buffer.close();
   return FixSvgRoot(bytes);
 }
 
-QImage RenderScenePng(const DesignRecord& design, const ViewState& view, const ResultBuffer& results) {
+QImage RenderScenePng(const SceneModel& scene) {
   QImage image(kClipboardExtent, kClipboardExtent, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   QtCanvas canvas(painter);
-  PaintClipboardScene(canvas, design, view, results);
+  PaintClipboardScene(canvas, scene);
   return image;
 }
 
-QMimeData* MakeClipboardMimeData(const DesignRecord& design, const ViewState& view,
-                                 const ResultBuffer& results) {
+QMimeData* MakeClipboardMimeData(const SceneModel& scene) {
   auto* data = new QMimeData;
-  data->setData(QStringLiteral("image/svg+xml"), RenderSceneSvg(design, view, results));
-  const QImage image = RenderScenePng(design, view, results);
+  data->setData(QStringLiteral("image/svg+xml"), RenderSceneSvg(scene));
+  const QImage image = RenderScenePng(scene);
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);

@@ -107,9 +107,9 @@ void SetScale(ViewState& view, int percent, Host& host) {
   InvalidateDrawing(host);
 }
 
-void SelectView(ViewState& view, int view_number, Host& host) {
+void SelectView(ViewState& view, int view_number, Host& host, const InfobarLayout& infobar) {
   view.current_view = view_number;
-  InvalidateViewNameField(host, view.infobar);
+  InvalidateViewNameField(host, infobar);
   SyncHorizontalScroll(view, host);
   SyncVerticalScroll(view, host);
   InvalidateDrawing(host);
@@ -151,7 +151,7 @@ void SyncVerticalScroll(ViewState& view, Host& host) {
   InvalidateDrawing(host);
 }
 
-void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host) {
+void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host, const InfobarLayout& infobar) {
   double* centre = axis == 0   ? &view.view_centre_x
                    : axis == 1 ? &view.view_centre_y
                    : axis == 2 ? &view.view_centre_z
@@ -164,7 +164,7 @@ void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host) {
   }
   SyncHorizontalScroll(view, host);
   SyncVerticalScroll(view, host);
-  InvalidateCoordField(host, view.infobar);
+  InvalidateCoordField(host, infobar);
   InvalidateDrawing(host);
 }
 

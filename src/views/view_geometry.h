@@ -4,6 +4,7 @@
 
 #include "design/round_half_away.h"
 #include "platform/host.h"
+#include "views/infobar_layout.h"
 #include "views/view_state.h"
 
 namespace orvendi {
@@ -46,9 +47,9 @@ void InvalidateDrawing(Host& host);
 // Scale command (50, 75, 100, 150 or 200 percent): all three scales, then a full repaint.
 void SetScale(ViewState& view, int percent, Host& host);
 
-// View command (0 plan, 1 front, 2 side): invalidates the strip's view-name field (with the
-// layout held in view.infobar), moves both scroll bars to the view centre, repaints.
-void SelectView(ViewState& view, int view_number, Host& host);
+// View command (0 plan, 1 front, 2 side): invalidates the strip's view-name field, moves both
+// scroll bars to the view centre, repaints.
+void SelectView(ViewState& view, int view_number, Host& host, const InfobarLayout& infobar);
 
 // After the drawing window changed hscroll_pos / vscroll_pos: set the thumb, derive the view
 // centre coordinate on the bar's axis, repaint.
@@ -61,7 +62,7 @@ void SyncVerticalScroll(ViewState& view, Host& host);
 
 // X, Y, Z keys: axis 0, 1, 2 of the view centre moves by +0.1 m, or -0.1 m with Shift; then
 // both scroll bars follow, the strip's coordinate field and the drawing are repainted.
-void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host);
+void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host, const InfobarLayout& infobar);
 
 // The scroll requests a bar can send. Back is left or up, forward right or down.
 enum class ScrollRequest { kLineBack, kLineForward, kPageBack, kPageForward, kThumbPosition, kOther };
