@@ -27,7 +27,7 @@ InfobarLayout InfobarWidget::MeasureLayout() {
   QImage scratch(1, 1, QImage::Format_RGB32);
   QPainter painter(&scratch);
   QtCanvas canvas(painter);
-  return ComputeInfobarLayout(canvas.MeasureText(kInfobarMeasureText, InfobarFont()));
+  return MeasureInfobarLayout(canvas);
 }
 
 void InfobarWidget::paintEvent(QPaintEvent*) {
