@@ -11,7 +11,7 @@ namespace orvendi {
 inline constexpr double kBedGrabDistance = 5.0;
 
 // The bed editing of the Modify Bed mode: whether the handles show, a resize or move in
-// progress and its rubber band. Owned by the drawing window; zero at start.
+// progress and its rubber band. Kept beside the design in the scene model; zero at start.
 struct BedEditState {
   int bed_handles_shown = 0;  // on while the edit mode is Modify Bed
   int bed_resize_active = 0;  // a handle is being dragged

@@ -12,8 +12,8 @@ namespace orvendi {
 // A click within this many pixels of a generator picks it.
 inline constexpr double kPickRadius = 5.0;
 
-// A generator drag in progress and its mark. Owned by the drawing window; zero (no drag, no
-// mark) at start.
+// A generator drag in progress and its mark. Kept beside the design in the scene model; zero
+// (no drag, no mark) at start.
 struct GeneratorDragState {
   int drag_active = 0;
   int drag_generator = -1;  // index into the design's generators, -1 for none
