@@ -80,7 +80,8 @@ bool RunInOrder(std::int64_t count, int slots,
     while (!stop.load(std::memory_order_acquire)) {
       if (caller) {
         std::int64_t item = finished.load(std::memory_order_relaxed);
-        while (item < count && ready[item % slots].load(std::memory_order_acquire) == item + 1) {
+        while (item < count && !stop.load() &&
+               ready[item % slots].load(std::memory_order_acquire) == item + 1) {
           bool go_on = false;
           try {
             go_on = finish(item, static_cast<int>(item % slots));
@@ -100,7 +101,7 @@ bool RunInOrder(std::int64_t count, int slots,
       }
       std::int64_t item = next.load();
       if (item >= count) {
-        // All claimed: the others are done, the calling thread still finishes what comes in.
+        // All claimed: the other threads leave; this one stays to finish what is still computed.
         if (!caller) break;
         Wait(idle);
         continue;

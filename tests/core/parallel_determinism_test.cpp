@@ -14,9 +14,9 @@
 #include "analysis_test_support.h"
 #include "field/bed_flux_kernel.h"
 #include "field/bed_model.h"
-#include "platform/compute_threads.h"
 #include "position/calculation.h"
 #include "support/fake_host.h"
+#include "support/thread_count.h"
 
 namespace orvendi {
 namespace {
@@ -24,17 +24,9 @@ namespace {
 using testing::DefaultDesign;
 using testing::FakeHost;
 using testing::SweepText;
+using testing::ThreadCount;
 
 constexpr int kThreadCounts[] = {1, 2, 7};
-
-// Sets the thread count for a test and puts the start-up setting back afterwards.
-class ThreadCount {
- public:
-  explicit ThreadCount(int threads) { EXPECT_TRUE(SetComputeThreads(threads)); }
-  ~ThreadCount() { SetComputeThreads(0); }
-  ThreadCount(const ThreadCount&) = delete;
-  ThreadCount& operator=(const ThreadCount&) = delete;
-};
 
 template <typename T>
 std::string Bytes(const T* data, std::size_t count) {
@@ -55,7 +47,7 @@ DesignRecord NoisyDesign(int algorithm) {
   return design;
 }
 
-// --- The noise sequence and the setting ------------------------------------------------------------
+// --- The noise sequence ---------------------------------------------------------------------------
 
 TEST(NoiseSourceSkip, LandsWhereThatManyDrawsWouldAndComposes) {
   for (const std::uint64_t n : {0u, 1u, 2u, 9u, 1000u, 91809u}) {
@@ -74,20 +66,6 @@ TEST(NoiseSourceSkip, LandsWhereThatManyDrawsWouldAndComposes) {
   NoiseSource period = NoiseSource::ForRun(9, 4);
   period.Skip(std::uint64_t{1} << 32);
   EXPECT_EQ(period, NoiseSource::ForRun(9, 4));
-}
-
-TEST(ComputeThreads, TakesCountsInRangeAndKeepsTheSettingOtherwise) {
-  ThreadCount three(3);
-  EXPECT_EQ(ComputeThreadsSetting(), 3);
-  EXPECT_EQ(ComputeThreads(), 3);
-  for (int bad : {-1, kMaxComputeThreads + 1, -2147483647 - 1, 2147483647}) {
-    EXPECT_FALSE(SetComputeThreads(bad)) << bad;
-    EXPECT_EQ(ComputeThreadsSetting(), 3) << bad;
-  }
-  EXPECT_TRUE(SetComputeThreads(kMaxComputeThreads));
-  EXPECT_TRUE(SetComputeThreads(0));
-  EXPECT_EQ(ComputeThreadsSetting(), 0);
-  EXPECT_GE(ComputeThreads(), 1);
 }
 
 // --- The calculation run ---------------------------------------------------------------------------
