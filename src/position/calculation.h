@@ -34,7 +34,9 @@ void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work);
 // Simulates and estimates every point of the scan grid (first axis fastest) into the cleared
 // buffer, with the noise source of the work. After each row `row_done`, when given, hears the
 // share of rows done; when it returns false the run stops there and false is returned. The
-// algorithm's work state must hold the generator positions (LoadGeneratorPositions).
+// algorithm's work state must hold the generator positions (LoadGeneratorPositions). The points
+// are shared out among the compute threads, each drawing its noise at its place in the one
+// sequence, so buffer and noise source end as on one thread; `row_done` is called on this thread.
 bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, CalculationWork& work,
                    const std::function<bool(double)>& row_done);
 
