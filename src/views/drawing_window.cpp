@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "views/bed_editing.h"
+#include "views/design_history.h"
 #include "views/generator_placement.h"
 #include "views/infobar.h"
 #include "views/scene_model.h"
@@ -164,6 +165,7 @@ void DrawingWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || state_.design.app_active == 0) return;
   const int x = ClampPointer(event->position().toPoint().x());
   const int y = ClampPointer(event->position().toPoint().y());
+  const DesignRecord before = state_.design;
   switch (state_.design.edit_mode) {
     case 0:
       PickGenerator(x, y, state_.design, state_.view, *this);
@@ -173,6 +175,10 @@ void DrawingWindow::mousePressEvent(QMouseEvent* event) {
       break;
     default:
       break;
+  }
+  if (mouse_edit_.empty()) {
+    mouse_edit_ = MouseEditName(state_.design);
+    if (!mouse_edit_.empty()) mouse_edit_before_ = before;
   }
 }
 
@@ -217,6 +223,11 @@ void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (design.drag_active != 0) DropGenerator(x, y, design, state_.view, *this);
   if (design.bed_resize_active != 0 || design.bed_move_active != 0) {
     BedButtonUp(x, y, design, state_.view, state_.bed_edit, *this);
+  }
+  if (!mouse_edit_.empty() && MouseEditName(design).empty()) {
+    const std::string name = std::move(mouse_edit_);
+    mouse_edit_.clear();
+    if (mouse_edit_done_) mouse_edit_done_(name, mouse_edit_before_);
   }
 }
 
