@@ -1,5 +1,5 @@
-# Installs the build into a scratch prefix and checks that the program, its desktop entry and
-# its icon land where desktops look for them.
+# Installs the build into a scratch prefix and checks that the program, its desktop entry, its
+# icon and its file type land where desktops look for them.
 # Usage: cmake -D BUILD_DIR=... -D PREFIX=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -7,7 +7,8 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed:\n${output}")
 endif()
-foreach(file bin/orvendi share/applications/orvendi.desktop share/icons/hicolor/scalable/apps/orvendi.svg)
+foreach(file bin/orvendi share/applications/orvendi.desktop share/icons/hicolor/scalable/apps/orvendi.svg
+             share/mime/packages/orvendi.xml)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}\n${output}")
   endif()
@@ -16,7 +17,8 @@ if(NOT IS_DIRECTORY "${PREFIX}/bin" OR IS_DIRECTORY "${PREFIX}/bin/orvendi")
   message(FATAL_ERROR "bin/orvendi is not a program")
 endif()
 file(READ "${PREFIX}/share/applications/orvendi.desktop" entry)
-foreach(line "[Desktop Entry]" "Type=Application" "Name=Orvendi" "Exec=orvendi" "Icon=orvendi")
+foreach(line "[Desktop Entry]" "Type=Application" "Name=Orvendi" "Exec=orvendi %f" "Icon=orvendi"
+             "MimeType=application/x-orvendi-design;")
   string(FIND "${entry}" "${line}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the desktop entry lacks ${line}")
@@ -27,4 +29,11 @@ string(FIND "${icon}" "<svg" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "the icon is not an SVG picture")
 endif()
+file(READ "${PREFIX}/share/mime/packages/orvendi.xml" mime)
+foreach(part "type=\"application/x-orvendi-design\"" "pattern=\"*.orvendi\"")
+  string(FIND "${mime}" "${part}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the file type lacks ${part}")
+  endif()
+endforeach()
 file(REMOVE_RECURSE "${PREFIX}")
