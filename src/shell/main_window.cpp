@@ -423,7 +423,7 @@ bool MainWindow::OpenFile(const QString& path) {
   DesignRecord design = state_->design;
   StoredView view;
   std::string error;
-  if (!ReadDesignFile(path.toStdString(), design, view, error)) {
+  if (!ReadDesignFile(FileSystemPath(path), design, view, error)) {
     ShowFileProblem(QStringLiteral("The design could not be opened.\n\n%1").arg(QString::fromStdString(error)));
     return false;
   }
@@ -450,7 +450,7 @@ void MainWindow::OpenRecentFile(int index) {
 
 bool MainWindow::SaveFile(const QString& path) {
   std::string error;
-  if (!WriteDesignFile(path.toStdString(), state_->design, StoreView(state_->view), error)) {
+  if (!WriteDesignFile(FileSystemPath(path), state_->design, StoreView(state_->view), error)) {
     ShowFileProblem(QStringLiteral("The design could not be saved.\n\n%1").arg(QString::fromStdString(error)));
     return false;
   }
@@ -478,7 +478,7 @@ void MainWindow::ExportCsv() {
   if (path.isEmpty()) return;
   const PointResults points = CollectPointResults(state_->design, state_->results);
   std::string error;
-  if (!WriteFileAtomically(path.toStdString(), PointResultsCsv(points.rows), error)) {
+  if (!WriteFileAtomically(FileSystemPath(path), PointResultsCsv(points.rows), error)) {
     ShowFileProblem(QStringLiteral("The results could not be exported.\n\n%1").arg(QString::fromStdString(error)));
   }
 }
@@ -591,7 +591,7 @@ void MainWindow::OfferRecovery() {
     DesignRecord restored = state_->design;
     StoredView view;
     std::string error;
-    if (!ReadDesignFile(design.design_path.toStdString(), restored, view, error)) {
+    if (!ReadDesignFile(FileSystemPath(design.design_path), restored, view, error)) {
       ShowFileProblem(QStringLiteral("The unsaved design could not be restored.\n\n%1")
                           .arg(QString::fromStdString(error)));
       RecoveryStore::Forget(design);

@@ -26,6 +26,8 @@ QString ReadSavedPath(const QString& path) {
 
 }  // namespace
 
+std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
 QString RecoveryStore::DefaultFolder() {
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
 }
@@ -56,14 +58,14 @@ bool RecoveryStore::Write(const DesignRecord& design, const StoredView& view, co
     lock_ = std::move(lock);
   }
   std::string message;
-  if (!WriteDesignFile(DesignPath().toStdString(), design, view, message)) {
+  if (!WriteDesignFile(FileSystemPath(DesignPath()), design, view, message)) {
     error = QString::fromStdString(message);
     return false;
   }
   const QString source = PathOf(names_.source);
   if (saved_path.isEmpty()) {
     QFile::remove(source);
-  } else if (!WriteFileAtomically(source.toStdString(), saved_path.toStdString(), message)) {
+  } else if (!WriteFileAtomically(FileSystemPath(source), saved_path.toStdString(), message)) {
     error = QString::fromStdString(message);
     return false;
   }

@@ -3,12 +3,16 @@
 #include <QLockFile>
 #include <QString>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "design/design_file.h"
 #include "shell/file_names.h"
 
 namespace orvendi {
+
+// A path as the file system spells it, for the core's file functions.
+std::string FileSystemPath(const QString& path);
 
 // Keeps this program's unsaved design in the recovery folder so that it outlives a crash, and
 // finds the designs that programs no longer running left there. Each program writes files named

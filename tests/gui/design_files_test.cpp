@@ -294,6 +294,35 @@ TEST_F(DesignFilesTest, AGeneratorDragIsOneStepThatUndoesAndRedoesBitForBit) {
   EXPECT_EQ(window->UndoStack().count(), 1);
 }
 
+TEST_F(DesignFilesTest, BedMovesAndResizesAreStepsOfTheirOwn) {
+  window->RunCommand(kCmdBedPosition);
+  const std::string before = DesignText();
+  QWidget* viewport = window->Drawing()->viewport();
+  const ViewState& view = State().view;
+  // On the left edge, between the corner handle and the one in the middle of the side.
+  const QPoint edge(WorldToWindowX(view, -0.5, 0.25), WorldToWindowY(view, 0.25, 0.0));
+  QTest::mousePress(viewport, Qt::LeftButton, {}, edge);
+  for (int step = 1; step <= 5; ++step) QTest::mouseMove(viewport, edge + QPoint(6 * step, 0));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, edge + QPoint(30, 0));
+  const std::string moved = DesignText();
+  ASSERT_NE(moved, before);
+  EXPECT_EQ(window->ActionFor(kCmdUndo)->text(), QString("&Undo Move Bed"));
+
+  const QPoint corner(WorldToWindowX(view, State().design.bed_x1, State().design.bed_y1),
+                      WorldToWindowY(view, State().design.bed_y1, State().design.bed_z1));
+  QTest::mousePress(viewport, Qt::LeftButton, {}, corner);
+  QTest::mouseMove(viewport, corner + QPoint(-20, 15));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, corner + QPoint(-20, 15));
+  ASSERT_EQ(window->UndoStack().count(), 2);
+  EXPECT_EQ(window->ActionFor(kCmdUndo)->text(), QString("&Undo Resize Bed"));
+
+  window->RunCommand(kCmdUndo);
+  EXPECT_EQ(DesignText(), moved);
+  window->RunCommand(kCmdUndo);
+  EXPECT_EQ(DesignText(), before);
+  EXPECT_EQ(State().design.edit_mode, 1) << "the edit mode is no part of a step";
+}
+
 TEST_F(DesignFilesTest, ADialogChangeUndoesBitForBitAndLeavesTheBedModelStaleAsTheDialogDoes) {
   window->RunCommand(kCmdCalculate);
   ProbeModal([&] { window->RunCommand(kCmdBedCurrents); });  // brings the bed model up to date
