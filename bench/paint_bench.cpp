@@ -35,11 +35,11 @@ struct FullScene {
     design.show_b_field = 1;
     design.coil_display.fill(1);
     design.display_bed_field = 1;
-    design.bed_handles_shown = 1;
   }
   DesignRecord design;
   ViewState view;
   ResultBuffer results;
+  bool bed_handles = true;
 };
 
 // Counts calls only: the cost of the layers' own work without a raster surface.
@@ -81,7 +81,7 @@ void BM_PaintSceneFull1920x1080(benchmark::State& state) {
     image.fill(Qt::white);
     QPainter painter(&image);
     QtCanvas canvas(painter);
-    PaintScene(canvas, scene.design, scene.view, scene.results);
+    PaintScene(canvas, scene.design, scene.view, scene.results, scene.bed_handles);
     painter.end();
     benchmark::DoNotOptimize(image.constBits());
   }
@@ -97,7 +97,7 @@ void BM_PaintSceneWithoutField1920x1080(benchmark::State& state) {
     image.fill(Qt::white);
     QPainter painter(&image);
     QtCanvas canvas(painter);
-    PaintScene(canvas, scene.design, scene.view, scene.results);
+    PaintScene(canvas, scene.design, scene.view, scene.results, scene.bed_handles);
     painter.end();
     benchmark::DoNotOptimize(image.constBits());
   }

@@ -23,7 +23,6 @@ void SetGeneratorPosition(GeneratorRecord& generator, double x, double y, double
 namespace {
 
 void DefaultGenerator(GeneratorRecord& generator, double x, double y) {
-  generator.mark_shown = 0;
   generator.side_m = 0.02;
   generator.area_m2 = 0.0004;
   generator.turns = 50;
@@ -95,10 +94,6 @@ void ApplyDesignDefaults(DesignRecord& design) {
   design.coil_display = {1, 0, 0, 0, 0, 0, 0, 0, 0};
   design.display_bed_field = 0;
   design.map_style = 1;
-  design.bed_handles_shown = 0;
-  design.bed_resize_active = 0;
-  design.bed_move_active = 0;
-  design.rubber_shown = 0;
 }
 
 }  // namespace orvendi

@@ -26,7 +26,6 @@
 #include "design/design_file.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/qt_progress_host.h"
-#include "shell/about_dialog.h"
 #include "shell/file_names.h"
 #include "shell/help_window.h"
 #include "shell/menu_model.h"
@@ -91,7 +90,7 @@ MainWindow::MainWindow(const QString& recovery_folder) : state_(std::make_unique
   setCentralWidget(client_);
 
   drawing_ = new DrawingWindow(*state_, client_);
-  state_->view.infobar = InfobarWidget::MeasureLayout();
+  state_->infobar = InfobarWidget::MeasureLayout();
   infobar_ = new InfobarWidget(*state_, drawing_->viewport(), client_);
   drawing_->SetInfobar(infobar_);
   ApplyViewDefaults(state_->view, *drawing_);
@@ -266,10 +265,6 @@ bool MainWindow::RunCommand(int id) {
 
 int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
   QWidget* owner_widget = owner == DialogOwner::kMainWindow ? static_cast<QWidget*>(this) : drawing_;
-  if (name == "AboutDialog") {
-    AboutDialog about(owner_widget);
-    return about.exec();
-  }
   DialogContext context{state_->design, state_->results, *drawing_};
   return OpenDialog(name, context, owner_widget);
 }
@@ -277,7 +272,7 @@ int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
 void MainWindow::CopyToClipboard() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (clipboard == nullptr) return;
-  clipboard->setMimeData(MakeClipboardMimeData(state_->design, state_->view, state_->results));
+  clipboard->setMimeData(MakeClipboardMimeData(*state_));
 }
 
 void MainWindow::ShowHelpIndex() {
@@ -309,7 +304,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         QMainWindow::keyPressEvent(event);
         return;
       }
-      NudgeViewCentre(state_->view, event->key() - Qt::Key_X, shift, *drawing_);
+      NudgeViewCentre(state_->view, event->key() - Qt::Key_X, shift, *drawing_, state_->infobar);
       return;
     case Qt::Key_F1:
       ShowHelpIndex();
@@ -329,11 +324,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::LayoutChildren(int width, int height) {
-  const int strip = state_->view.infobar.infobar_height;
+  const int strip = state_->infobar.infobar_height;
   drawing_->setGeometry(0, 0, width, std::max(0, height - strip));
   infobar_->setGeometry(0, height - strip, width, strip);
-  const QSize client = drawing_->viewport()->size();
-  UpdateWindowCentre(state_->view, client.width(), client.height());
 }
 
 bool MainWindow::ConfirmClose() {
@@ -391,12 +384,18 @@ void MainWindow::ApplySnapshot(const DesignRecord& snapshot, bool sets_bed_stale
 
 void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* view, const QString& path,
                                bool modified) {
+  // The edit mode and the handles that go with it belong to the window, not to the design.
   const std::int32_t app_active = state_->design.app_active;
+  const std::int32_t edit_mode = state_->design.edit_mode;
   state_->design = design;
   state_->design.app_active = app_active;
-  state_->bed_edit = BedEditState{};
+  state_->design.edit_mode = edit_mode;
+  BedEditState bed_edit;
+  bed_edit.bed_handles_shown = state_->bed_edit.bed_handles_shown;
+  state_->bed_edit = bed_edit;
+  state_->drag = GeneratorDragState{};
   if (view != nullptr) {
-    ApplyStoredView(*view, state_->view, *drawing_);
+    ApplyStoredView(*view, state_->view, *drawing_, state_->infobar);
   } else {
     ApplyViewDefaults(state_->view, *drawing_);
     InvalidateDrawing(*drawing_);

@@ -39,17 +39,6 @@ void KeepRunState(const DesignRecord& from, DesignRecord& to) {
   to.design_modified = from.design_modified;
   to.app_active = from.app_active;
   to.edit_mode = from.edit_mode;
-  to.bed_handles_shown = from.bed_handles_shown;
-  to.bed_resize_active = from.bed_resize_active;
-  to.bed_move_active = from.bed_move_active;
-  to.rubber_shown = from.rubber_shown;
-  to.drag_active = from.drag_active;
-  to.drag_generator = from.drag_generator;
-  for (int g = 0; g < kGeneratorCount; ++g) {
-    to.generators[g].mark_shown = from.generators[g].mark_shown;
-    to.generators[g].mark_x = from.generators[g].mark_x;
-    to.generators[g].mark_y = from.generators[g].mark_y;
-  }
 }
 
 }  // namespace
@@ -61,15 +50,14 @@ void ApplyDesignSnapshot(const DesignRecord& snapshot, bool sets_bed_stale, Desi
   if (sets_bed_stale) live.bed_stale = 1;
 }
 
-std::string MouseEditName(const DesignRecord& design) {
-  if (design.drag_active != 0 && design.drag_generator >= 0 && design.drag_generator < kGeneratorCount)
-  {
+std::string MouseEditName(const GeneratorDragState& drag, const BedEditState& bed_edit) {
+  if (drag.drag_active != 0 && drag.drag_generator >= 0 && drag.drag_generator < kGeneratorCount) {
     char digits[12];
-    const auto end = std::to_chars(digits, digits + sizeof digits, design.drag_generator).ptr;
+    const auto end = std::to_chars(digits, digits + sizeof digits, drag.drag_generator).ptr;
     return "Move Generator " + std::string(digits, end);
   }
-  if (design.bed_move_active != 0) return "Move Bed";
-  if (design.bed_resize_active != 0) return "Resize Bed";
+  if (bed_edit.bed_move_active != 0) return "Move Bed";
+  if (bed_edit.bed_resize_active != 0) return "Resize Bed";
   return {};
 }
 

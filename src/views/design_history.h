@@ -4,6 +4,8 @@
 #include <string>
 
 #include "design/design_record.h"
+#include "views/bed_editing.h"
+#include "views/generator_placement.h"
 
 namespace orvendi {
 
@@ -24,11 +26,11 @@ std::optional<DesignStep> MakeDesignStep(std::string name, const DesignRecord& b
                                          bool sets_bed_stale);
 
 // Puts the design of `snapshot` into `live`. The results, the bed model, the View menu's toggles
-// and the interaction state stay as they are in `live`: a step holds none of them.
+// and the run-time flags stay as they are in `live`: a step holds none of them.
 void ApplyDesignSnapshot(const DesignRecord& snapshot, bool sets_bed_stale, DesignRecord& live);
 
 // The mouse edit that a button press started: "Move Generator 2", "Move Bed", "Resize Bed";
 // empty when none is under way.
-std::string MouseEditName(const DesignRecord& design);
+std::string MouseEditName(const GeneratorDragState& drag, const BedEditState& bed_edit);
 
 }  // namespace orvendi

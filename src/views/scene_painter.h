@@ -18,15 +18,16 @@ inline constexpr int kBedPenWidth = 3;
 inline constexpr double kFarAwayM = 1e6;
 
 // The whole picture in the current view, in this order: actual map, generators 0..2, bed
-// (with handles when bed_handles_shown), field layer, measured map; each gated by its flag.
+// (with its handles when `bed_handles`), field layer, measured map; each gated by its flag.
 // Draws only; never clears the surface.
-void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
-                const ResultBuffer& results);
+void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
+                bool bed_handles);
 
 // Filled red circle 7 pixels across on the generator's window position.
 void DrawGenerator(Canvas& canvas, const GeneratorRecord& generator, const ViewState& view);
-// Hollow rectangle through both corner pixels with the 3-pixel teal pen; handles when shown.
-void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view);
+// Hollow rectangle through both corner pixels with the 3-pixel teal pen; then the handles when
+// `handles`.
+void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view, bool handles);
 // The eight 5 x 5 handle squares with the canvas's current pen and brush.
 void DrawBedHandles(Canvas& canvas, const DesignRecord& design, const ViewState& view);
 // The scan grid as 3-pixel dots (map_style 0) or grid polylines (map_style 1).

@@ -9,12 +9,12 @@ StoredView StoreView(const ViewState& view) {
                     view.view_centre_z};
 }
 
-void ApplyStoredView(const StoredView& stored, ViewState& view, Host& host) {
+void ApplyStoredView(const StoredView& stored, ViewState& view, Host& host, const InfobarLayout& infobar) {
   SetScale(view, stored.scale_percent, host);
   view.view_centre_x = stored.view_centre_x;
   view.view_centre_y = stored.view_centre_y;
   view.view_centre_z = stored.view_centre_z;
-  SelectView(view, stored.current_view, host);
+  SelectView(view, stored.current_view, host, infobar);
 }
 
 }  // namespace orvendi

@@ -2,6 +2,7 @@
 
 #include "design/design_file.h"
 #include "platform/host.h"
+#include "views/infobar_layout.h"
 #include "views/view_state.h"
 
 namespace orvendi {
@@ -11,7 +12,7 @@ StoredView StoreView(const ViewState& view);
 
 // Shows a design file's view: the scale through the scale command, so that the pixel scales
 // follow, then the centre and the view through the view command, so that the scroll bars follow;
-// the drawing is repainted.
-void ApplyStoredView(const StoredView& stored, ViewState& view, Host& host);
+// the drawing and the strip's view name are repainted.
+void ApplyStoredView(const StoredView& stored, ViewState& view, Host& host, const InfobarLayout& infobar);
 
 }  // namespace orvendi

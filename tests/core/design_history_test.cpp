@@ -42,8 +42,7 @@ TEST(SameDesign, IgnoresResultsAndInteractionState) {
   b.bed_stale = 0;
   b.bed_currents[3] = Phasor(1.0, 2.0);
   b.design_modified = 1;
-  b.drag_active = 1;
-  b.generators[0].mark_x = 77;
+  b.edit_mode = 1;
   EXPECT_TRUE(SameDesign(a, b));
 }
 
@@ -96,19 +95,22 @@ TEST(DesignSnapshot, BringsTheDesignBackBitForBitAndKeepsTheRest) {
 }
 
 TEST(MouseEditName, NamesTheEditUnderWay) {
-  DesignRecord design = testing::DefaultDesign();
-  EXPECT_EQ(MouseEditName(design), "");
-  design.drag_active = 1;
-  design.drag_generator = 2;
-  EXPECT_EQ(MouseEditName(design), "Move Generator 2");
-  design.drag_generator = 0;
-  EXPECT_EQ(MouseEditName(design), "Move Generator 0");
-  design.drag_active = 0;
-  design.bed_move_active = 1;
-  EXPECT_EQ(MouseEditName(design), "Move Bed");
-  design.bed_move_active = 0;
-  design.bed_resize_active = 1;
-  EXPECT_EQ(MouseEditName(design), "Resize Bed");
+  GeneratorDragState drag;
+  BedEditState bed;
+  EXPECT_EQ(MouseEditName(drag, bed), "");
+  drag.drag_active = 1;
+  drag.drag_generator = 2;
+  EXPECT_EQ(MouseEditName(drag, bed), "Move Generator 2");
+  drag.drag_generator = 0;
+  EXPECT_EQ(MouseEditName(drag, bed), "Move Generator 0");
+  drag.drag_generator = 3;
+  EXPECT_EQ(MouseEditName(drag, bed), "") << "no such generator";
+  drag.drag_active = 0;
+  bed.bed_move_active = 1;
+  EXPECT_EQ(MouseEditName(drag, bed), "Move Bed");
+  bed.bed_move_active = 0;
+  bed.bed_resize_active = 1;
+  EXPECT_EQ(MouseEditName(drag, bed), "Resize Bed");
 }
 
 }  // namespace

@@ -37,7 +37,6 @@ TEST_F(DesignDefaultsTest, GeneratorsAndTheirCoils) {
     EXPECT_EQ(gen.turns, 50);
     EXPECT_EQ(gen.peak_current_a, 5.0);
     EXPECT_EQ(gen.real_dipole, 1);
-    EXPECT_EQ(gen.mark_shown, 0);
     // Ideal dipole moment 0.1 A m^2.
     EXPECT_DOUBLE_EQ(gen.area_m2 * gen.turns * gen.peak_current_a, 0.1);
     for (int a = 0; a < 3; ++a) {
@@ -112,10 +111,6 @@ TEST_F(DesignDefaultsTest, ResultsDisplayAndInteraction) {
   EXPECT_EQ(design_.app_active, 1);
   EXPECT_EQ(design_.design_modified, 0);
   EXPECT_EQ(design_.edit_mode, 0);
-  EXPECT_EQ(design_.bed_handles_shown, 0);
-  EXPECT_EQ(design_.bed_resize_active, 0);
-  EXPECT_EQ(design_.bed_move_active, 0);
-  EXPECT_EQ(design_.rubber_shown, 0);
 }
 
 TEST_F(DesignDefaultsTest, ViewState) {

@@ -1,39 +1,54 @@
-# Installs the build into a scratch prefix and checks that the program, its desktop entry, its
-# icon and its file type land where desktops look for them.
-# Usage: cmake -D BUILD_DIR=... -D PREFIX=... -P install_check.cmake
+# Installs the build into a scratch prefix and checks that the programs, the desktop entry, the
+# icon and the design file type land where desktops and shells look for them, and that
+# orvendi-cli runs from there.
+# Usage: cmake -D BUILD_DIR=... -D PREFIX=... [-D WITH_GUI=OFF] -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed:\n${output}")
 endif()
-foreach(file bin/orvendi share/applications/orvendi.desktop share/icons/hicolor/scalable/apps/orvendi.svg
-             share/mime/packages/orvendi.xml)
+set(expected bin/orvendi-cli)
+if(NOT DEFINED WITH_GUI OR WITH_GUI)
+  list(APPEND expected bin/orvendi share/applications/orvendi.desktop share/icons/hicolor/scalable/apps/orvendi.svg
+       share/mime/packages/orvendi.xml)
+endif()
+foreach(file IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}\n${output}")
   endif()
 endforeach()
-if(NOT IS_DIRECTORY "${PREFIX}/bin" OR IS_DIRECTORY "${PREFIX}/bin/orvendi")
-  message(FATAL_ERROR "bin/orvendi is not a program")
+
+execute_process(COMMAND "${PREFIX}/bin/orvendi-cli" new RESULT_VARIABLE result OUTPUT_VARIABLE design
+                ERROR_VARIABLE errors)
+string(FIND "${design}" "\"format\": \"orvendi-design\"" at)
+if(NOT result EQUAL 0 OR at EQUAL -1)
+  message(FATAL_ERROR "the installed orvendi-cli does not run (${result}): ${errors}")
 endif()
-file(READ "${PREFIX}/share/applications/orvendi.desktop" entry)
-foreach(line "[Desktop Entry]" "Type=Application" "Name=Orvendi" "Exec=orvendi %f" "Icon=orvendi"
-             "MimeType=application/x-orvendi-design;")
-  string(FIND "${entry}" "${line}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "the desktop entry lacks ${line}")
+
+if(NOT DEFINED WITH_GUI OR WITH_GUI)
+  if(NOT IS_DIRECTORY "${PREFIX}/bin" OR IS_DIRECTORY "${PREFIX}/bin/orvendi")
+    message(FATAL_ERROR "bin/orvendi is not a program")
   endif()
-endforeach()
-file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/orvendi.svg" icon)
-string(FIND "${icon}" "<svg" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "the icon is not an SVG picture")
+  file(READ "${PREFIX}/share/applications/orvendi.desktop" entry)
+  foreach(line "[Desktop Entry]" "Type=Application" "Name=Orvendi" "Exec=orvendi %f" "Icon=orvendi"
+               "MimeType=application/x-orvendi-design;")
+    string(FIND "${entry}" "${line}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the desktop entry lacks ${line}")
+    endif()
+  endforeach()
+  file(READ "${PREFIX}/share/icons/hicolor/scalable/apps/orvendi.svg" icon)
+  string(FIND "${icon}" "<svg" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the icon is not an SVG picture")
+  endif()
+  file(READ "${PREFIX}/share/mime/packages/orvendi.xml" mime)
+  foreach(part "type=\"application/x-orvendi-design\"" "pattern=\"*.orvendi\"")
+    string(FIND "${mime}" "${part}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the file type lacks ${part}")
+    endif()
+  endforeach()
 endif()
-file(READ "${PREFIX}/share/mime/packages/orvendi.xml" mime)
-foreach(part "type=\"application/x-orvendi-design\"" "pattern=\"*.orvendi\"")
-  string(FIND "${mime}" "${part}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "the file type lacks ${part}")
-  endif()
-endforeach()
 file(REMOVE_RECURSE "${PREFIX}")
