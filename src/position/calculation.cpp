@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "field/bed_field.h"
@@ -163,14 +164,15 @@ void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWo
   BusyScope busy(host);
   LoadGeneratorPositions(design, work);
 
-  // A cancelled run leaves no trace: the previous results and noise sequence come back.
-  const ResultBuffer previous = results;
+  // The run fills a buffer of its own: the window may repaint from the shown results while other
+  // threads compute, and a cancelled run leaves no trace, the previous noise sequence coming back.
+  ResultBuffer computed;
   const NoiseSource previous_noise = work.noise;
-  if (!CalculateGrid(design, results, work, [&host](double share) { return host.ReportProgress(share); })) {
-    results = previous;
+  if (!CalculateGrid(design, computed, work, [&host](double share) { return host.ReportProgress(share); })) {
     work.noise = previous_noise;
     return;
   }
+  results = std::move(computed);
   design.results_valid = 1;
 }
 

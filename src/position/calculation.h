@@ -23,9 +23,10 @@ struct CalculationWork {
 
 // The "Calculate" command: refreshes the bed results when they are used and stale, then
 // simulates and estimates every point of the scan grid into the result buffer and sets
-// results_valid. The buffer is cleared first, so a point without an estimate holds NaN. When the
+// results_valid. The buffer is filled anew, a point without an estimate holding NaN. When the
 // host cancels (through ReportProgress, during the bed model or the run) the buffer, the noise
-// sequence and results_valid stay as they were before the command.
+// sequence and results_valid stay as they were before the command. The buffer changes only once
+// the run is complete, so repaints while it runs show the previous results.
 void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host);
 
 // Copies the generators' positions into the selected algorithm's work state.

@@ -153,6 +153,34 @@ TEST(ParallelCalculation, ACancelledRunRestoresBufferAndNoiseOnEveryThreadCount)
   }
 }
 
+TEST(ParallelCalculation, WhileTheRunGoesOnTheShownResultsStayThePrevious) {
+  // What a repaint during a progress report would read.
+  struct PeekingHost : NullHost {
+    bool ReportProgress(double) override {
+      ++reports;
+      changed += Bytes(*shown) != before;
+      return true;
+    }
+    const ResultBuffer* shown = nullptr;
+    std::string before;
+    int reports = 0;
+    int changed = 0;
+  };
+  ThreadCount count(2);
+  DesignRecord design = NoisyDesign(2);
+  ResultBuffer results;
+  CalculationWork work;
+  NullHost quiet;
+  CalculateCommand(design, results, work, quiet);
+  PeekingHost host;
+  host.shown = &results;
+  host.before = Bytes(results);
+  CalculateCommand(design, results, work, host);
+  EXPECT_EQ(host.reports, 21);
+  EXPECT_EQ(host.changed, 0);
+  EXPECT_NE(Bytes(results), host.before);  // the second run draws other noise
+}
+
 // --- The bed model ---------------------------------------------------------------------------------
 
 struct BedOutcome {
