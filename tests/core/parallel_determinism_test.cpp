@@ -304,22 +304,41 @@ TEST(ParallelMonteCarlo, ACancelIsHeardAtTheSameReportOnEveryThreadCount) {
   }
 }
 
-TEST(ParallelSweep, TheCsvIsTheSameOnEveryThreadCount) {
+TEST(ParallelSweep, CsvAndProgressAreTheSameOnEveryThreadCount) {
   DesignRecord base = NoisyDesign(2);
   base.scan_x_step = base.scan_y_step = 0.05;
   SweepOptions options;
+  // The frequency leaves every row's bed stale: rows compute their bed models too.
   options.axes = {{"frequency_hz", 5000.0, 20000.0, 3}, {"noise_peak_v", 0.0, 1e-5, 2}};
   for (int runs : {1, 3}) {
     options.monte_carlo.runs = runs;
     std::string one;
+    FakeHost one_host;
     {
       ThreadCount count(1);
-      one = SweepText(base, options);
+      one = SweepText(base, options, nullptr, &one_host);
     }
     for (int threads : {2, 7}) {
       ThreadCount count(threads);
-      EXPECT_EQ(SweepText(base, options), one) << "runs " << runs << ", threads " << threads;
+      FakeHost host;
+      EXPECT_EQ(SweepText(base, options, nullptr, &host), one) << "runs " << runs << ", threads " << threads;
+      EXPECT_EQ(host.shares, one_host.shares) << "runs " << runs << ", threads " << threads;
     }
+  }
+}
+
+TEST(ParallelSweep, ACancelStopsAfterTheSameRowsOnEveryThreadCount) {
+  DesignRecord base = NoisyDesign(1);
+  base.scan_x_step = base.scan_y_step = 0.1;
+  SweepOptions options;
+  options.axes = {{"noise_peak_v", 0.0, 1e-5, 9}};
+  for (int threads : kThreadCounts) {
+    ThreadCount count(threads);
+    FakeHost host;
+    host.cancel_after = 1 + 9 * 25 + 6 * 4 + 2;  // the base's bed, four rows, and into the fifth
+    std::string error;
+    EXPECT_EQ(SweepText(base, options, &error, &host), "failed: cancelled") << threads;
+    EXPECT_EQ(host.progress_calls, *host.cancel_after) << threads;
   }
 }
 
