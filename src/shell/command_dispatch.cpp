@@ -62,6 +62,10 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       return Just(Action::kUndo);
     case kCmdRedo:
       return Just(Action::kRedo);
+    case kCmdLiveUpdate:
+      return Just(Action::kLiveUpdate);
+    case kCmdPreferences:
+      return Just(Action::kPreferences);
     case kCmdExit:
       return Just(Action::kClose);
     case kCmdCopy:

@@ -28,6 +28,8 @@ struct CommandOutcome {
     kExportCsv,  // ask for a file and write the last run's point results to it
     kUndo,
     kRedo,
+    kLiveUpdate,   // turn live update on or off
+    kPreferences,  // the program's settings dialog
   };
   Action action = Action::kUnhandled;
   std::string_view dialog;

@@ -53,6 +53,7 @@ constexpr std::array kViewEntries{
     MenuEntry{kCmdViewBField, "View &B Field"},
     kSeparator,
     MenuEntry{kCmdViewOptions, "&Options..."},
+    MenuEntry{kCmdPreferences, "P&references..."},
 };
 
 constexpr std::array kScaleEntries{
@@ -79,6 +80,7 @@ constexpr std::array kMeasurementEntries{
 
 constexpr std::array kResultsEntries{
     MenuEntry{kCmdCalculate, "Calcula&te"},
+    MenuEntry{kCmdLiveUpdate, "&Live Update"},
     MenuEntry{kCmdPositionalError, "Positional Error..."},
     MenuEntry{kCmdBedVoltages, "Bed &Voltages..."},
     MenuEntry{kCmdBedCurrents, "Bed &Currents..."},
@@ -130,6 +132,9 @@ MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view) {
     case kCmdScale150:
     case kCmdScale200:
       return Check(view.scale_percent == ScalePercentOf(id));
+    case kCmdLiveUpdate:
+      // A setting of the program, not of the records: the window sets the check.
+      return MenuMark{true, false, true};
     case kCmdPositionalError:
     case kCmdExportCsv:
       return MenuMark{false, false, design.results_valid != 0};

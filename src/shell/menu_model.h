@@ -60,6 +60,9 @@ enum CommandId : int {
   // Open Recent's items, most recent first.
   kCmdRecentFirst = 1120,
   kCmdRecentLast = kCmdRecentFirst + 7,
+  // Program settings kept apart from the design.
+  kCmdLiveUpdate = 1210,
+  kCmdPreferences = 1211,
 };
 
 // How many files Open Recent lists.

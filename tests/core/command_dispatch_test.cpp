@@ -56,6 +56,8 @@ TEST_F(DispatchTest, WindowLevelCommandsAreHandedBack) {
   EXPECT_EQ(Run(kCmdSaveAs).action, Action::kSaveAs);
   EXPECT_EQ(Run(kCmdUndo).action, Action::kUndo);
   EXPECT_EQ(Run(kCmdRedo).action, Action::kRedo);
+  EXPECT_EQ(Run(kCmdLiveUpdate).action, Action::kLiveUpdate);
+  EXPECT_EQ(Run(kCmdPreferences).action, Action::kPreferences);
   EXPECT_TRUE(host.log.empty());
 }
 

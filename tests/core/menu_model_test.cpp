@@ -50,7 +50,8 @@ const std::vector<Popup> kExpectedMenu = {
       {1041, "View &Measured Position Map"},
       {1031, "View &B Field"},
       {0, ""},
-      {1046, "&Options..."}}},
+      {1046, "&Options..."},
+      {1211, "P&references..."}}},
     {"&Scale",
      {{1012, "50% Scale"},
       {1013, "75% Scale"},
@@ -73,6 +74,7 @@ const std::vector<Popup> kExpectedMenu = {
       {1052, "&Bed Options..."}}},
     {"&Results",
      {{1049, "Calcula&te"},
+      {1210, "&Live Update"},
       {1053, "Positional Error..."},
       {1037, "Bed &Voltages..."},
       {1036, "Bed &Currents..."}}},
@@ -99,11 +101,14 @@ TEST(CommandMenu, IdsAreUniqueAndInTheCommandRange) {
     for (const MenuEntry& entry : popup.entries) {
       if (entry.id == 0) continue;
       EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
-      // The original menu's ids, or the file and edit ids above them; none is a beep id.
-      EXPECT_TRUE((entry.id >= 1005 && entry.id <= 1054) || (entry.id >= 1100 && entry.id <= 1111)) << entry.id;
+      // The original menu's ids, the file and edit ids or the program settings above them; none
+      // is a beep id.
+      EXPECT_TRUE((entry.id >= 1005 && entry.id <= 1054) || (entry.id >= 1100 && entry.id <= 1111) ||
+                  (entry.id >= 1210 && entry.id <= 1219))
+          << entry.id;
     }
   }
-  EXPECT_EQ(ids.size(), 41u);
+  EXPECT_EQ(ids.size(), 43u);
   for (int id = kCmdRecentFirst; id <= kCmdRecentLast; ++id) EXPECT_EQ(ids.count(id), 0u) << id;
   EXPECT_EQ(kRecentFileCount, 8);
 }
