@@ -159,7 +159,8 @@ int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
 void MainWindow::CopyToClipboard() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (clipboard == nullptr) return;
-  clipboard->setMimeData(MakeClipboardMimeData(state_->design, state_->view, state_->results));
+  clipboard->setMimeData(
+      MakeClipboardMimeData(state_->design, state_->view, state_->results, CurrentMonteCarloPoints(*state_)));
 }
 
 void MainWindow::ShowHelpIndex() {

@@ -18,8 +18,8 @@ ViewState CopyFraming(const ViewState& view) {
 }
 
 void PaintClipboardScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
-                         const ResultBuffer& results) {
-  PaintScene(canvas, design, CopyFraming(view), results);
+                         const ResultBuffer& results, const std::vector<MonteCarloPoint>* monte_carlo) {
+  PaintScene(canvas, design, CopyFraming(view), results, monte_carlo);
 }
 
 }  // namespace orvendi

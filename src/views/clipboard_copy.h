@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include "analysis/monte_carlo.h"
 #include "design/design_record.h"
 #include "platform/canvas.h"
 #include "position/scan_grid.h"
@@ -18,6 +21,7 @@ ViewState CopyFraming(const ViewState& view);
 
 // PaintScene with the copy's framing. `view` is not touched.
 void PaintClipboardScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
-                         const ResultBuffer& results);
+                         const ResultBuffer& results,
+                         const std::vector<MonteCarloPoint>* monte_carlo = nullptr);
 
 }  // namespace orvendi

@@ -136,7 +136,7 @@ void DrawingWindow::RenderStaleParts() {
   painter.setClipRegion(region);
   painter.fillRect(region.boundingRect(), Qt::white);
   QtCanvas canvas(painter);
-  PaintScene(canvas, state_.design, state_.view, state_.results);
+  PaintScene(canvas, state_.design, state_.view, state_.results, CurrentMonteCarloPoints(state_));
   ++scene_renders_;
 }
 

@@ -35,7 +35,8 @@ QByteArray FixSvgRoot(const QByteArray& svg) {
 
 }  // namespace
 
-QByteArray RenderSceneSvg(const DesignRecord& design, const ViewState& view, const ResultBuffer& results) {
+QByteArray RenderSceneSvg(const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
+                          const std::vector<MonteCarloPoint>* monte_carlo) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -47,26 +48,28 @@ QByteArray RenderSceneSvg(const DesignRecord& design, const ViewState& view, con
   {
     QPainter painter(&generator);
     QtCanvas canvas(painter);
-    PaintClipboardScene(canvas, design, view, results);
+    PaintClipboardScene(canvas, design, view, results, monte_carlo);
   }
   buffer.close();
   return FixSvgRoot(bytes);
 }
 
-QImage RenderScenePng(const DesignRecord& design, const ViewState& view, const ResultBuffer& results) {
+QImage RenderScenePng(const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
+                      const std::vector<MonteCarloPoint>* monte_carlo) {
   QImage image(kClipboardExtent, kClipboardExtent, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   QtCanvas canvas(painter);
-  PaintClipboardScene(canvas, design, view, results);
+  PaintClipboardScene(canvas, design, view, results, monte_carlo);
   return image;
 }
 
 QMimeData* MakeClipboardMimeData(const DesignRecord& design, const ViewState& view,
-                                 const ResultBuffer& results) {
+                                 const ResultBuffer& results,
+                                 const std::vector<MonteCarloPoint>* monte_carlo) {
   auto* data = new QMimeData;
-  data->setData(QStringLiteral("image/svg+xml"), RenderSceneSvg(design, view, results));
-  const QImage image = RenderScenePng(design, view, results);
+  data->setData(QStringLiteral("image/svg+xml"), RenderSceneSvg(design, view, results, monte_carlo));
+  const QImage image = RenderScenePng(design, view, results, monte_carlo);
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
