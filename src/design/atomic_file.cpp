@@ -68,59 +68,88 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, std::string_view content, std::string& error) {
-  const auto fail = [&](const std::string& what, int err) {
-    error = "cannot write " + path + ": " + what;
-    if (err != 0) error += ": " + Reason(err);
-    return false;
-  };
-  if (path.empty()) return fail("no file name given", 0);
+bool AtomicFileWriter::Fail(const std::string& what, int err, std::string& error) {
+  Abandon();
+  error = "cannot write " + path_ + ": " + what;
+  if (err != 0) error += ": " + Reason(err);
+  return false;
+}
 
-  std::string target = path;
+void AtomicFileWriter::Abandon() {
+  if (fd_ < 0) return;
+  close(fd_);
+  fd_ = -1;
+  unlink(temp_.c_str());
+}
+
+bool AtomicFileWriter::Open(const std::string& path, std::string& error) {
+  Abandon();
+  path_ = path;
+  if (path.empty()) return Fail("no file name given", 0, error);
+
+  target_ = path;
   struct stat existing {};
   bool exists = false;
   if (lstat(path.c_str(), &existing) == 0) {
     if (S_ISLNK(existing.st_mode)) {
       char* resolved = realpath(path.c_str(), nullptr);
-      if (resolved == nullptr) return fail("the symbolic link cannot be followed", errno);
-      target = resolved;
+      if (resolved == nullptr) return Fail("the symbolic link cannot be followed", errno, error);
+      target_ = resolved;
       free(resolved);
-      if (stat(target.c_str(), &existing) != 0) return fail("the symbolic link cannot be followed", errno);
+      if (stat(target_.c_str(), &existing) != 0)
+        return Fail("the symbolic link cannot be followed", errno, error);
     }
     exists = true;
-    if (S_ISDIR(existing.st_mode)) return fail("it is a directory", 0);
-    if (!S_ISREG(existing.st_mode)) return fail("it is not a regular file", 0);
+    if (S_ISDIR(existing.st_mode)) return Fail("it is a directory", 0, error);
+    if (!S_ISREG(existing.st_mode)) return Fail("it is not a regular file", 0, error);
   } else if (errno != ENOENT) {
-    return fail("cannot look at it", errno);
+    return Fail("cannot look at it", errno, error);
   }
 
-  const std::string folder = FolderOf(target);
-  std::string temp = (folder == "/" ? "/." : folder + "/.") + NameOf(target) + ".XXXXXX";
-  int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return fail("cannot create a temporary file in " + folder, errno);
-
-  const auto abandon = [&](const std::string& what, int err) {
-    if (fd >= 0) close(fd);
-    unlink(temp.c_str());
-    return fail(what, err);
-  };
+  const std::string folder = FolderOf(target_);
+  temp_ = (folder == "/" ? "/." : folder + "/.") + NameOf(target_) + ".XXXXXX";
+  fd_ = mkostemp(temp_.data(), O_CLOEXEC);
+  if (fd_ < 0) return Fail("cannot create a temporary file in " + folder, errno, error);
 
   mode_t mode = 0666 & ~CurrentUmask();
   if (exists) {
     mode = existing.st_mode & 07777;
     // Only root may give the file away; for anyone else the new file is simply theirs.
-    [[maybe_unused]] const int owner_kept = fchown(fd, existing.st_uid, existing.st_gid);
+    [[maybe_unused]] const int owner_kept = fchown(fd_, existing.st_uid, existing.st_gid);
   }
-  if (fchmod(fd, mode) != 0) return abandon("cannot set the permissions", errno);
-  int err = 0;
-  if (!WriteAll(fd, content, err)) return abandon("writing failed", err);
-  if (fsync(fd) != 0) return abandon("flushing to disk failed", errno);
-  const int closing = close(fd);
-  fd = -1;
-  if (closing != 0) return abandon("closing failed", errno);
-  if (rename(temp.c_str(), target.c_str()) != 0) return abandon("cannot replace it", errno);
-  SyncFolder(folder);
+  if (fchmod(fd_, mode) != 0) return Fail("cannot set the permissions", errno, error);
   return true;
+}
+
+bool AtomicFileWriter::Write(std::string_view content, std::string& error) {
+  if (fd_ < 0) return Fail("the file is not open", 0, error);
+  int err = 0;
+  if (!WriteAll(fd_, content, err)) return Fail("writing failed", err, error);
+  return true;
+}
+
+bool AtomicFileWriter::Commit(std::string& error) {
+  if (fd_ < 0) return Fail("the file is not open", 0, error);
+  if (fsync(fd_) != 0) return Fail("flushing to disk failed", errno, error);
+  const int closing = close(fd_);
+  fd_ = -1;
+  if (closing != 0) {
+    const int err = errno;
+    unlink(temp_.c_str());
+    return Fail("closing failed", err, error);
+  }
+  if (rename(temp_.c_str(), target_.c_str()) != 0) {
+    const int err = errno;
+    unlink(temp_.c_str());
+    return Fail("cannot replace it", err, error);
+  }
+  SyncFolder(FolderOf(target_));
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view content, std::string& error) {
+  AtomicFileWriter writer;
+  return writer.Open(path, error) && writer.Write(content, error) && writer.Commit(error);
 }
 
 }  // namespace orvendi

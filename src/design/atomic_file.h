@@ -14,4 +14,33 @@ namespace orvendi {
 // and no temporary file is left behind.
 bool WriteFileAtomically(const std::string& path, std::string_view content, std::string& error);
 
+// The same replacement for content that is written in parts as it is made: Open creates the
+// temporary file, Write appends to it, Commit flushes it and renames it over the target. Until
+// Commit succeeds the target is as before; a writer that fails, or is destroyed or abandoned
+// before Commit, removes its temporary file. Each call returns false with a message as
+// WriteFileAtomically gives.
+class AtomicFileWriter {
+ public:
+  AtomicFileWriter() = default;
+  ~AtomicFileWriter() { Abandon(); }
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  bool Open(const std::string& path, std::string& error);
+  bool Write(std::string_view content, std::string& error);
+  bool Commit(std::string& error);
+  // Removes the temporary file; nothing happens to the target.
+  void Abandon();
+
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  bool Fail(const std::string& what, int err, std::string& error);
+
+  std::string path_;
+  std::string target_;  // the file the path names, after symbolic links
+  std::string temp_;
+  int fd_ = -1;
+};
+
 }  // namespace orvendi

@@ -27,7 +27,6 @@ void SetGeneratorPosition(GeneratorRecord& generator, double x, double y, double
 namespace {
 
 void DefaultGenerator(GeneratorRecord& generator, double x, double y) {
-  generator.mark_shown = 0;
   generator.side_m = 0.02;
   generator.area_m2 = 0.0004;
   generator.turns = 50;
@@ -102,10 +101,6 @@ void ApplyDesignDefaults(DesignRecord& design) {
   design.show_error_map = 0;
   design.error_map_quantity = kErrorMapError;
   design.error_magnification = 1.0;
-  design.bed_handles_shown = 0;
-  design.bed_resize_active = 0;
-  design.bed_move_active = 0;
-  design.rubber_shown = 0;
 }
 
 namespace {

@@ -38,9 +38,6 @@ struct GeneratorRecord {
   double x = 0.0;
   double y = 0.0;
   double z = 0.0;
-  std::int32_t mark_shown = 0;
-  std::int32_t mark_x = 0;
-  std::int32_t mark_y = 0;
   double side_m = 0.0;
   double area_m2 = 0.0;  // always side_m squared
   std::int32_t turns = 0;
@@ -50,7 +47,8 @@ struct GeneratorRecord {
 };
 
 // Every parameter of the simulated system, the results the dialogs show, the display options,
-// and the interaction state held beside them. Zero until ApplyDesignDefaults.
+// and the program's run-time flags held beside them. Zero until ApplyDesignDefaults. The mouse
+// editing in progress is kept by the drawing area, not here.
 struct DesignRecord {
   // Generators and drive
   std::array<GeneratorRecord, kGeneratorCount> generators{};
@@ -107,12 +105,6 @@ struct DesignRecord {
   std::int32_t design_modified = 0;
   std::int32_t app_active = 0;
   std::int32_t edit_mode = 0;  // 0 Position Generators, 1 Modify Bed
-  std::int32_t bed_handles_shown = 0;
-  std::int32_t bed_resize_active = 0;
-  std::int32_t bed_move_active = 0;
-  std::int32_t rubber_shown = 0;
-  std::int32_t drag_active = 0;
-  std::int32_t drag_generator = -1;  // index into generators, -1 for none
 };
 
 // Gives every field of the design its initial value. The view has its own defaults

@@ -23,7 +23,6 @@ std::string ShowEntry(double value, EntryFormat format) {
       return FormatNumber(value, ShowFormat::kFixed3);
     case EntryFormat::kInteger:
       // Integer boxes show 32-bit fields, so the value is always in range.
-      if (!(value >= INT32_MIN && value <= INT32_MAX)) return std::string();
       return FormatInteger(static_cast<std::int32_t>(value));
   }
   return std::string();

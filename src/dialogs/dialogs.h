@@ -18,8 +18,8 @@ struct DialogContext {
 };
 
 // Opens the modal dialog with the given resource name ("Frequency", "ScanOptions",
-// "DisplayBedVoltages", ...) centred on the screen, owned by `owner`. Returns 1 after OK and 0
-// after Cancel or the close box; -1 for an unknown name.
+// "DisplayBedVoltages", "AboutDialog", ...) centred on the screen, owned by `owner`. Returns 1
+// after OK and 0 after Cancel or the close box; -1 for an unknown name.
 int OpenDialog(std::string_view resource_name, DialogContext& context, QWidget* owner);
 
 }  // namespace orvendi

@@ -1,6 +1,7 @@
 #include "dialogs/qt_dialogs.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -18,10 +19,10 @@
 #include <array>
 
 #include "design/design_record.h"
+#include "dialogs/about_dialog.h"
 #include "dialogs/qt_progress_host.h"
 #include "dialogs/result_dialogs.h"
 #include "dialogs/scan_options.h"
-#include "design/number_text.h"
 
 namespace orvendi {
 
@@ -36,11 +37,15 @@ bool IdOf(const QObject* object, int& id) {
 }
 
 // Dialog templates are laid out in dialog units: a quarter of the average character width
-// across, an eighth of the character height down.
+// (that of the 52 letters) across, an eighth of the character height down.
 QSize DialogUnitsToPixels(const QWidget* widget, int width, int height) {
   const QFontMetrics metrics = widget->fontMetrics();
-  return QSize(width * metrics.averageCharWidth() / 4, height * metrics.height() / 8);
+  const int average_width =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
+  return QSize(width * average_width / 4, height * metrics.height() / 8);
 }
+
+constexpr std::array<const char*, 3> kAxes{"X:", "Y:", "Z:"};
 
 QLineEdit* MakeEdit(int id, QWidget* dialog, bool read_only = false) {
   auto* edit = new QLineEdit;
@@ -145,7 +150,6 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
     for (int g = 0; g < kGeneratorCount; ++g) {
       auto* generator = new QGroupBox(QStringLiteral("Generator %1").arg(g));
       auto* boxes = new QHBoxLayout(generator);
-      static constexpr std::array<const char*, 3> kAxes{"X:", "Y:", "Z:"};
       for (int a = 0; a < 3; ++a) boxes->addWidget(MakeCheck(kAxes[a], 2052 + 3 * g + a, true));
       generators->addWidget(generator);
     }
@@ -164,7 +168,6 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
 void BuildScanOptionsBody(QDialog* dialog, QVBoxLayout* root) {
   auto* range = new QGroupBox(QStringLiteral("Range"));
   auto* grid = new QGridLayout(range);
-  static constexpr std::array<const char*, 3> kAxes{"X:", "Y:", "Z:"};
   for (int row = 0; row < 3; ++row) {
     const int first = scan_ids::kXFrom + 3 * row;
     const std::array<const char*, 3> labels{kAxes[row], "to", "step"};
@@ -204,7 +207,6 @@ void BuildScanOptionsBody(QDialog* dialog, QVBoxLayout* root) {
 
 // Three groups of three value boxes, coil-index order.
 void BuildBedResultBody(QDialog* dialog, QVBoxLayout* root, int first_box) {
-  static constexpr std::array<const char*, 3> kAxes{"X:", "Y:", "Z:"};
   for (int g = 0; g < kGeneratorCount; ++g) {
     auto* group = new QGroupBox(QStringLiteral("Generator %1").arg(g));
     group->setObjectName(IdName(100 + g));
@@ -226,8 +228,36 @@ void BuildAccuracyBody(QDialog* dialog, QVBoxLayout* root) {
   AddRow(form, "RMS error (m):", MakeEdit(kRmsErrorBox, dialog, true));
 }
 
-void Finish(QDialog* dialog, int width_dlu, int height_dlu) {
-  dialog->setMinimumSize(DialogUnitsToPixels(dialog, width_dlu, height_dlu));
+// Each template's size in dialog units.
+struct TemplateSize {
+  std::string_view name;
+  int width;
+  int height;
+};
+
+constexpr std::array<TemplateSize, 15> kTemplateSizes{{
+    {"AlgorithmType", 124, 60},
+    {"Frequency", 124, 52},
+    {"GeneratorDesign", 102, 86},
+    {"SensorDesign", 166, 52},
+    {"BedDesign", 144, 57},
+    {"SignalNoise", 156, 74},
+    {"SensorOrientation", 136, 52},
+    {"DipoleType", 124, 81},
+    {"CalcBedParams", 133, 50},
+    {"ViewOptions", 202, 100},
+    {"ScanOptions", 194, 142},
+    {"DisplayBedVoltages", 235, 115},
+    {"DisplayBedCurrents", 235, 115},
+    {"PositionAccuracy", 124, 70},
+    {"AboutDialog", 194, 119},
+}};
+
+// At least the template's size, else as small as the layout allows; centred on the screen.
+void Finish(QDialog* dialog, std::string_view name) {
+  for (const TemplateSize& size : kTemplateSizes) {
+    if (size.name == name) dialog->setMinimumSize(DialogUnitsToPixels(dialog, size.width, size.height));
+  }
   dialog->adjustSize();
   CentreDialog(dialog);
 }
@@ -262,36 +292,6 @@ class ResultDialog : public RecordDialog {
   }
 };
 
-struct TemplateSize {
-  std::string_view name;
-  int width;
-  int height;
-};
-
-constexpr std::array<TemplateSize, 14> kTemplateSizes{{
-    {"AlgorithmType", 124, 60},
-    {"Frequency", 124, 52},
-    {"GeneratorDesign", 102, 86},
-    {"SensorDesign", 166, 52},
-    {"BedDesign", 144, 57},
-    {"SignalNoise", 156, 74},
-    {"SensorOrientation", 136, 52},
-    {"DipoleType", 124, 81},
-    {"CalcBedParams", 133, 50},
-    {"ViewOptions", 202, 100},
-    {"ScanOptions", 194, 142},
-    {"DisplayBedVoltages", 235, 115},
-    {"DisplayBedCurrents", 235, 115},
-    {"PositionAccuracy", 124, 70},
-}};
-
-TemplateSize SizeOf(std::string_view name) {
-  for (const TemplateSize& size : kTemplateSizes) {
-    if (size.name == name) return size;
-  }
-  return TemplateSize{name, 0, 0};
-}
-
 std::unique_ptr<QDialog> CreateResultDialog(std::string_view name, DialogContext& context, QWidget* owner) {
   DialogFields fields;
   QString title;
@@ -320,8 +320,6 @@ std::unique_ptr<QDialog> CreateResultDialog(std::string_view name, DialogContext
   QPushButton* ok = AddButtons(dialog.get(), root, false);
   QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);
   dialog->ShowFields(fields);
-  const TemplateSize size = SizeOf(name);
-  Finish(dialog.get(), size.width, size.height);
   return dialog;
 }
 
@@ -367,7 +365,7 @@ DialogFields RecordDialog::CollectFields() const {
   for (const QLineEdit* edit : findChildren<QLineEdit*>()) {
     int id = 0;
     if (IdOf(edit, id)) {
-      fields.texts[id] = edit->text().left(static_cast<int>(kEntryTextLimit)).toStdString();
+      fields.texts[id] = edit->text().toStdString();
     }
   }
   for (const QAbstractButton* button : findChildren<QAbstractButton*>()) {
@@ -385,7 +383,10 @@ ScanOptionsDialog::ScanOptionsDialog(DesignRecord& design, QWidget* owner)
   QPushButton* ok = AddButtons(this, root, true);
   connect(ok, &QPushButton::clicked, this, &ScanOptionsDialog::OnOk);
   ShowFields(FillScanOptions(design_));
-  Finish(this, 194, 142);
+  // Remembers the entry being typed in: the keys go back there after a rejected OK.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (qobject_cast<QLineEdit*>(now) != nullptr && isAncestorOf(now)) last_entry_ = now;
+  });
 }
 
 void ScanOptionsDialog::OnOk() {
@@ -396,7 +397,11 @@ void ScanOptionsDialog::OnOk() {
   // The message belongs to the dialog's owner (the drawing area); the dialog stays as typed.
   notice_(parentWidget());
   activateWindow();
-  setFocus();
+  if (last_entry_) {
+    last_entry_->setFocus();
+  } else {
+    setFocus();
+  }
 }
 
 namespace {
@@ -411,11 +416,10 @@ std::unique_ptr<QDialog> BuildDialog(std::string_view resource_name, DialogConte
     SettingsDialogWidget* widget = dialog.get();
     QObject::connect(ok, &QPushButton::clicked, widget, [widget] { widget->OnOk(); });
     dialog->ShowFields(FillSettingsDialog(*entry, context.design));
-    const TemplateSize size = SizeOf(resource_name);
-    Finish(dialog.get(), size.width, size.height);
     return dialog;
   }
   if (resource_name == "ScanOptions") return std::make_unique<ScanOptionsDialog>(context.design, owner);
+  if (resource_name == "AboutDialog") return std::make_unique<AboutDialog>(owner);
   return CreateResultDialog(resource_name, context, owner);
 }
 
@@ -424,8 +428,10 @@ std::unique_ptr<QDialog> BuildDialog(std::string_view resource_name, DialogConte
 std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context,
                                       QWidget* owner) {
   std::unique_ptr<QDialog> dialog = BuildDialog(resource_name, context, owner);
+  if (!dialog) return dialog;
   // The resource name, so that the dialog can be found like its controls.
-  if (dialog) dialog->setObjectName(QString::fromUtf8(resource_name.data(), static_cast<int>(resource_name.size())));
+  dialog->setObjectName(QString::fromUtf8(resource_name.data(), static_cast<int>(resource_name.size())));
+  Finish(dialog.get(), resource_name);
   return dialog;
 }
 

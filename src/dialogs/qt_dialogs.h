@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -13,8 +14,9 @@ class QWidget;
 namespace orvendi {
 
 // Builds the dialog with the given resource name, filled from the design (the bed dialogs bring
-// the bed results up to date first, the accuracy dialog computes the statistics), centred on
-// the screen, owned by `owner`, not yet shown: OpenDialog execs it. Null for an unknown name.
+// the bed results up to date first, the accuracy dialog computes the statistics), at least its
+// template's size, centred on the screen, owned by `owner`, not yet shown: OpenDialog execs it.
+// Null for an unknown name.
 std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context, QWidget* owner);
 
 // Moves a window so that it is centred on the screen, keeping its size; a window larger than
@@ -34,7 +36,8 @@ class RecordDialog : public QDialog {
   DialogFields CollectFields() const;
 };
 
-// "ScanOptions": stays open after a rejected OK, entries as typed.
+// "ScanOptions": stays open after a rejected OK, entries as typed, the keys back in the entry
+// that had them.
 class ScanOptionsDialog : public RecordDialog {
  public:
   ScanOptionsDialog(DesignRecord& design, QWidget* owner);
@@ -47,6 +50,7 @@ class ScanOptionsDialog : public RecordDialog {
 
   DesignRecord& design_;
   std::function<void(QWidget*)> notice_ = ShowInvalidSettings;
+  QPointer<QWidget> last_entry_;
 };
 
 }  // namespace orvendi

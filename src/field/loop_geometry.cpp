@@ -44,12 +44,8 @@ double CoilStrength(const CoilRecord& coil) {
 
 double BedStrength(double current) { return (current * 1.25663706144e-6) / 12.5663706144; }
 
-Vector3 LoopField(const LoopCorners& c, const Vector3& point, double strength) {
-  Vector3 field = FieldOfShape(ShapeOfSegment(point, MakeLoopSide(c[0], c[1])), strength);
-  field += FieldOfShape(ShapeOfSegment(point, MakeLoopSide(c[1], c[2])), strength);
-  field += FieldOfShape(ShapeOfSegment(point, MakeLoopSide(c[2], c[3])), strength);
-  field += FieldOfShape(ShapeOfSegment(point, MakeLoopSide(c[3], c[0])), strength);
-  return field;
+Vector3 LoopField(const LoopCorners& corners, const Vector3& point, double strength) {
+  return FieldOfLoop(ShapesOfLoop(MakeLoopSides(corners), point), strength);
 }
 
 LoopSide MakeLoopSide(const Vector3& a, const Vector3& b) {

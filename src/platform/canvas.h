@@ -33,6 +33,8 @@ struct Brush {
   friend bool operator==(const Brush&, const Brush&) = default;
 };
 
+inline constexpr Brush kNullBrush{kWhite, true};
+
 struct Font {
   std::string family;
   int pixel_height = 10;

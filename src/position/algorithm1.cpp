@@ -85,8 +85,9 @@ double RangeFromResponse(double alpha, double magnitude) {
   return std::exp(std::log(std::sqrt(3.0 * (c * c) + 1.0) / magnitude) / 3.0);
 }
 
-int EstimatePosition1(const Algorithm1Work& work, const std::array<double, 9>& n, double& x, double& y,
-                      double& z, double& angle1, double& angle2, EstimateTrace* trace) {
+int EstimatePosition1(Algorithm1Work& work, const std::array<double, 9>& n, double& x, double& y, double& z,
+                      double& angle1, double& angle2) {
+  work.iterations = 0;
   double m[3];
   for (int g = 0; g < 3; ++g) {
     m[g] = std::sqrt(n[3 * g] * n[3 * g] + n[3 * g + 1] * n[3 * g + 1] + n[3 * g + 2] * n[3 * g + 2]);
@@ -125,7 +126,7 @@ int EstimatePosition1(const Algorithm1Work& work, const std::array<double, 9>& n
     prev = p;
     if (converged || i == 25) break;
   }
-  if (trace != nullptr) trace->iterations = i;
+  work.iterations = i;
   if (!converged) return 0;
   x = p.x;
   y = p.y;

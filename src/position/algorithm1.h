@@ -10,6 +10,7 @@ namespace orvendi {
 struct Algorithm1Work {
   std::array<double, 3> generator_x{};
   std::array<double, 3> generator_y{};
+  int iterations = 0;  // how many the last estimate ran
 };
 
 // Statuses of TrilaterateBracketed.
@@ -18,11 +19,6 @@ inline constexpr int kRangesTooLong = 1;
 inline constexpr int kRangesTooShort = -1;
 // Two generators at one place or all three on one line: no ranges can give a position.
 inline constexpr int kNoChordCrossing = 2;
-
-// What an estimation did, for those who want to look inside.
-struct EstimateTrace {
-  int iterations = 0;
-};
 
 // Where the chord line of the circles around g0 and g1 crosses that of the circles around g0
 // and g2, in the plane of the generators. The chord lines are intersected as a 2 x 2 linear
@@ -52,7 +48,7 @@ double RangeFromResponse(double alpha, double magnitude);
 // Position from the nine normalised responses (coil order), iterating ranges from the response
 // magnitudes, trilateration and the sensor's angles to the generators. Returns 1 and writes the
 // position and two zero angles on success; returns 0 and leaves the outputs alone on failure.
-int EstimatePosition1(const Algorithm1Work& work, const std::array<double, 9>& n, double& x, double& y,
-                      double& z, double& angle1, double& angle2, EstimateTrace* trace = nullptr);
+int EstimatePosition1(Algorithm1Work& work, const std::array<double, 9>& n, double& x, double& y, double& z,
+                      double& angle1, double& angle2);
 
 }  // namespace orvendi

@@ -46,16 +46,7 @@ bool InitialPosition(Algorithm2Work& work, double r0, double r1, double r2) {
   return false;
 }
 
-namespace {
-
-// The part of the residuals that depends on the position only: the dipole numerators of the
-// nine coils and the measurements scaled by the fifth power of their generator's distance.
-struct DipoleGeometry {
-  std::array<Vector3, 9> f;
-  std::array<double, 9> scaled_measured;
-};
-
-DipoleGeometry ComputeGeometry(const Algorithm2Work& work) {
+DipoleGeometry GeometryAt(const Algorithm2Work& work) {
   DipoleGeometry geo;
   for (int g = 0; g < 3; ++g) {
     const double dx = work.x - work.generator_x[g];
@@ -70,43 +61,11 @@ DipoleGeometry ComputeGeometry(const Algorithm2Work& work) {
   return geo;
 }
 
-// Sines and cosines of a pair of angles, worked out once where several steps need them.
-struct AngleTrig {
-  double st, ct, sp, cp;
-};
-AngleTrig TrigOf(double theta, double phi) {
-  return {std::sin(theta), std::cos(theta), std::sin(phi), std::cos(phi)};
+SensorAngles AnglesOf(double theta, double phi) {
+  return {theta, phi, std::sin(theta), std::cos(theta), std::sin(phi), std::cos(phi)};
 }
 
-// Residual of one coil and its derivatives by theta and phi, for the numerator f and the scaled
-// measurement r5 x n.
-struct CoilResidual {
-  double e, d_theta, d_phi;
-};
-inline CoilResidual ResidualOf(const Vector3& f, double scaled_measured, const AngleTrig& t) {
-  const double horizontal = t.cp * f.x + t.sp * f.y;
-  return {t.st * horizontal + t.ct * f.z - scaled_measured, t.ct * horizontal - t.st * f.z,
-          t.st * (t.cp * f.y - t.sp * f.x)};
-}
-
-// SolveOrientation with the sines and cosines of the starting angles given in `trig`, which
-// holds those of the final angles on return.
-void SolveOrientationWithTrig(Algorithm2Work& work, double tolerance, double& theta, double& phi,
-                              AngleTrig& trig);
-
-// The fractional part of y moved into [0, 1).
-double Wrap(double y) {
-  if (std::isinf(y)) return 0.0;
-  // Exact: y and its truncation share their leading bits.
-  double frac = y - std::trunc(y);
-  if (frac < 0.0) frac += 1.0;
-  // A tiny negative fraction rounds up to 1.0 when 1 is added; keep the half-open range.
-  if (frac >= 1.0) frac = std::nextafter(1.0, 0.0);
-  return frac;
-}
-
-// The 2 x 2 solve, kept where the fit's inner loop can inline it.
-inline bool Decompose(Matrix2& m, std::array<int, 2>& index, double& parity) {
+bool LuDecompose(Matrix2& m, std::array<int, 2>& index, double& parity) {
   // Crout's method written out for two rows: the implicit scale of each row is 1 over its largest
   // magnitude, and the earlier row keeps the pivot on a tie.
   double big0 = 0.0;
@@ -137,7 +96,7 @@ inline bool Decompose(Matrix2& m, std::array<int, 2>& index, double& parity) {
   return true;
 }
 
-inline void BackSubstitute(const Matrix2& m, const std::array<int, 2>& index, std::array<double, 2>& v) {
+void LuBackSubstitute(const Matrix2& m, const std::array<int, 2>& index, std::array<double, 2>& v) {
   constexpr int n = 2;
   int first_nonzero = -1;
   for (int i = 0; i < n; ++i) {
@@ -158,79 +117,55 @@ inline void BackSubstitute(const Matrix2& m, const std::array<int, 2>& index, st
   }
 }
 
-}  // namespace
-
-void OrientationResiduals(Algorithm2Work& work, double theta, double phi, std::array<double, 9>& e,
-                          Jacobian9x2& j) {
-  work.theta = theta;
-  work.phi = phi;
-  const DipoleGeometry geo = ComputeGeometry(work);
-  const AngleTrig trig = TrigOf(theta, phi);
-  for (int k = 0; k < 9; ++k) {
-    const CoilResidual r = ResidualOf(geo.f[k], geo.scaled_measured[k], trig);
-    e[k] = r.e;
-    j[k][0] = r.d_theta;
-    j[k][1] = r.d_phi;
-  }
-}
-
-void SolveOrientation(Algorithm2Work& work, double tolerance, double& theta, double& phi) {
-  AngleTrig trig = TrigOf(theta, phi);
-  SolveOrientationWithTrig(work, tolerance, theta, phi, trig);
-}
-
 namespace {
 
-void SolveOrientationWithTrig(Algorithm2Work& work, double tolerance, double& theta, double& phi,
-                              AngleTrig& trig) {
-  // The position stays fixed during the fit, so its geometry serves every step.
-  const DipoleGeometry geo = ComputeGeometry(work);
-  for (int step = 0; step < 10; ++step) {
-    work.theta = theta;
-    work.phi = phi;
+// The fractional part of y moved into [0, 1).
+double Wrap(double y) {
+  if (std::isinf(y)) return 0.0;
+  // Exact: y and its truncation share their leading bits.
+  double frac = y - std::trunc(y);
+  if (frac < 0.0) frac += 1.0;
+  // A tiny negative fraction rounds up to 1.0 when 1 is added; keep the half-open range.
+  if (frac >= 1.0) frac = std::nextafter(1.0, 0.0);
+  return frac;
+}
 
-    // The residuals and their derivatives go straight into the normal equations
-    // M = J^T J and v = J^T e, summed over the coils in order.
+}  // namespace
+
+void SolveOrientation(Algorithm2Work& work, double tolerance, SensorAngles& angles) {
+  // The position stays fixed during the fit, so its geometry serves every step.
+  const DipoleGeometry geometry = GeometryAt(work);
+  for (int step = 0; step < 10; ++step) {
+    // The residuals and their derivatives go straight into the normal equations M = J^T J and
+    // v = J^T e, summed over the coils in order.
     double m00 = 0.0, m01 = 0.0, m11 = 0.0, v0 = 0.0, v1 = 0.0;
-    for (int k = 0; k < 9; ++k) {
-      const CoilResidual r = ResidualOf(geo.f[k], geo.scaled_measured[k], trig);
-      m00 += r.d_theta * r.d_theta;
-      m01 += r.d_theta * r.d_phi;
-      m11 += r.d_phi * r.d_phi;
-      v0 += r.d_theta * r.e;
-      v1 += r.d_phi * r.e;
-    }
+    OrientationResiduals(work, geometry, angles, [&](int, double e, double d_theta, double d_phi) {
+      m00 += d_theta * d_theta;
+      m01 += d_theta * d_phi;
+      m11 += d_phi * d_phi;
+      v0 += d_theta * e;
+      v1 += d_phi * e;
+    });
     Matrix2 m{{{m00, m01}, {m01, m11}}};
     std::array<double, 2> v{v0, v1};
 
     std::array<int, 2> index{};
     double parity = 1.0;
     // No step can be taken where the normal equations have an all-zero row; the angles stay.
-    if (!Decompose(m, index, parity)) break;
-    BackSubstitute(m, index, v);
+    if (!LuDecompose(m, index, parity)) break;
+    LuBackSubstitute(m, index, v);
 
-    theta -= v[0];
-    phi -= v[1];
     const double step_size = std::fabs(v[0]) + std::fabs(v[1]);
-    theta = 3.1415926536 * Wrap(theta / 3.1415926536);
-    phi = 6.2831853072 * Wrap(phi / 6.2831853072);
-    trig = TrigOf(theta, phi);
+    angles = AnglesOf(3.1415926536 * Wrap((angles.theta - v[0]) / 3.1415926536),
+                      6.2831853072 * Wrap((angles.phi - v[1]) / 6.2831853072));
     if (step_size < tolerance || std::isnan(step_size)) break;
   }
 }
 
-}  // namespace
-
-bool LuDecompose(Matrix2& m, std::array<int, 2>& index, double& parity) {
-  return Decompose(m, index, parity);
-}
-
-void LuBackSubstitute(const Matrix2& m, const std::array<int, 2>& index, std::array<double, 2>& v) {
-  BackSubstitute(m, index, v);
-}
-
-int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, double& x, double& y, double& z,
-                      double& theta, double& phi, EstimateTrace* trace) {
+// Flattened: the fit, its residuals and the 2 x 2 solve are the hot loop of a calculation run.
+[[gnu::flatten]] int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, double& x, double& y, double& z,
+                      double& theta, double& phi) {
+  work.iterations = 0;
   work.measured = n;
   double m[3];
   for (int g = 0; g < 3; ++g) {
@@ -245,9 +180,9 @@ int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, doub
     if (!CrossChordLines(g0, g1, g2, 1.0, 1.0, 1.0).found) return 0;
   }
 
-  work.theta = 0.1;
-  work.phi = 0.0;
-  AngleTrig trig = TrigOf(work.theta, work.phi);
+  SensorAngles angles = AnglesOf(0.1, 0.0);
+  work.theta = angles.theta;
+  work.phi = angles.phi;
   double alpha[3] = {0.0, 0.0, 0.0};
   double previous[3] = {0.0, 0.0, 0.0};
   bool spheres_met = false;
@@ -256,15 +191,13 @@ int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, doub
     double r[3];
     for (int g = 0; g < 3; ++g) r[g] = RangeFromResponse(alpha[g], m[g]);
     spheres_met = InitialPosition(work, r[0], r[1], r[2]);
-    double th = work.theta;
-    double ph = work.phi;
-    SolveOrientationWithTrig(work, 1e-5, th, ph, trig);
-    work.theta = th;
-    work.phi = ph;
+    SolveOrientation(work, 1e-5, angles);
+    work.theta = angles.theta;
+    work.phi = angles.phi;
 
-    const double ux = trig.st * trig.cp;
-    const double uy = trig.st * trig.sp;
-    const double uz = trig.ct;
+    const double ux = angles.sin_theta * angles.cos_phi;
+    const double uy = angles.sin_theta * angles.sin_phi;
+    const double uz = angles.cos_theta;
     for (int g = 0; g < 3; ++g) {
       const double q =
           (ux * (work.x - work.generator_x[g]) + uy * (work.y - work.generator_y[g]) + uz * work.z) / r[g];
@@ -278,7 +211,7 @@ int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, doub
     if (i == 1) continue;
     if (d < 1e-10 || std::isnan(d) || i == 25) break;
   }
-  if (trace != nullptr) trace->iterations = i;
+  work.iterations = i;
   x = work.x;
   y = work.y;
   z = work.z;

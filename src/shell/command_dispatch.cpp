@@ -48,13 +48,13 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       return Just(Action::kHelpIndex);
 
     case kCmdViewPlan:
-      SelectView(view, 0, host);
+      SelectView(view, 0, host, state.infobar);
       return Done();
     case kCmdViewFront:
-      SelectView(view, 1, host);
+      SelectView(view, 1, host, state.infobar);
       return Done();
     case kCmdViewSide:
-      SelectView(view, 2, host);
+      SelectView(view, 2, host, state.infobar);
       return Done();
 
     case kCmdViewGenerators:
@@ -74,19 +74,11 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
     }
 
     case kCmdScale50:
-      SetScale(view, 50, host);
-      return Done();
     case kCmdScale75:
-      SetScale(view, 75, host);
-      return Done();
     case kCmdScale100:
-      SetScale(view, 100, host);
-      return Done();
     case kCmdScale150:
-      SetScale(view, 150, host);
-      return Done();
     case kCmdScale200:
-      SetScale(view, 200, host);
+      SetScale(view, ScalePercentOf(id), host);
       return Done();
 
     case kCmdAlgorithmType:
@@ -96,14 +88,14 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
     case kCmdGeneratorDesign:
       return Dialog("GeneratorDesign");
     case kCmdGeneratorPosition:
-      SetEditMode(design, view, 0, host, view.infobar);
+      SetEditMode(design, state.bed_edit, view, 0, host, state.infobar);
       return Done();
     case kCmdSensorDesign:
       return Dialog("SensorDesign");
     case kCmdBedDesign:
       return Dialog("BedDesign");
     case kCmdBedPosition:
-      SetEditMode(design, view, 1, host, view.infobar);
+      SetEditMode(design, state.bed_edit, view, 1, host, state.infobar);
       return Done();
 
     case kCmdSignalNoise:

@@ -15,7 +15,6 @@
 
 #include "dialogs/dialogs.h"
 #include "dialogs/qt_progress_host.h"
-#include "shell/about_dialog.h"
 #include "shell/help_window.h"
 #include "shell/menu_model.h"
 #include "views/drawing_window.h"
@@ -50,7 +49,7 @@ MainWindow::MainWindow() : state_(std::make_unique<AppState>()) {
   setCentralWidget(client_);
 
   drawing_ = new DrawingWindow(*state_, client_);
-  state_->view.infobar = InfobarWidget::MeasureLayout();
+  state_->infobar = InfobarWidget::MeasureLayout();
   infobar_ = new InfobarWidget(*state_, drawing_->viewport(), client_);
   drawing_->SetInfobar(infobar_);
   ApplyViewDefaults(state_->view, *drawing_);
@@ -148,10 +147,6 @@ bool MainWindow::RunCommand(int id) {
 
 int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
   QWidget* owner_widget = owner == DialogOwner::kMainWindow ? static_cast<QWidget*>(this) : drawing_;
-  if (name == "AboutDialog") {
-    AboutDialog about(owner_widget);
-    return about.exec();
-  }
   DialogContext context{state_->design, state_->results, *drawing_};
   return OpenDialog(name, context, owner_widget);
 }
@@ -159,8 +154,7 @@ int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
 void MainWindow::CopyToClipboard() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   if (clipboard == nullptr) return;
-  clipboard->setMimeData(
-      MakeClipboardMimeData(state_->design, state_->view, state_->results, CurrentMonteCarloPoints(*state_)));
+  clipboard->setMimeData(MakeClipboardMimeData(*state_));
 }
 
 void MainWindow::ShowHelpIndex() {
@@ -185,13 +179,13 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       step = QPoint(0, 1);
       break;
     case Qt::Key_X:
-      NudgeViewCentre(state_->view, 0, shift, *drawing_);
+      NudgeViewCentre(state_->view, 0, shift, *drawing_, state_->infobar);
       return;
     case Qt::Key_Y:
-      NudgeViewCentre(state_->view, 1, shift, *drawing_);
+      NudgeViewCentre(state_->view, 1, shift, *drawing_, state_->infobar);
       return;
     case Qt::Key_Z:
-      NudgeViewCentre(state_->view, 2, shift, *drawing_);
+      NudgeViewCentre(state_->view, 2, shift, *drawing_, state_->infobar);
       return;
     case Qt::Key_F1:
       ShowHelpIndex();
@@ -211,11 +205,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::LayoutChildren(int width, int height) {
-  const int strip = state_->view.infobar.infobar_height;
+  const int strip = state_->infobar.infobar_height;
   drawing_->setGeometry(0, 0, width, std::max(0, height - strip));
   infobar_->setGeometry(0, height - strip, width, strip);
-  const QSize client = drawing_->viewport()->size();
-  UpdateWindowCentre(state_->view, client.width(), client.height());
 }
 
 bool MainWindow::ConfirmClose() {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "design/design_record.h"
+#include "views/view_geometry.h"
 #include "views/view_state.h"
 
 namespace orvendi {
@@ -102,20 +103,22 @@ MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view) {
     case kCmdBedPosition:
       return Check(design.edit_mode == 1);
     case kCmdScale50:
-      return Check(view.scale_percent == 50);
     case kCmdScale75:
-      return Check(view.scale_percent == 75);
     case kCmdScale100:
-      return Check(view.scale_percent == 100);
     case kCmdScale150:
-      return Check(view.scale_percent == 150);
     case kCmdScale200:
-      return Check(view.scale_percent == 200);
+      return Check(view.scale_percent == ScalePercentOf(id));
     case kCmdPositionalError:
       return MenuMark{false, false, design.results_valid != 0};
     default:
       return MenuMark{};
   }
+}
+
+int ScalePercentOf(int id) {
+  static_assert(std::size(kScalePercents) == kCmdScale200 - kCmdScale50 + 1, "one scale per command");
+  if (id < kCmdScale50 || id > kCmdScale200) return 0;
+  return kScalePercents[id - kCmdScale50];
 }
 
 WindowPlacement MainWindowPlacement(int screen_width, int screen_height) {

@@ -69,6 +69,9 @@ struct MenuMark {
   bool enabled = true;
 };
 
+// The scale (kScalePercents) a scale command sets; 0 for any other id.
+int ScalePercentOf(int id);
+
 // The marks the menu shows for an item, from the records; the Qt menu sets them each time a
 // popup is about to show.
 MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view);

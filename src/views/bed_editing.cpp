@@ -1,12 +1,11 @@
 #include "views/bed_editing.h"
 
 #include <algorithm>
-#include <cmath>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
 
-#include "views/generator_placement.h"
 #include "views/view_geometry.h"
 
 namespace orvendi {
@@ -50,23 +49,26 @@ void BedHandlePoint(const BedWindowCorners& c, int k, int& h, int& v) {
 
 bool BedHandleHit(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit) {
   const BedWindowCorners c = BedCorners(design, view);
-  int best = 0;
-  double best_distance = 0.0;
-  for (int k = 0; k < 8; ++k) {
-    int h = 0;
-    int v = 0;
-    BedHandlePoint(c, k, h, v);
-    const double dx = static_cast<double>(x) - h;
-    const double dy = static_cast<double>(y) - v;
-    const double d = std::sqrt(dx * dx + dy * dy);
-    if (k == 0 || d < best_distance) {
-      best = k;
-      best_distance = d;
-    }
-  }
-  if (!(best_distance <= kBedGrabDistance)) return false;
+  std::array<WindowPoint, 8> handles;
+  for (int k = 0; k < 8; ++k) BedHandlePoint(c, k, handles[k].x, handles[k].y);
+  const int best = NearestWithin(x, y, handles, kBedGrabDistance);
+  if (best < 0) return false;
   edit.bed_handle = best;
   return true;
+}
+
+BedWindowCorners ThroughCornerPixels(BedWindowCorners c) {
+  if (c.x1 > c.x2) {
+    ++c.x1;
+  } else {
+    ++c.x2;
+  }
+  if (c.y1 > c.y2) {
+    ++c.y1;
+  } else {
+    ++c.y2;
+  }
+  return c;
 }
 
 bool BedEdgeHit(int x, int y, const DesignRecord& design, const ViewState& view) {
@@ -83,9 +85,10 @@ bool BedEdgeHit(int x, int y, const DesignRecord& design, const ViewState& view)
   return false;
 }
 
+namespace {
+
+// Sets the rubber-band sides the grabbed handle moves to the (clamped) mouse position.
 void MoveHandle(int x, int y, BedEditState& edit) {
-  x = ClampPointer(x);
-  y = ClampPointer(y);
   switch (edit.bed_handle) {
     case 0:
       edit.rubber_x1 = x, edit.rubber_y1 = y;
@@ -116,29 +119,16 @@ void MoveHandle(int x, int y, BedEditState& edit) {
   }
 }
 
-namespace {
-
-const Brush kNullBrush{kWhite, true};
-
-// Of a pair, the greater grows by one (the second when equal): right and bottom are exclusive.
-void WidenPair(int& a, int& b) {
-  if (a > b) {
-    ++a;
-  } else {
-    ++b;
-  }
+void HideRubberBand(BedEditState& edit, Canvas* canvas) {
+  if (edit.rubber_shown == 0) return;
+  if (canvas != nullptr) DrawRubberBand(*canvas, edit);
+  edit.rubber_shown = 0;
 }
 
-void HideRubberBand(DesignRecord& design, const BedEditState& edit, Canvas* canvas) {
-  if (design.rubber_shown == 0) return;
+void ShowRubberBand(BedEditState& edit, Canvas* canvas) {
+  if (edit.rubber_shown != 0) return;
   if (canvas != nullptr) DrawRubberBand(*canvas, edit);
-  design.rubber_shown = 0;
-}
-
-void ShowRubberBand(DesignRecord& design, const BedEditState& edit, Canvas* canvas) {
-  if (design.rubber_shown != 0) return;
-  if (canvas != nullptr) DrawRubberBand(*canvas, edit);
-  design.rubber_shown = 1;
+  edit.rubber_shown = 1;
 }
 
 // Sets rubber band corner coordinates from a move's offset, held inside the clamp range.
@@ -154,33 +144,30 @@ void DrawRubberBand(Canvas& canvas, const BedEditState& edit) {
     canvas.LineTo(edit.rubber_x2, edit.rubber_y2);
     return;
   }
-  int x1 = edit.rubber_x1, y1 = edit.rubber_y1, x2 = edit.rubber_x2, y2 = edit.rubber_y2;
-  WidenPair(x1, x2);
-  WidenPair(y1, y2);
-  canvas.Rectangle(x1, y1, x2, y2);
+  const BedWindowCorners box =
+      ThroughCornerPixels({edit.rubber_x1, edit.rubber_y1, edit.rubber_x2, edit.rubber_y2});
+  canvas.Rectangle(box.x1, box.y1, box.x2, box.y2);
 }
 
 void InvalidateBedArea(const DesignRecord& design, const ViewState& view, Host& host) {
-  const BedWindowCorners c = BedCorners(design, view);
-  int x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
-  WidenPair(x1, x2);
-  WidenPair(y1, y2);
+  const BedWindowCorners box = ThroughCornerPixels(BedCorners(design, view));
+  int x1 = box.x1, y1 = box.y1, x2 = box.x2, y2 = box.y2;
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   const PixelRect rect{x1 - 3, y1 - 3, x2 + 3, y2 + 3};
   host.Invalidate(HostWindow::kDrawing, &rect, true);
 }
 
-void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit,
+void BedButtonDown(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit,
                    Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
   const BedWindowCorners c = BedCorners(design, view);
   if (BedHandleHit(x, y, design, view, edit)) {
-    design.bed_resize_active = 1;
+    edit.bed_resize_active = 1;
     host.CaptureMouse();
   } else if (BedEdgeHit(x, y, design, view)) {
-    design.bed_move_active = 1;
+    edit.bed_move_active = 1;
     host.CaptureMouse();
     edit.move_start_x1 = c.x1;
     edit.move_start_y1 = c.y1;
@@ -196,38 +183,37 @@ void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, Be
   edit.rubber_x2 = c.x2;
   edit.rubber_y2 = c.y2;
   Canvas* canvas = host.BeginTransientDrawing();
-  ShowRubberBand(design, edit, canvas);
+  ShowRubberBand(edit, canvas);
   host.EndTransientDrawing(canvas);
 }
 
-void BedMouseMove(int x, int y, DesignRecord& design, const ViewState& /*view*/, BedEditState& edit,
-                  Host& host) {
-  if (design.bed_resize_active != 0) {
+void BedMouseMove(int x, int y, BedEditState& edit, Host& host) {
+  x = ClampPointer(x);
+  y = ClampPointer(y);
+  if (edit.bed_resize_active != 0) {
     Canvas* canvas = host.BeginTransientDrawing();
-    HideRubberBand(design, edit, canvas);
+    HideRubberBand(edit, canvas);
     MoveHandle(x, y, edit);
-    ShowRubberBand(design, edit, canvas);
+    ShowRubberBand(edit, canvas);
     host.EndTransientDrawing(canvas);
-  } else if (design.bed_move_active != 0) {
-    x = ClampPointer(x);
-    y = ClampPointer(y);
+  } else if (edit.bed_move_active != 0) {
     Canvas* canvas = host.BeginTransientDrawing();
-    HideRubberBand(design, edit, canvas);
+    HideRubberBand(edit, canvas);
     edit.rubber_x1 = Shifted(edit.move_start_x1, edit.grab_x, x);
     edit.rubber_y1 = Shifted(edit.move_start_y1, edit.grab_y, y);
     edit.rubber_x2 = Shifted(edit.move_start_x2, edit.grab_x, x);
     edit.rubber_y2 = Shifted(edit.move_start_y2, edit.grab_y, y);
-    ShowRubberBand(design, edit, canvas);
+    ShowRubberBand(edit, canvas);
     host.EndTransientDrawing(canvas);
   }
 }
 
 namespace {
 
-void EraseRubberBand(DesignRecord& design, const BedEditState& edit, Host& host) {
-  if (design.rubber_shown == 0) return;
+void EraseRubberBand(BedEditState& edit, Host& host) {
+  if (edit.rubber_shown == 0) return;
   Canvas* canvas = host.BeginTransientDrawing();
-  HideRubberBand(design, edit, canvas);
+  HideRubberBand(edit, canvas);
   host.EndTransientDrawing(canvas);
 }
 
@@ -270,18 +256,18 @@ void WriteResizedBed(DesignRecord& design, const ViewState& view, const BedEditS
 void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
-  if (design.bed_resize_active != 0) {
+  if (edit.bed_resize_active != 0) {
     host.ReleaseMouse();
-    design.bed_resize_active = 0;
-    EraseRubberBand(design, edit, host);
+    edit.bed_resize_active = 0;
+    EraseRubberBand(edit, host);
     MoveHandle(x, y, edit);
     InvalidateBedArea(design, view, host);
     WriteResizedBed(design, view, edit);
     InvalidateBedArea(design, view, host);
-  } else if (design.bed_move_active != 0) {
+  } else if (edit.bed_move_active != 0) {
     host.ReleaseMouse();
-    design.bed_move_active = 0;
-    EraseRubberBand(design, edit, host);
+    edit.bed_move_active = 0;
+    EraseRubberBand(edit, host);
     const double dx = WindowToWorldX(view, x) - WindowToWorldX(view, edit.grab_x);
     const double dy = WindowToWorldY(view, x, y) - WindowToWorldY(view, edit.grab_x, edit.grab_y);
     const double dz = WindowToWorldZ(view, y) - WindowToWorldZ(view, edit.grab_y);

@@ -10,9 +10,13 @@ namespace orvendi {
 // A handle or the outline is grabbed within this many pixels.
 inline constexpr double kBedGrabDistance = 5.0;
 
-// Bed-editing state beside the flags held in DesignRecord (bed_resize_active, bed_move_active,
-// rubber_shown). Owned by the drawing window; zero at start.
+// The bed editing of the Modify Bed mode: whether the handles show, a resize or move in
+// progress and its rubber band. Kept beside the design in the scene model; zero at start.
 struct BedEditState {
+  int bed_handles_shown = 0;  // on while the edit mode is Modify Bed
+  int bed_resize_active = 0;  // a handle is being dragged
+  int bed_move_active = 0;    // the outline is being dragged as a whole
+  int rubber_shown = 0;
   int bed_handle = 0;  // 0..7, the grabbed handle
   int rubber_x1 = 0, rubber_y1 = 0, rubber_x2 = 0, rubber_y2 = 0;
   int move_start_x1 = 0, move_start_y1 = 0, move_start_x2 = 0, move_start_y2 = 0;
@@ -28,6 +32,9 @@ BedWindowCorners BedCorners(const DesignRecord& design, const ViewState& view);
 // Handle k (0..7) point: 0 (X1,Y1), 1 (Mx,Y1), 2 (X2,Y1), 3 (X2,My), 4 (X2,Y2), 5 (Mx,Y2),
 // 6 (X1,Y2), 7 (X1,My); Mx, My halved by shift.
 void BedHandlePoint(const BedWindowCorners& c, int k, int& h, int& v);
+// The box a Rectangle call (right and bottom exclusive) needs to cover both corner pixels: of
+// each pair the greater grows by one, the second when they are equal.
+BedWindowCorners ThroughCornerPixels(BedWindowCorners c);
 
 // Nearest handle within 5 pixels (lower number on ties); sets edit.bed_handle on a hit.
 bool BedHandleHit(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit);
@@ -36,12 +43,11 @@ bool BedEdgeHit(int x, int y, const DesignRecord& design, const ViewState& view)
 
 // Modify Bed mode mouse handlers. Button down on a handle starts a resize, on the outline a
 // move; either captures the mouse and shows the rubber band. Button up writes the bed.
-void BedButtonDown(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
-void BedMouseMove(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
+void BedButtonDown(int x, int y, const DesignRecord& design, const ViewState& view, BedEditState& edit,
+                   Host& host);
+void BedMouseMove(int x, int y, BedEditState& edit, Host& host);
 void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host);
 
-// Sets the rubber-band sides the grabbed handle moves to the mouse position.
-void MoveHandle(int x, int y, BedEditState& edit);
 // The inverted rubber band: a line when it has no width or height, else a hollow rectangle
 // through both corner pixels, with the canvas's current pen. Drawing twice restores.
 void DrawRubberBand(Canvas& canvas, const BedEditState& edit);

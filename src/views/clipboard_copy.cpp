@@ -17,9 +17,9 @@ ViewState CopyFraming(const ViewState& view) {
   return framed;
 }
 
-void PaintClipboardScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
-                         const ResultBuffer& results, const std::vector<MonteCarloPoint>* monte_carlo) {
-  PaintScene(canvas, design, CopyFraming(view), results, monte_carlo);
+void PaintClipboardScene(Canvas& canvas, const SceneModel& scene) {
+  PaintScene(canvas, scene.design, CopyFraming(scene.view), scene.results, scene.bed_edit.bed_handles_shown != 0,
+             CurrentMonteCarloPoints(scene));
 }
 
 }  // namespace orvendi

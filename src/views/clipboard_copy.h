@@ -1,11 +1,7 @@
 #pragma once
 
-#include <vector>
-
-#include "analysis/monte_carlo.h"
-#include "design/design_record.h"
 #include "platform/canvas.h"
-#include "position/scan_grid.h"
+#include "views/scene_model.h"
 #include "views/view_state.h"
 
 namespace orvendi {
@@ -19,9 +15,7 @@ inline constexpr double kClipboardSizeMm = 100.01;
 // at the origin; view, sizes, scroll positions and everything else as in `view`.
 ViewState CopyFraming(const ViewState& view);
 
-// PaintScene with the copy's framing. `view` is not touched.
-void PaintClipboardScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
-                         const ResultBuffer& results,
-                         const std::vector<MonteCarloPoint>* monte_carlo = nullptr);
+// The scene as the drawing area paints it, with the copy's framing. The scene is not touched.
+void PaintClipboardScene(Canvas& canvas, const SceneModel& scene);
 
 }  // namespace orvendi

@@ -20,9 +20,6 @@ namespace orvendi {
 
 namespace {
 
-constexpr int kLineStep = 5;
-constexpr int kPageStep = 50;
-
 QRect ToQRect(const PixelRect& rect) {
   return QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)).normalized();
 }
@@ -47,8 +44,8 @@ DrawingWindow::DrawingWindow(SceneModel& state, QWidget* parent)
     QScrollBar* bar = Bar(which);
     bar->setFocusPolicy(Qt::NoFocus);
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
-    bar->setSingleStep(kLineStep);
-    bar->setPageStep(kPageStep);
+    bar->setSingleStep(kScrollLineStep);
+    bar->setPageStep(kScrollPageStep);
     connect(bar, &QAbstractSlider::actionTriggered, this,
             [this, which](int action) { OnScrollAction(which, action); });
     connect(bar, &QAbstractSlider::sliderReleased, this, [this, which] { OnThumbReleased(which); });
@@ -97,18 +94,17 @@ void DrawingWindow::OnScrollAction(ScrollBar bar, int action) {
       break;
   }
   if (request != ScrollRequest::kOther && state_.design.app_active != 0) {
-    // Sets the slider through SetScrollPos; the bar then takes that position as its value.
     ApplyScrollRequest(state_.view, bar, request, 0, *this);
     return;
   }
   // Wheel, top, bottom and requests while inactive leave the position where it was.
-  scroll_bar->setSliderPosition(StoredPosition(bar));
+  SetScrollPos(bar, StoredPosition(bar), true);
 }
 
 void DrawingWindow::OnThumbReleased(ScrollBar bar) {
   QScrollBar* scroll_bar = Bar(bar);
   if (state_.design.app_active == 0) {
-    scroll_bar->setSliderPosition(StoredPosition(bar));
+    SetScrollPos(bar, StoredPosition(bar), true);
     return;
   }
   ApplyScrollRequest(state_.view, bar, ScrollRequest::kThumbPosition, scroll_bar->sliderPosition(), *this);
@@ -136,7 +132,8 @@ void DrawingWindow::RenderStaleParts() {
   painter.setClipRegion(region);
   painter.fillRect(region.boundingRect(), Qt::white);
   QtCanvas canvas(painter);
-  PaintScene(canvas, state_.design, state_.view, state_.results, CurrentMonteCarloPoints(state_));
+  PaintScene(canvas, state_.design, state_.view, state_.results, state_.bed_edit.bed_handles_shown != 0,
+             CurrentMonteCarloPoints(state_));
   ++scene_renders_;
 }
 
@@ -162,14 +159,13 @@ void DrawingWindow::paintEvent(QPaintEvent* event) {
 void DrawingWindow::mousePressEvent(QMouseEvent* event) {
   // A click into an inactive application only activates it.
   if (event->button() != Qt::LeftButton || state_.design.app_active == 0) return;
-  const int x = ClampPointer(event->position().toPoint().x());
-  const int y = ClampPointer(event->position().toPoint().y());
+  const QPoint at = event->position().toPoint();
   switch (state_.design.edit_mode) {
     case 0:
-      PickGenerator(x, y, state_.design, state_.view, *this);
+      PickGenerator(at.x(), at.y(), state_.design, state_.view, state_.drag, *this);
       break;
     case 1:
-      BedButtonDown(x, y, state_.design, state_.view, state_.bed_edit, *this);
+      BedButtonDown(at.x(), at.y(), state_.design, state_.view, state_.bed_edit, *this);
       break;
     default:
       break;
@@ -182,15 +178,14 @@ void DrawingWindow::mouseDoubleClickEvent(QMouseEvent*) {
 
 void DrawingWindow::mouseMoveEvent(QMouseEvent* event) {
   if (state_.design.app_active == 0) return;
-  InvalidateCoordField(*this, state_.view.infobar);
-  const int x = ClampPointer(event->position().toPoint().x());
-  const int y = ClampPointer(event->position().toPoint().y());
+  InvalidateCoordField(*this, state_.infobar);
+  const QPoint at = event->position().toPoint();
   switch (state_.design.edit_mode) {
     case 0:
-      TrackGenerator(x, y, state_.design, state_.view, *this);
+      TrackGenerator(at.x(), at.y(), state_.drag, *this);
       break;
     case 1:
-      BedMouseMove(x, y, state_.design, state_.view, state_.bed_edit, *this);
+      BedMouseMove(at.x(), at.y(), state_.bed_edit, *this);
       break;
     default:
       break;
@@ -199,25 +194,24 @@ void DrawingWindow::mouseMoveEvent(QMouseEvent* event) {
 
 void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton || state_.design.app_active == 0) return;
-  const int x = ClampPointer(event->position().toPoint().x());
-  const int y = ClampPointer(event->position().toPoint().y());
+  const int x = event->position().toPoint().x();
+  const int y = event->position().toPoint().y();
   DesignRecord& design = state_.design;
+  BedEditState& bed = state_.bed_edit;
   switch (design.edit_mode) {
     case 0:
-      DropGenerator(x, y, design, state_.view, *this);
+      DropGenerator(x, y, design, state_.view, state_.drag, *this);
       break;
     case 1:
-      BedButtonUp(x, y, design, state_.view, state_.bed_edit, *this);
+      BedButtonUp(x, y, design, state_.view, bed, *this);
       break;
     default:
       break;
   }
   // The mode can change during a drag (menu keys); the drag still ends with its button, so the
   // mouse is never left captured.
-  if (design.drag_active != 0) DropGenerator(x, y, design, state_.view, *this);
-  if (design.bed_resize_active != 0 || design.bed_move_active != 0) {
-    BedButtonUp(x, y, design, state_.view, state_.bed_edit, *this);
-  }
+  if (state_.drag.drag_active != 0) DropGenerator(x, y, design, state_.view, state_.drag, *this);
+  if (bed.bed_resize_active != 0 || bed.bed_move_active != 0) BedButtonUp(x, y, design, state_.view, bed, *this);
 }
 
 void DrawingWindow::wheelEvent(QWheelEvent* event) { event->ignore(); }
@@ -271,9 +265,9 @@ void DrawingWindow::SetScrollRange(ScrollBar bar, int min, int max, bool) { Bar(
 
 void DrawingWindow::SetScrollPos(ScrollBar bar, int pos, bool) {
   QScrollBar* scroll_bar = Bar(bar);
-  // A position beyond the range shows at the bar's end; the view state keeps the true one.
-  scroll_bar->setSliderPosition(std::clamp(pos, scroll_bar->minimum(), scroll_bar->maximum()));
-  scroll_bar->setValue(scroll_bar->sliderPosition());
+  // A position beyond the range shows at the bar's end; the view state keeps the true one. Set
+  // as the value, the bar sends no scroll action of its own back into the view state.
+  scroll_bar->setValue(std::clamp(pos, scroll_bar->minimum(), scroll_bar->maximum()));
 }
 
 Canvas* DrawingWindow::BeginTransientDrawing() {

@@ -1,5 +1,6 @@
 #include "views/field_display.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "design/round_half_away.h"
@@ -55,8 +56,8 @@ void DrawBField(Canvas& canvas, const DesignRecord& design, const ViewState& vie
   if (!setup.any_coil) return;
 
   // Samples stop short of the int range whatever size the area claims.
-  const int width = view.drawing_width < kRoundSaturation ? view.drawing_width : kRoundSaturation;
-  const int height = view.drawing_height < kRoundSaturation ? view.drawing_height : kRoundSaturation;
+  const int width = std::min(view.drawing_width, kPixelLimit);
+  const int height = std::min(view.drawing_height, kPixelLimit);
   int py = 0;
   do {
     int px = 0;

@@ -1,36 +1,29 @@
 #include "views/generator_placement.h"
 
-#include <cmath>
+#include <array>
 
-#include "design/round_half_away.h"
 #include "views/bed_editing.h"
 #include "views/infobar.h"
 #include "views/view_geometry.h"
 
 namespace orvendi {
 
-int ClampPointer(long long v) {
-  if (v > kRoundSaturation) return kRoundSaturation;
-  if (v < -kRoundSaturation) return -kRoundSaturation;
-  return static_cast<int>(v);
-}
-
 void DrawDragMark(Canvas& canvas, int mark_x, int mark_y) {
   ScopedInvert invert(canvas);
-  ScopedBrush brush(canvas, Brush{kWhite, true});
+  ScopedBrush brush(canvas, kNullBrush);
   canvas.Ellipse(mark_x - 3, mark_y - 3, mark_x + 4, mark_y + 4);
 }
 
-void ShowDragMark(Canvas* canvas, GeneratorRecord& generator) {
-  if (generator.mark_shown != 0) return;
-  if (canvas != nullptr) DrawDragMark(*canvas, generator.mark_x, generator.mark_y);
-  generator.mark_shown = 1;
+void ShowDragMark(Canvas* canvas, GeneratorDragState& drag) {
+  if (drag.mark_shown != 0) return;
+  if (canvas != nullptr) DrawDragMark(*canvas, drag.mark_x, drag.mark_y);
+  drag.mark_shown = 1;
 }
 
-void HideDragMark(Canvas* canvas, GeneratorRecord& generator) {
-  if (generator.mark_shown == 0) return;
-  if (canvas != nullptr) DrawDragMark(*canvas, generator.mark_x, generator.mark_y);
-  generator.mark_shown = 0;
+void HideDragMark(Canvas* canvas, GeneratorDragState& drag) {
+  if (drag.mark_shown == 0) return;
+  if (canvas != nullptr) DrawDragMark(*canvas, drag.mark_x, drag.mark_y);
+  drag.mark_shown = 0;
 }
 
 void InvalidateGeneratorArea(const GeneratorRecord& generator, const ViewState& view, Host& host) {
@@ -42,77 +35,69 @@ void InvalidateGeneratorArea(const GeneratorRecord& generator, const ViewState& 
 
 namespace {
 
-GeneratorRecord* DraggedGenerator(DesignRecord& design) {
-  if (design.drag_active == 0 || design.drag_generator < 0 || design.drag_generator >= kGeneratorCount)
-    return nullptr;
-  return &design.generators[design.drag_generator];
+bool Dragging(const GeneratorDragState& drag) {
+  return drag.drag_active != 0 && drag.drag_generator >= 0 && drag.drag_generator < kGeneratorCount;
 }
 
 }  // namespace
 
-void PickGenerator(int x, int y, DesignRecord& design, const ViewState& view, Host& host) {
+void PickGenerator(int x, int y, const DesignRecord& design, const ViewState& view, GeneratorDragState& drag,
+                   Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
-  int best = 0;
-  double best_distance = 0.0;
+  std::array<WindowPoint, kGeneratorCount> symbols;
   for (int i = 0; i < kGeneratorCount; ++i) {
     const GeneratorRecord& g = design.generators[i];
-    const double dx = static_cast<double>(x) - WorldToWindowX(view, g.x, g.y);
-    const double dy = static_cast<double>(y) - WorldToWindowY(view, g.y, g.z);
-    const double d = std::sqrt(dx * dx + dy * dy);
-    if (i == 0 || d < best_distance) {
-      best = i;
-      best_distance = d;
-    }
+    symbols[i] = {WorldToWindowX(view, g.x, g.y), WorldToWindowY(view, g.y, g.z)};
   }
-  if (!(best_distance <= kPickRadius)) return;
-  design.drag_generator = best;
-  design.drag_active = 1;
+  const int best = NearestWithin(x, y, symbols, kPickRadius);
+  if (best < 0) return;
+  drag.drag_generator = best;
+  drag.drag_active = 1;
   host.CaptureMouse();
-  GeneratorRecord& g = design.generators[best];
   Canvas* canvas = host.BeginTransientDrawing();
-  g.mark_x = x;
-  g.mark_y = y;
-  ShowDragMark(canvas, g);
+  drag.mark_x = x;
+  drag.mark_y = y;
+  ShowDragMark(canvas, drag);
   host.EndTransientDrawing(canvas);
 }
 
-void TrackGenerator(int x, int y, DesignRecord& design, const ViewState& /*view*/, Host& host) {
-  GeneratorRecord* g = DraggedGenerator(design);
-  if (g == nullptr) return;
+void TrackGenerator(int x, int y, GeneratorDragState& drag, Host& host) {
+  if (!Dragging(drag)) return;
   Canvas* canvas = host.BeginTransientDrawing();
-  HideDragMark(canvas, *g);
-  g->mark_x = ClampPointer(x);
-  g->mark_y = ClampPointer(y);
-  ShowDragMark(canvas, *g);
+  HideDragMark(canvas, drag);
+  drag.mark_x = ClampPointer(x);
+  drag.mark_y = ClampPointer(y);
+  ShowDragMark(canvas, drag);
   host.EndTransientDrawing(canvas);
 }
 
-void DropGenerator(int x, int y, DesignRecord& design, const ViewState& view, Host& host) {
-  GeneratorRecord* g = DraggedGenerator(design);
-  if (g == nullptr) return;
+void DropGenerator(int x, int y, DesignRecord& design, const ViewState& view, GeneratorDragState& drag,
+                   Host& host) {
+  if (!Dragging(drag)) return;
+  GeneratorRecord& g = design.generators[drag.drag_generator];
   x = ClampPointer(x);
   y = ClampPointer(y);
   Canvas* canvas = host.BeginTransientDrawing();
-  HideDragMark(canvas, *g);
+  HideDragMark(canvas, drag);
   host.EndTransientDrawing(canvas);
   host.ReleaseMouse();
   const double x_new = WindowToWorldX(view, x);
   const double y_new = WindowToWorldY(view, x, y);
-  InvalidateGeneratorArea(*g, view, host);
-  SetGeneratorPosition(*g, x_new, y_new, 0.0);
-  InvalidateGeneratorArea(*g, view, host);
-  design.drag_active = 0;
+  InvalidateGeneratorArea(g, view, host);
+  SetGeneratorPosition(g, x_new, y_new, 0.0);
+  InvalidateGeneratorArea(g, view, host);
+  drag.drag_active = 0;
 }
 
-void SetEditMode(DesignRecord& design, const ViewState& view, int mode, Host& host,
+void SetEditMode(DesignRecord& design, BedEditState& bed_edit, const ViewState& view, int mode, Host& host,
                  const InfobarLayout& infobar) {
   design.edit_mode = mode;
-  if (mode == 1 && design.bed_handles_shown == 0) {
-    design.bed_handles_shown = 1;
+  if (mode == 1 && bed_edit.bed_handles_shown == 0) {
+    bed_edit.bed_handles_shown = 1;
     InvalidateBedArea(design, view, host);
-  } else if (mode != 1 && design.bed_handles_shown == 1) {
-    design.bed_handles_shown = 0;
+  } else if (mode != 1 && bed_edit.bed_handles_shown == 1) {
+    bed_edit.bed_handles_shown = 0;
     InvalidateBedArea(design, view, host);
   }
   InvalidateModeNameField(host, infobar);

@@ -1,6 +1,9 @@
 #include "views/infobar.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <span>
 
 #include "views/view_geometry.h"
 
@@ -9,18 +12,24 @@ namespace orvendi {
 // The canvas falls back to the desktop's sans-serif face where this one is missing.
 Font InfobarFont() { return Font{"MS Sans Serif", 10}; }
 
-InfobarLayout ComputeInfobarLayout(TextSize measured) {
+InfobarLayout ComputeInfobarLayout(TextSize measured, const InfobarTextWidths& widest) {
+  // The sunken border's first column and a blank before a text, and the border's last column.
+  constexpr int kTextMargins = 3 + 1;
   InfobarLayout layout;
   const int w = measured.width / 26;
   layout.char_width = w;
+  layout.coord_step = std::max(8 * w, widest.coordinate);
   layout.infobar_height = measured.height + 6;
+  const int coord_width = std::max(24 * w, 2 * layout.coord_step + widest.coordinate + kTextMargins);
+  const int view_width = std::max(10 * w, widest.view_name + kTextMargins);
+  const int mode_width = std::max(16 * w, widest.mode_name + kTextMargins);
   layout.coord_field_left = 2;
-  layout.coord_field_right = 24 * w + 2;
-  layout.view_field_left = 24 * w + 4;
-  layout.view_field_right = 34 * w + 4;
-  layout.mode_field_left = 34 * w + 6;
-  layout.mode_field_right = 50 * w + 6;
-  layout.spare_field_left = 50 * w + 8;
+  layout.coord_field_right = layout.coord_field_left + coord_width;
+  layout.view_field_left = layout.coord_field_right + 2;
+  layout.view_field_right = layout.view_field_left + view_width;
+  layout.mode_field_left = layout.view_field_right + 2;
+  layout.mode_field_right = layout.mode_field_left + mode_width;
+  layout.spare_field_left = layout.mode_field_right + 2;
   return layout;
 }
 
@@ -39,28 +48,36 @@ std::string FormatCoordinate(char axis, double value) {
   return text;
 }
 
-std::string_view ViewName(int view) {
-  switch (view) {
-    case 0:
-      return "Plan View";
-    case 1:
-      return "Front View";
-    case 2:
-      return "Side View";
-    default:
-      return {};
-  }
+namespace {
+
+constexpr std::array<std::string_view, 3> kViewNames{"Plan View", "Front View", "Side View"};
+constexpr std::array<std::string_view, 2> kModeNames{"Position Generators", "Modify Bed"};
+
+std::string_view Named(std::span<const std::string_view> names, int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < names.size() ? names[index] : std::string_view();
 }
 
-std::string_view ModeName(int mode) {
-  switch (mode) {
-    case 0:
-      return "Position Generators";
-    case 1:
-      return "Modify Bed";
-    default:
-      return {};
+}  // namespace
+
+std::string_view ViewName(int view) { return Named(kViewNames, view); }
+
+std::string_view ModeName(int mode) { return Named(kModeNames, mode); }
+
+InfobarLayout MeasureInfobarLayout(Canvas& canvas) {
+  const Font font = InfobarFont();
+  const auto width = [&](std::string_view text) { return canvas.MeasureText(text, font).width; };
+  InfobarTextWidths widest;
+  for (std::string_view name : kViewNames) widest.view_name = std::max(widest.view_name, width(name));
+  for (std::string_view name : kModeNames) widest.mode_name = std::max(widest.mode_name, width(name));
+  // Every digit, in case the face's digits differ in width: "-0.000" to "-9.999".
+  for (char axis : {'X', 'Y', 'Z'}) {
+    for (int digit = 0; digit <= 9; ++digit) {
+      std::string text = FormatCoordinate(axis, -1.111 * digit);
+      text.erase(text.find_last_not_of(' ') + 1);
+      widest.coordinate = std::max(widest.coordinate, width(text));
+    }
   }
+  return ComputeInfobarLayout(canvas.MeasureText(kInfobarMeasureText, font), widest);
 }
 
 namespace {
@@ -76,11 +93,11 @@ void Line(Canvas& canvas, int x1, int y1, int x2, int y2) {
 void DrawCoordinates(Canvas& canvas, const InfobarLayout& layout, int pointer_x, int pointer_y,
                      const ViewState& view) {
   const TextStyle style{InfobarFont(), kBlack, true, kInfobarGrey};
-  const int w = layout.char_width;
+  const int step = layout.coord_step;
   const int left = layout.coord_field_left + 3;
   canvas.Text(left, 3, FormatCoordinate('X', WindowToWorldX(view, pointer_x)), style);
-  canvas.Text(left + 8 * w, 3, FormatCoordinate('Y', WindowToWorldY(view, pointer_x, pointer_y)), style);
-  canvas.Text(left + 16 * w, 3, FormatCoordinate('Z', WindowToWorldZ(view, pointer_y)), style);
+  canvas.Text(left + step, 3, FormatCoordinate('Y', WindowToWorldY(view, pointer_x, pointer_y)), style);
+  canvas.Text(left + 2 * step, 3, FormatCoordinate('Z', WindowToWorldZ(view, pointer_y)), style);
 }
 
 void DrawRaisedFrame(Canvas& canvas, const InfobarLayout& layout, int w) {

@@ -18,8 +18,23 @@ inline constexpr Rgb kFrameShadow{128, 128, 128};
 // The strip's font (a swiss family, 10 pixels).
 Font InfobarFont();
 
-// Height and field edges from the measured size of kInfobarMeasureText in InfobarFont().
-InfobarLayout ComputeInfobarLayout(TextSize measured);
+// The widest text each field shows, as measured in InfobarFont(); 0 asks for no more room than
+// the nominal layout has.
+struct InfobarTextWidths {
+  int coordinate = 0;  // one coordinate's text, trailing blanks left out
+  int view_name = 0;
+  int mode_name = 0;
+};
+
+// Height and field edges from the measured size of kInfobarMeasureText in InfobarFont(): the
+// coordinate, view and mode fields are 24, 10 and 16 letters wide, a coordinate 8 letters from
+// the next, each widened where its widest text would not fit. A text starts 3 pixels into its
+// field and ends before the field's right border.
+InfobarLayout ComputeInfobarLayout(TextSize measured, const InfobarTextWidths& widest = {});
+
+// The layout for InfobarFont() as `canvas` measures it, with room for every view and mode name
+// and for coordinates below 10 m in magnitude: a fallback face may be wider than the strip's own.
+InfobarLayout MeasureInfobarLayout(Canvas& canvas);
 
 // "X: %-5.3f   " for axis 'X', 'Y' or 'Z', whatever the desktop's locale.
 std::string FormatCoordinate(char axis, double value);

@@ -6,6 +6,7 @@ namespace orvendi {
 // Field edges are strip client x positions; the spare field runs to the client width - 2.
 struct InfobarLayout {
   int char_width = 0;
+  int coord_step = 0;  // from one coordinate's text to the next
   int infobar_height = 0;
   int coord_field_left = 0;
   int coord_field_right = 0;

@@ -27,14 +27,14 @@ InfobarLayout InfobarWidget::MeasureLayout() {
   QImage scratch(1, 1, QImage::Format_RGB32);
   QPainter painter(&scratch);
   QtCanvas canvas(painter);
-  return ComputeInfobarLayout(canvas.MeasureText(kInfobarMeasureText, InfobarFont()));
+  return MeasureInfobarLayout(canvas);
 }
 
 void InfobarWidget::paintEvent(QPaintEvent*) {
   const QPoint pointer = drawing_client_->mapFromGlobal(QCursor::pos());
   QPainter painter(this);
   QtCanvas canvas(painter);
-  PaintInfobar(canvas, state_.view.infobar, width(), pointer.x(), pointer.y(), state_.view, state_.design);
+  PaintInfobar(canvas, state_.infobar, width(), pointer.x(), pointer.y(), state_.view, state_.design);
 }
 
 }  // namespace orvendi

@@ -2,8 +2,9 @@
 
 #include <QBuffer>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QSvgGenerator>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 
 #include "platform/qt_canvas.h"
 #include "views/clipboard_copy.h"
@@ -13,30 +14,43 @@ namespace orvendi {
 namespace {
 
 // The generator states its size from a whole-number resolution and scales its content to the
-// stated size; the picture wants exactly 100.01 mm and free stretching, so the root element's
-// size is rewritten and the aspect ratio released.
-QByteArray FixSvgRoot(const QByteArray& svg) {
-  QString text = QString::fromUtf8(svg);
-  const qsizetype start = text.indexOf(QLatin1String("<svg"));
-  if (start < 0) return svg;
-  const qsizetype end = text.indexOf(QLatin1Char('>'), start);
-  if (end < 0) return svg;
-  QString root = text.mid(start, end - start);
+// stated size; the picture wants exactly 100.01 mm and free stretching, so the document is copied
+// with those attributes on its root element.
+QByteArray WithPictureRoot(const QByteArray& svg) {
   const QString size = QString::number(kClipboardSizeMm, 'f', 2) + QLatin1String("mm");
-  root.replace(QRegularExpression(QStringLiteral("\\swidth=\"[^\"]*\"")),
-               QStringLiteral(" width=\"%1\"").arg(size));
-  root.replace(QRegularExpression(QStringLiteral("\\sheight=\"[^\"]*\"")),
-               QStringLiteral(" height=\"%1\"").arg(size));
-  root.replace(QRegularExpression(QStringLiteral("\\spreserveAspectRatio=\"[^\"]*\"")), QString());
-  root.append(QLatin1String(" preserveAspectRatio=\"none\""));
-  text.replace(start, end - start, root);
-  return text.toUtf8();
+  QXmlStreamReader reader(svg);
+  QByteArray copy;
+  QXmlStreamWriter writer(&copy);
+  bool root_written = false;
+  while (!reader.atEnd()) {
+    reader.readNext();
+    if (root_written || !reader.isStartElement()) {
+      writer.writeCurrentToken(reader);
+      continue;
+    }
+    writer.writeStartElement(reader.qualifiedName().toString());
+    for (const QXmlStreamNamespaceDeclaration& declaration : reader.namespaceDeclarations()) {
+      if (declaration.prefix().isEmpty()) {
+        writer.writeDefaultNamespace(declaration.namespaceUri().toString());
+      } else {
+        writer.writeNamespace(declaration.namespaceUri().toString(), declaration.prefix().toString());
+      }
+    }
+    for (const QXmlStreamAttribute& attribute : reader.attributes()) {
+      const QStringView name = attribute.qualifiedName();
+      if (name != u"width" && name != u"height" && name != u"preserveAspectRatio") writer.writeAttribute(attribute);
+    }
+    writer.writeAttribute(QStringLiteral("width"), size);
+    writer.writeAttribute(QStringLiteral("height"), size);
+    writer.writeAttribute(QStringLiteral("preserveAspectRatio"), QStringLiteral("none"));
+    root_written = true;
+  }
+  return reader.hasError() ? svg : copy;
 }
 
 }  // namespace
 
-QByteArray RenderSceneSvg(const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
-                          const std::vector<MonteCarloPoint>* monte_carlo) {
+QByteArray RenderSceneSvg(const SceneModel& scene) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
@@ -48,28 +62,25 @@ QByteArray RenderSceneSvg(const DesignRecord& design, const ViewState& view, con
   {
     QPainter painter(&generator);
     QtCanvas canvas(painter);
-    PaintClipboardScene(canvas, design, view, results, monte_carlo);
+    PaintClipboardScene(canvas, scene);
   }
   buffer.close();
-  return FixSvgRoot(bytes);
+  return WithPictureRoot(bytes);
 }
 
-QImage RenderScenePng(const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
-                      const std::vector<MonteCarloPoint>* monte_carlo) {
+QImage RenderScenePng(const SceneModel& scene) {
   QImage image(kClipboardExtent, kClipboardExtent, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
   QtCanvas canvas(painter);
-  PaintClipboardScene(canvas, design, view, results, monte_carlo);
+  PaintClipboardScene(canvas, scene);
   return image;
 }
 
-QMimeData* MakeClipboardMimeData(const DesignRecord& design, const ViewState& view,
-                                 const ResultBuffer& results,
-                                 const std::vector<MonteCarloPoint>* monte_carlo) {
+QMimeData* MakeClipboardMimeData(const SceneModel& scene) {
   auto* data = new QMimeData;
-  data->setData(QStringLiteral("image/svg+xml"), RenderSceneSvg(design, view, results, monte_carlo));
-  const QImage image = RenderScenePng(design, view, results, monte_carlo);
+  data->setData(QStringLiteral("image/svg+xml"), RenderSceneSvg(scene));
+  const QImage image = RenderScenePng(scene);
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);

@@ -6,6 +6,8 @@
 #include "design/design_record.h"
 #include "position/scan_grid.h"
 #include "views/bed_editing.h"
+#include "views/generator_placement.h"
+#include "views/infobar_layout.h"
 #include "views/view_state.h"
 
 namespace orvendi {
@@ -20,13 +22,17 @@ struct MonteCarloRecord {
 };
 
 // What the drawing area and the read-out strip show and edit: the design, how it is viewed, the
-// last run's estimates, the last Monte-Carlo run and the state of a bed edit in progress.
+// last run's estimates, the last Monte-Carlo run, the mouse editing in progress and the strip's
+// layout.
 struct SceneModel {
   DesignRecord design;
   ViewState view;
   ResultBuffer results;
   MonteCarloRecord monte_carlo;
+  GeneratorDragState drag;
   BedEditState bed_edit;
+  // Set once when the strip's font has been measured (InfobarWidget::MeasureLayout).
+  InfobarLayout infobar;
 };
 
 // The Monte-Carlo record when it belongs to the scene's design as it is now, else null.

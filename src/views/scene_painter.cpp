@@ -14,7 +14,6 @@ namespace {
 const Pen kGeneratorPen{1, kGeneratorRed, false};
 const Brush kGeneratorBrush{kGeneratorRed, false};
 const Pen kBedPen{kBedPenWidth, kBedTeal, false};
-const Brush kNullBrush{kWhite, true};
 const Pen kActualPen{1, kMapGreen, false};
 const Pen kMeasuredPen{1, kMapBlue, false};
 const Brush kMapBrush{kMapBlue, false};
@@ -82,25 +81,14 @@ void DrawGenerator(Canvas& canvas, const GeneratorRecord& generator, const ViewS
   canvas.Ellipse(x - 3, y - 3, x + 4, y + 4);
 }
 
-void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view) {
+void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view, bool handles) {
   {
-    const BedWindowCorners c = BedCorners(design, view);
-    int x1 = c.x1, y1 = c.y1, x2 = c.x2, y2 = c.y2;
-    if (x1 > x2) {
-      ++x1;
-    } else {
-      ++x2;
-    }
-    if (y1 > y2) {
-      ++y1;
-    } else {
-      ++y2;
-    }
+    const BedWindowCorners box = ThroughCornerPixels(BedCorners(design, view));
     ScopedPen pen(canvas, kBedPen);
     ScopedBrush brush(canvas, kNullBrush);
-    canvas.Rectangle(x1, y1, x2, y2);
+    canvas.Rectangle(box.x1, box.y1, box.x2, box.y2);
   }
-  if (design.bed_handles_shown != 0) DrawBedHandles(canvas, design, view);
+  if (handles) DrawBedHandles(canvas, design, view);
 }
 
 void DrawBedHandles(Canvas& canvas, const DesignRecord& design, const ViewState& view) {
@@ -139,8 +127,8 @@ void DrawMeasuredMap(Canvas& canvas, const DesignRecord& design, const ViewState
   });
 }
 
-void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
-                const ResultBuffer& results, const std::vector<MonteCarloPoint>* monte_carlo) {
+void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
+                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo) {
   ErrorMapGrid error_grid;
   const bool error_map = design.show_error_map != 0;
   if (error_map) {
@@ -151,7 +139,7 @@ void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& vie
   if (design.show_generators != 0) {
     for (const GeneratorRecord& generator : design.generators) DrawGenerator(canvas, generator, view);
   }
-  if (design.show_bed != 0) DrawBed(canvas, design, view);
+  if (design.show_bed != 0) DrawBed(canvas, design, view, bed_handles);
   if (design.show_b_field != 0) DrawBField(canvas, design, view);
   if (design.show_measured_map != 0) DrawMeasuredMap(canvas, design, view, results);
   DrawErrorLegend(canvas, design, error_map ? &error_grid : nullptr);

@@ -21,17 +21,18 @@ inline constexpr int kBedPenWidth = 3;
 inline constexpr double kFarAwayM = 1e6;
 
 // The whole picture in the current view, in this order: error map, actual map, generators 0..2,
-// bed (with handles when bed_handles_shown), field layer, measured map, legend; each gated by its
+// bed (with its handles when `bed_handles`), field layer, measured map, legend; each gated by its
 // flag (the legend by the error map or a magnification other than 1). `monte_carlo` holds the
 // per-point figures of a Monte-Carlo run of this design for the trueness and precision maps, or
 // is null. Draws only; never clears the surface.
-void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view,
-                const ResultBuffer& results, const std::vector<MonteCarloPoint>* monte_carlo = nullptr);
+void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
+                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo = nullptr);
 
 // Filled red circle 7 pixels across on the generator's window position.
 void DrawGenerator(Canvas& canvas, const GeneratorRecord& generator, const ViewState& view);
-// Hollow rectangle through both corner pixels with the 3-pixel teal pen; handles when shown.
-void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view);
+// Hollow rectangle through both corner pixels with the 3-pixel teal pen; then the handles when
+// `handles`.
+void DrawBed(Canvas& canvas, const DesignRecord& design, const ViewState& view, bool handles);
 // The eight 5 x 5 handle squares with the canvas's current pen and brush.
 void DrawBedHandles(Canvas& canvas, const DesignRecord& design, const ViewState& view);
 // The scan grid as 3-pixel dots (map_style 0) or grid polylines (map_style 1).

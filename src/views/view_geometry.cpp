@@ -1,11 +1,32 @@
 #include "views/view_geometry.h"
 
+#include <cmath>
 #include <cstdint>
 
-#include "design/round_half_away.h"
 #include "views/infobar.h"
 
 namespace orvendi {
+
+int ClampPointer(long long v) {
+  if (v > kPixelLimit) return kPixelLimit;
+  if (v < -kPixelLimit) return -kPixelLimit;
+  return static_cast<int>(v);
+}
+
+int NearestWithin(int x, int y, std::span<const WindowPoint> points, double radius) {
+  int best = -1;
+  double best_distance = 0.0;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    const double dx = static_cast<double>(x) - points[i].x;
+    const double dy = static_cast<double>(y) - points[i].y;
+    const double d = std::sqrt(dx * dx + dy * dy);
+    if (best < 0 || d < best_distance) {
+      best = static_cast<int>(i);
+      best_distance = d;
+    }
+  }
+  return best >= 0 && best_distance <= radius ? best : -1;
+}
 
 int WorldToWindowX(const ViewState& view, double x, double y) {
   switch (view.current_view) {
@@ -86,9 +107,9 @@ void SetScale(ViewState& view, int percent, Host& host) {
   InvalidateDrawing(host);
 }
 
-void SelectView(ViewState& view, int view_number, Host& host) {
+void SelectView(ViewState& view, int view_number, Host& host, const InfobarLayout& infobar) {
   view.current_view = view_number;
-  InvalidateViewNameField(host, view.infobar);
+  InvalidateViewNameField(host, infobar);
   SyncHorizontalScroll(view, host);
   SyncVerticalScroll(view, host);
   InvalidateDrawing(host);
@@ -130,7 +151,7 @@ void SyncVerticalScroll(ViewState& view, Host& host) {
   InvalidateDrawing(host);
 }
 
-void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host) {
+void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host, const InfobarLayout& infobar) {
   double* centre = axis == 0   ? &view.view_centre_x
                    : axis == 1 ? &view.view_centre_y
                    : axis == 2 ? &view.view_centre_z
@@ -143,7 +164,7 @@ void NudgeViewCentre(ViewState& view, int axis, bool shift, Host& host) {
   }
   SyncHorizontalScroll(view, host);
   SyncVerticalScroll(view, host);
-  InvalidateCoordField(host, view.infobar);
+  InvalidateCoordField(host, infobar);
   InvalidateDrawing(host);
 }
 
@@ -153,19 +174,19 @@ bool ApplyScrollRequest(ViewState& view, ScrollBar bar, ScrollRequest request, i
   // Positions derived from a view centre are at most 1e9 in magnitude, so a step cannot overflow.
   switch (request) {
     case ScrollRequest::kLineBack:
-      pos -= 5;
+      pos -= kScrollLineStep;
       if (pos < 0) pos = 0;
       break;
     case ScrollRequest::kLineForward:
-      pos += 5;
+      pos += kScrollLineStep;
       if (pos > 1000) pos = 1000;
       break;
     case ScrollRequest::kPageBack:
-      pos -= 50;
+      pos -= kScrollPageStep;
       if (pos < 0) pos = 0;
       break;
     case ScrollRequest::kPageForward:
-      pos += 50;
+      pos += kScrollPageStep;
       if (pos > 1000) pos = 1000;
       break;
     case ScrollRequest::kThumbPosition:

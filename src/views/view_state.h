@@ -1,7 +1,5 @@
 #pragma once
 
-#include "views/infobar_layout.h"
-
 namespace orvendi {
 
 // How world metres map onto the drawing area's pixels: which view, what world point sits at
@@ -21,9 +19,6 @@ struct ViewState {
   int window_centre_y = 0;
   int hscroll_pos = 0;
   int vscroll_pos = 0;
-  // Layout of the read-out strip, whose fields view selection and the view-centre keys
-  // invalidate. Set once when the strip's font has been measured (ComputeInfobarLayout).
-  InfobarLayout infobar;
 
   friend bool operator==(const ViewState&, const ViewState&) = default;
 };

@@ -165,13 +165,13 @@ TEST(EstimatePosition1, RecoversTheReferenceSensor) {
   const Vector3 target{0.1, -0.05, 0.4};
   const auto n = IdealResponses(kDefaultGenerators, target, SensorAxis(0.3, 1.0));
   double x, y, z, a1 = 7, a2 = 7;
-  EstimateTrace trace;
-  ASSERT_EQ(EstimatePosition1(WorkFor(kDefaultGenerators), n, x, y, z, a1, a2, &trace), 1);
+  Algorithm1Work work = WorkFor(kDefaultGenerators);
+  ASSERT_EQ(EstimatePosition1(work, n, x, y, z, a1, a2), 1);
   EXPECT_LT(Distance({x, y, z}, target), 1e-4);
   EXPECT_EQ(a1, 0.0);
   EXPECT_EQ(a2, 0.0);
-  EXPECT_GE(trace.iterations, 2);
-  EXPECT_LE(trace.iterations, 25);
+  EXPECT_GE(work.iterations, 2);
+  EXPECT_LE(work.iterations, 25);
 }
 
 // A layout with the sensor exactly 1 m from generator 0 and its axis across that direction, so
@@ -191,12 +191,13 @@ struct UnitMagnitudeCase {
 TEST(EstimatePosition1, MagnitudeOfExactlyOnePassesAndBelowFails) {
   UnitMagnitudeCase c;
   double x = 5, y = 5, z = 5, a1 = 5, a2 = 5;
-  ASSERT_EQ(EstimatePosition1(WorkFor(c.generators), c.n, x, y, z, a1, a2), 1);
+  Algorithm1Work work = WorkFor(c.generators);
+  ASSERT_EQ(EstimatePosition1(work, c.n, x, y, z, a1, a2), 1);
   EXPECT_LT(Distance({x, y, z}, c.target), 1e-4);
 
   c.n[1] = -0.999;
   x = y = z = a1 = a2 = 5;
-  EXPECT_EQ(EstimatePosition1(WorkFor(c.generators), c.n, x, y, z, a1, a2), 0);
+  EXPECT_EQ(EstimatePosition1(work, c.n, x, y, z, a1, a2), 0);
   EXPECT_EQ(x, 5);
   EXPECT_EQ(y, 5);
   EXPECT_EQ(z, 5);
@@ -223,24 +224,23 @@ TEST(EstimatePosition1, TheFirstIterationNeverConverges) {
     n[3 * g + 2] = m * (c * uz + s * wz);
   }
   double x, y, z, a1, a2;
-  EstimateTrace trace;
-  ASSERT_EQ(EstimatePosition1(WorkFor(kDefaultGenerators), n, x, y, z, a1, a2, &trace), 1);
-  EXPECT_EQ(trace.iterations, 2);
+  Algorithm1Work work = WorkFor(kDefaultGenerators);
+  ASSERT_EQ(EstimatePosition1(work, n, x, y, z, a1, a2), 1);
+  EXPECT_EQ(work.iterations, 2);
   EXPECT_LT(Distance({x, y, z}, target), 1e-6);
 }
 
 TEST(EstimatePosition1, FailsWithOutputsUntouched) {
   double x = 5, y = 5, z = 5, a1 = 5, a2 = 5;
   const auto untouched = [&] { return x == 5 && y == 5 && z == 5 && a1 == 5 && a2 == 5; };
-  const Algorithm1Work work = WorkFor(kDefaultGenerators);
+  Algorithm1Work work = WorkFor(kDefaultGenerators);
 
   // Ranges so short that the spheres never meet: every trilateration reports a status, so no
   // iteration converges.
   std::array<double, 9> tiny{};
   for (int g = 0; g < 3; ++g) tiny[3 * g + 2] = 1e6;
-  EstimateTrace trace;
-  EXPECT_EQ(EstimatePosition1(work, tiny, x, y, z, a1, a2, &trace), 0);
-  EXPECT_EQ(trace.iterations, 25);
+  EXPECT_EQ(EstimatePosition1(work, tiny, x, y, z, a1, a2), 0);
+  EXPECT_EQ(work.iterations, 25);
   EXPECT_TRUE(untouched());
 
   // Responses that are not numbers (zero sensitivity or coils): no position, no arithmetic trap.
@@ -256,8 +256,9 @@ TEST(EstimatePosition1, FailsWithOutputsUntouched) {
   // Generators on one line: no trilateration exists.
   const std::array<Vector3, 3> line{Vector3{-0.25, 0, 0}, Vector3{0, 0, 0}, Vector3{0.25, 0, 0}};
   const auto n = IdealResponses(line, {0.1, 0.1, 0.3}, SensorAxis(0.3, 1.0));
-  EXPECT_EQ(EstimatePosition1(WorkFor(line), n, x, y, z, a1, a2, &trace), 0);
-  EXPECT_EQ(trace.iterations, 1);
+  Algorithm1Work line_work = WorkFor(line);
+  EXPECT_EQ(EstimatePosition1(line_work, n, x, y, z, a1, a2), 0);
+  EXPECT_EQ(line_work.iterations, 1);
   EXPECT_TRUE(untouched());
 }
 
@@ -266,13 +267,14 @@ TEST(EstimatePosition1, WorksWhenGeneratorsShareAYCoordinate) {
   const Vector3 target{0.05, 0.1, 0.35};
   const auto n = IdealResponses(layout, target, SensorAxis(0.7, 2.0));
   double x, y, z, a1, a2;
-  ASSERT_EQ(EstimatePosition1(WorkFor(layout), n, x, y, z, a1, a2), 1);
+  Algorithm1Work work = WorkFor(layout);
+  ASSERT_EQ(EstimatePosition1(work, n, x, y, z, a1, a2), 1);
   EXPECT_LT(Distance({x, y, z}, target), 1e-4);
 }
 
 TEST(EstimatePosition1, RandomPosesInTheWorkingVolume) {
   SampleSource rng(1000);
-  const Algorithm1Work work = WorkFor(kDefaultGenerators);
+  Algorithm1Work work = WorkFor(kDefaultGenerators);
   int successes = 0;
   int far_off = 0;
   const int samples = 1000;

@@ -6,41 +6,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/temp_folder.h"
 
 namespace orvendi {
 namespace {
 
 class AtomicWrite : public ::testing::Test {
  protected:
-  AtomicWrite() {
-    std::string pattern = ::testing::TempDir() + "atomic_file_XXXXXX";
-    folder_ = mkdtemp(pattern.data());
-    path_ = folder_ + "/out.json";
-  }
-  ~AtomicWrite() override { std::filesystem::remove_all(folder_); }
-
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  // Names in the folder, so that a left-over temporary shows.
-  std::vector<std::string> Entries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  static std::string Content(const std::string& path) { return testing::TempFolder::Content(path); }
+  std::vector<std::string> Entries() const { return temp_.Entries(); }
 
   static mode_t Mode(const std::string& path) {
     struct stat status {};
@@ -48,8 +27,9 @@ class AtomicWrite : public ::testing::Test {
     return status.st_mode & 07777;
   }
 
-  std::string folder_;
-  std::string path_;
+  testing::TempFolder temp_{"atomic_file"};
+  std::string folder_ = temp_.Path();
+  std::string path_ = temp_.Path("out.json");
 };
 
 TEST_F(AtomicWrite, NewFileWithTheUsualPermissions) {
@@ -124,6 +104,39 @@ TEST_F(AtomicWrite, FailedWriteLeavesTheOldFileAndNoTemporary) {
   EXPECT_FALSE(written);
   EXPECT_EQ(error.rfind("cannot write " + path_ + ": writing failed: ", 0), 0u) << error;
   EXPECT_EQ(Content(path_), old);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+}
+
+TEST_F(AtomicWrite, StreamedPartsAppearOnlyAtCommit) {
+  std::ofstream(path_) << "old";
+  std::string error;
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.Open(path_, error)) << error;
+  ASSERT_TRUE(writer.Write("first,", error)) << error;
+  ASSERT_TRUE(writer.Write("second\n", error)) << error;
+  EXPECT_EQ(Content(path_), "old");
+  EXPECT_EQ(Entries().size(), 2u);
+  ASSERT_TRUE(writer.Commit(error)) << error;
+  EXPECT_FALSE(writer.IsOpen());
+  EXPECT_EQ(Content(path_), "first,second\n");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+}
+
+TEST_F(AtomicWrite, StreamAbandonedOrDroppedLeavesTheTargetAndNoTemporary) {
+  std::ofstream(path_) << "old";
+  std::string error;
+  {
+    AtomicFileWriter dropped;
+    ASSERT_TRUE(dropped.Open(path_, error)) << error;
+    ASSERT_TRUE(dropped.Write("partial", error)) << error;
+  }
+  AtomicFileWriter abandoned;
+  ASSERT_TRUE(abandoned.Open(folder_ + "/new.csv", error)) << error;
+  ASSERT_TRUE(abandoned.Write("partial", error)) << error;
+  abandoned.Abandon();
+  EXPECT_FALSE(abandoned.Write("more", error));
+  EXPECT_FALSE(abandoned.Commit(error));
+  EXPECT_EQ(Content(path_), "old");
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
 }
 

@@ -6,6 +6,7 @@
 
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
+#include "views/generator_placement.h"
 #include "views/view_geometry.h"
 
 namespace orvendi {
@@ -25,8 +26,8 @@ struct Bed {
   }
   void Drag(int x0, int y0, int x1, int y1) {
     BedButtonDown(x0, y0, design, view, edit, host);
-    BedMouseMove((x0 + x1) / 2, (y0 + y1) / 2, design, view, edit, host);
-    BedMouseMove(x1, y1, design, view, edit, host);
+    BedMouseMove((x0 + x1) / 2, (y0 + y1) / 2, edit, host);
+    BedMouseMove(x1, y1, edit, host);
     BedButtonUp(x1, y1, design, view, edit, host);
   }
   int RubberDrawings() const {
@@ -40,6 +41,16 @@ struct Bed {
   RecordingCanvas canvas;
   BedEditState edit;
 };
+
+TEST(EditingState, StartsWithoutHandlesDragOrMark) {
+  const BedEditState bed;
+  EXPECT_EQ(bed.bed_handles_shown, 0);
+  EXPECT_EQ(bed.bed_resize_active, 0);
+  EXPECT_EQ(bed.bed_move_active, 0);
+  EXPECT_EQ(bed.rubber_shown, 0);
+  const GeneratorDragState drag;
+  EXPECT_EQ(drag.mark_shown, 0);
+}
 
 TEST(BedHits, HandlesAtTheirFivePixelBound) {
   Bed b;
@@ -79,12 +90,12 @@ TEST(BedHits, EdgesWithinFivePixelsOutsideTheCornerZones) {
 TEST(BedButtonDownTest, HandleStartsAResizeEdgeAMoveElsewhereNothing) {
   Bed b;
   BedButtonDown(300, 506, b.design, b.view, b.edit, b.host);
-  EXPECT_EQ(b.design.bed_resize_active + b.design.bed_move_active + b.design.rubber_shown, 0);
+  EXPECT_EQ(b.edit.bed_resize_active + b.edit.bed_move_active + b.edit.rubber_shown, 0);
   EXPECT_TRUE(b.host.log.empty());
 
   BedButtonDown(200, 500, b.design, b.view, b.edit, b.host);
-  EXPECT_EQ(b.design.bed_resize_active, 1);
-  EXPECT_EQ(b.design.rubber_shown, 1);
+  EXPECT_EQ(b.edit.bed_resize_active, 1);
+  EXPECT_EQ(b.edit.rubber_shown, 1);
   EXPECT_EQ(b.host.log, (std::vector<std::string>{"capture", "begin transient", "end transient"}));
   ASSERT_EQ(b.canvas.calls.size(), 1u);
   EXPECT_EQ(b.canvas.calls[0].Shape(), "Rectangle(200, 501, 601, 100)");
@@ -94,7 +105,7 @@ TEST(BedButtonDownTest, HandleStartsAResizeEdgeAMoveElsewhereNothing) {
 
   Bed m;
   BedButtonDown(210, 503, m.design, m.view, m.edit, m.host);
-  EXPECT_EQ(m.design.bed_move_active, 1);
+  EXPECT_EQ(m.edit.bed_move_active, 1);
   EXPECT_EQ(m.edit.grab_x, 210);
   EXPECT_EQ(m.edit.move_start_y1, 500);
   EXPECT_EQ(m.edit.move_start_x2, 600);
@@ -103,8 +114,8 @@ TEST(BedButtonDownTest, HandleStartsAResizeEdgeAMoveElsewhereNothing) {
 TEST(BedResize, HandleThreePastTheLeftEdgeTurnsTheRectangleOver) {
   Bed b;
   b.Drag(600, 300, 100, 320);
-  EXPECT_EQ(b.design.bed_resize_active, 0);
-  EXPECT_EQ(b.design.rubber_shown, 0);
+  EXPECT_EQ(b.edit.bed_resize_active, 0);
+  EXPECT_EQ(b.edit.rubber_shown, 0);
   EXPECT_DOUBLE_EQ(b.design.bed_x1, -0.75);
   EXPECT_DOUBLE_EQ(b.design.bed_x2, -0.5);
   EXPECT_EQ(b.design.bed_y1, -0.5);
@@ -117,7 +128,7 @@ TEST(BedResize, HandleOneOntoTheOppositeEdgeShowsALine) {
   Bed b;
   BedButtonDown(400, 500, b.design, b.view, b.edit, b.host);
   b.canvas.calls.clear();
-  BedMouseMove(400, 100, b.design, b.view, b.edit, b.host);
+  BedMouseMove(400, 100, b.edit, b.host);
   EXPECT_EQ(b.canvas.Shapes(), (std::vector<std::string>{"Rectangle(200, 501, 601, 100)", "MoveTo(200, 100)",
                                                          "LineTo(600, 100)"}));
   BedButtonUp(400, 100, b.design, b.view, b.edit, b.host);
@@ -176,7 +187,7 @@ TEST(BedMove, PlanViewShiftsXAndY) {
   EXPECT_DOUBLE_EQ(b.design.bed_y2, 0.6);
   EXPECT_EQ(b.design.bed_z1, 0.1);
   EXPECT_EQ(b.design.bed_z2, 0.1);
-  EXPECT_EQ(b.design.bed_move_active, 0);
+  EXPECT_EQ(b.edit.bed_move_active, 0);
   EXPECT_EQ(b.design.bed_stale, 0);
   EXPECT_EQ(b.canvas.calls.back().Shape(), "Rectangle(240, 461, 641, 60)");
   EXPECT_EQ(b.RubberDrawings() % 2, 0);
@@ -196,7 +207,7 @@ TEST(BedMove, FrontViewShiftsXAndZ) {
 
 TEST(BedMove, MovesWithoutAGrabDoNothing) {
   Bed b;
-  BedMouseMove(300, 300, b.design, b.view, b.edit, b.host);
+  BedMouseMove(300, 300, b.edit, b.host);
   BedButtonUp(300, 300, b.design, b.view, b.edit, b.host);
   EXPECT_TRUE(b.host.log.empty());
   EXPECT_TRUE(b.canvas.calls.empty());
@@ -205,7 +216,7 @@ TEST(BedMove, MovesWithoutAGrabDoNothing) {
 TEST(BedMove, HugePointerPositionsStayDefined) {
   Bed b;
   BedButtonDown(300, 500, b.design, b.view, b.edit, b.host);
-  BedMouseMove(INT_MAX, INT_MIN, b.design, b.view, b.edit, b.host);
+  BedMouseMove(INT_MAX, INT_MIN, b.edit, b.host);
   for (const auto& call : b.canvas.calls) {
     EXPECT_LE(std::abs(call.a), 1'000'000'001);
     EXPECT_LE(std::abs(call.b), 1'000'000'001);
@@ -214,7 +225,7 @@ TEST(BedMove, HugePointerPositionsStayDefined) {
   EXPECT_GT(b.design.bed_x1, 1e6);
   Bed r;
   BedButtonDown(600, 100, r.design, r.view, r.edit, r.host);
-  BedMouseMove(INT_MIN, INT_MIN, r.design, r.view, r.edit, r.host);
+  BedMouseMove(INT_MIN, INT_MIN, r.edit, r.host);
   BedButtonUp(INT_MIN, INT_MAX, r.design, r.view, r.edit, r.host);
   EXPECT_LE(r.design.bed_x1, r.design.bed_x2);
   EXPECT_LE(r.design.bed_y1, r.design.bed_y2);
@@ -224,11 +235,11 @@ TEST(BedMove, WithoutATransientSurfaceTheBandStateStillAlternates) {
   Bed b;
   b.host.transient_canvas = nullptr;
   BedButtonDown(300, 500, b.design, b.view, b.edit, b.host);
-  EXPECT_EQ(b.design.rubber_shown, 1);
-  BedMouseMove(310, 500, b.design, b.view, b.edit, b.host);
+  EXPECT_EQ(b.edit.rubber_shown, 1);
+  BedMouseMove(310, 500, b.edit, b.host);
   EXPECT_EQ(b.edit.rubber_x1, 210);
   BedButtonUp(310, 500, b.design, b.view, b.edit, b.host);
-  EXPECT_EQ(b.design.rubber_shown, 0);
+  EXPECT_EQ(b.edit.rubber_shown, 0);
   EXPECT_DOUBLE_EQ(b.design.bed_x1, -0.475);
 }
 

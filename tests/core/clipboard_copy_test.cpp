@@ -13,7 +13,7 @@ namespace {
 using testing::FakeHost;
 using testing::RecordingCanvas;
 
-struct Copy {
+struct Copy : SceneModel {
   Copy() {
     ApplyViewDefaults(view, host);
     ApplyDesignDefaults(design);
@@ -21,19 +21,16 @@ struct Copy {
   }
   RecordingCanvas Paint() const {
     RecordingCanvas canvas;
-    PaintClipboardScene(canvas, design, view, results);
+    PaintClipboardScene(canvas, *this);
     return canvas;
   }
-  DesignRecord design;
-  ViewState view;
   FakeHost host;
-  ResultBuffer results;
 };
 
 TEST(ClipboardFraming, OverridesScaleAndCentresOnly) {
   Copy c;
   SetScale(c.view, 200, c.host);
-  NudgeViewCentre(c.view, 1, true, c.host);
+  NudgeViewCentre(c.view, 1, true, c.host, c.infobar);
   c.view.current_view = 2;
   const ViewState framed = CopyFraming(c.view);
   EXPECT_EQ(framed.window_centre_x, 250);

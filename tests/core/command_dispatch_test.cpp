@@ -140,11 +140,11 @@ TEST_F(DispatchTest, ViewAndScaleCommandsChangeTheViewState) {
 TEST_F(DispatchTest, EditModeCommandsSwitchModeAndHandles) {
   Run(kCmdBedPosition);
   EXPECT_EQ(state->design.edit_mode, 1);
-  EXPECT_EQ(state->design.bed_handles_shown, 1);
+  EXPECT_EQ(state->bed_edit.bed_handles_shown, 1);
   EXPECT_GE(host.log.size(), 2u);  // bed area and mode-name field repainted
   Run(kCmdGeneratorPosition);
   EXPECT_EQ(state->design.edit_mode, 0);
-  EXPECT_EQ(state->design.bed_handles_shown, 0);
+  EXPECT_EQ(state->bed_edit.bed_handles_shown, 0);
 }
 
 TEST_F(DispatchTest, CalculateFillsTheResultsAndEnablesPositionalError) {

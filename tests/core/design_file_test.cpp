@@ -39,7 +39,6 @@ std::vector<std::pair<std::string, std::uint64_t>> Bits(const DesignRecord& d) {
     add(p + "x", gen.x), add(p + "y", gen.y), add(p + "z", gen.z), add(p + "side_m", gen.side_m);
     add(p + "area_m2", gen.area_m2), add(p + "peak_current_a", gen.peak_current_a);
     add_int(p + "turns", gen.turns), add_int(p + "real_dipole", gen.real_dipole);
-    add_int(p + "mark_shown", gen.mark_shown), add_int(p + "mark_x", gen.mark_x), add_int(p + "mark_y", gen.mark_y);
     for (int a = 0; a < 3; ++a) {
       const CoilRecord& c = gen.coils[a];
       const std::string q = p + "coils[" + std::to_string(a) + "].";
@@ -58,8 +57,7 @@ std::vector<std::pair<std::string, std::uint64_t>> Bits(const DesignRecord& d) {
                                d.scan_plane, d.include_bed_currents, d.results_valid, d.show_generators,
                                d.show_bed, d.show_actual_map, d.show_measured_map, d.show_b_field,
                                d.display_bed_field, d.map_style, d.design_modified, d.app_active, d.edit_mode,
-                               d.bed_handles_shown, d.bed_resize_active, d.bed_move_active, d.rubber_shown,
-                               d.drag_active, d.drag_generator, d.show_error_map, d.error_map_quantity};
+                               d.show_error_map, d.error_map_quantity};
   for (std::size_t i = 0; i < std::size(ints); ++i) add_int("int #" + std::to_string(i), ints[i]);
   for (int k = 0; k < kCoilCount; ++k) {
     add_int("coil_display[" + std::to_string(k) + "]", d.coil_display[k]);
@@ -173,9 +171,7 @@ TEST(DesignFileRoundTrip, ResultsAndInteractionStateAreNeitherWrittenNorKept) {
   DesignRecord busy = DefaultDesign();
   busy.results_valid = 1, busy.bed_stale = 0, busy.max_error_m = 0.5, busy.rms_error_m = 0.25;
   busy.bed_currents[4] = {1, 2}, busy.bed_voltages[8] = {3, 4};
-  busy.drag_active = 1, busy.drag_generator = 2, busy.edit_mode = 1, busy.design_modified = 1;
-  busy.bed_handles_shown = 1, busy.rubber_shown = 1, busy.generators[1].mark_shown = 1;
-  busy.generators[1].mark_x = 17;
+  busy.edit_mode = 1, busy.design_modified = 1;
   const std::string text = WriteDesignJson(busy, StoredView{});
   for (const char* absent : {"results_valid", "bed_stale", "max_error", "rms_error", "\"bed_currents", "bed_voltages",
                              "drag", "mark", "edit_mode", "modified", "app_active", "handles", "area_m2", "coils",
@@ -421,7 +417,7 @@ TEST(DesignNumbers, KeysCoverTheFileWithoutTheView) {
 
 TEST(DesignNumbers, GeneratorWritersKeepTheirCopies) {
   DesignRecord design = DefaultDesign();
-  design.results_valid = 1, design.bed_stale = 0, design.drag_generator = 1;
+  design.results_valid = 1, design.bed_stale = 0, design.edit_mode = 1;
   std::string error;
   ASSERT_TRUE(SetDesignNumber(design, "generators[1].x", 0.375, error)) << error;
   ASSERT_TRUE(SetDesignNumber(design, "generators[0].side_m", 0.03, error)) << error;
@@ -438,7 +434,7 @@ TEST(DesignNumbers, GeneratorWritersKeepTheirCopies) {
   // The design changed under the bed results; what is not stored in a file stays.
   EXPECT_EQ(design.bed_stale, 1);
   EXPECT_EQ(design.results_valid, 1);
-  EXPECT_EQ(design.drag_generator, 1);
+  EXPECT_EQ(design.edit_mode, 1);
 
   ASSERT_TRUE(SetDesignNumber(design, "frequency_hz", kInf, error)) << error;
   EXPECT_EQ(GetDesignNumber(design, "frequency_hz"), kInf);

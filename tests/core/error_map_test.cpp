@@ -60,12 +60,13 @@ struct ErrorScene {
   }
   RecordingCanvas Paint(const std::vector<MonteCarloPoint>* monte_carlo = nullptr) const {
     RecordingCanvas canvas;
-    PaintScene(canvas, design, view, results, monte_carlo);
+    PaintScene(canvas, design, view, results, bed_handles, monte_carlo);
     return canvas;
   }
   DesignRecord design;
   ViewState view;
   ResultBuffer results;
+  bool bed_handles = false;
 };
 
 Rgb Viridis(int index) { return ViridisColours()[index]; }
@@ -282,14 +283,14 @@ TEST(ErrorMapPainting, AGridOfOneRowHasNoCells) {
 }
 
 // The layers in the order the scene had before the error map, each drawn on its own.
-RecordingCanvas TodaysPicture(const DesignRecord& design, const ViewState& view,
-                              const ResultBuffer& results) {
+RecordingCanvas TodaysPicture(const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
+                              bool bed_handles) {
   RecordingCanvas canvas;
   if (design.show_actual_map != 0) DrawActualMap(canvas, design, view);
   if (design.show_generators != 0) {
     for (const GeneratorRecord& generator : design.generators) DrawGenerator(canvas, generator, view);
   }
-  if (design.show_bed != 0) DrawBed(canvas, design, view);
+  if (design.show_bed != 0) DrawBed(canvas, design, view, bed_handles);
   if (design.show_b_field != 0) DrawBField(canvas, design, view);
   if (design.results_valid != 0 && design.show_measured_map != 0) {
     // The measured map as it was: the stored positions themselves, unplaceable ones skipped.
@@ -326,7 +327,7 @@ TEST(ErrorMapPainting, WithEveryNewOptionOffThePictureIsTodays) {
   ApplyDesignDefaults(s.design);  // every layer of the program's start, the new options off
   s.design.results_valid = 1;
   s.design.show_b_field = 1;
-  s.design.bed_handles_shown = 1;
+  s.bed_handles = true;
   s.design.map_style = 0;
   // Estimates off the grid's values, where true + 1 * (estimate - true) need not give them back.
   testing::FillEstimates(s.design, s.results, [](const ScanPoint& p) {
@@ -335,11 +336,11 @@ TEST(ErrorMapPainting, WithEveryNewOptionOffThePictureIsTodays) {
   });
   for (int view : {0, 1, 2}) {
     s.view.current_view = view;
-    ExpectSameCalls(s.Paint(), TodaysPicture(s.design, s.view, s.results));
+    ExpectSameCalls(s.Paint(), TodaysPicture(s.design, s.view, s.results, s.bed_handles));
   }
   // The quantity alone changes nothing while the map is off.
   s.design.error_map_quantity = kErrorMapPrecision;
-  ExpectSameCalls(s.Paint(), TodaysPicture(s.design, s.view, s.results));
+  ExpectSameCalls(s.Paint(), TodaysPicture(s.design, s.view, s.results, s.bed_handles));
 }
 
 TEST(ErrorMagnification, TheMeasuredMapMovesAwayFromTheTruePointByTheFactor) {

@@ -21,6 +21,7 @@ using Kind = RecordingCanvas::Kind;
 TEST(InfobarLayoutTest, FieldEdgesForALetterWidthOfSix) {
   const InfobarLayout l = ComputeInfobarLayout({156, 13});
   EXPECT_EQ(l.char_width, 6);
+  EXPECT_EQ(l.coord_step, 48);
   EXPECT_EQ(l.infobar_height, 19);
   EXPECT_EQ(l.coord_field_left, 2);
   EXPECT_EQ(l.coord_field_right, 146);
@@ -32,6 +33,26 @@ TEST(InfobarLayoutTest, FieldEdgesForALetterWidthOfSix) {
   EXPECT_EQ(ComputeInfobarLayout({170, 13}).char_width, 6);
   EXPECT_EQ(ComputeInfobarLayout({181, 13}).char_width, 6);
   EXPECT_EQ(ComputeInfobarLayout({182, 13}).char_width, 7);
+}
+
+TEST(InfobarLayoutTest, FieldsWidenForTextsWiderThanTheirLetters) {
+  // Six pixels a character, capitals as lower case: "Position Generators" needs 114 of the mode
+  // field's nominal 96 pixels, "Front View" 60 of 60, "X: -9.999" 54 of 48.
+  RecordingCanvas canvas;
+  const InfobarLayout l = MeasureInfobarLayout(canvas);
+  EXPECT_EQ(l.char_width, 6);
+  EXPECT_EQ(l.infobar_height, 19);
+  EXPECT_EQ(l.coord_step, 54);
+  EXPECT_EQ(l.coord_field_left, 2);
+  EXPECT_EQ(l.coord_field_right, 2 + 3 * 54 + 4);
+  EXPECT_EQ(l.view_field_left, l.coord_field_right + 2);
+  EXPECT_EQ(l.view_field_right, l.view_field_left + 60 + 4);
+  EXPECT_EQ(l.mode_field_left, l.view_field_right + 2);
+  EXPECT_EQ(l.mode_field_right, l.mode_field_left + 114 + 4);
+  EXPECT_EQ(l.spare_field_left, l.mode_field_right + 2);
+
+  // Texts that fit their letters leave the nominal layout.
+  EXPECT_EQ(ComputeInfobarLayout({156, 13}, {44, 56, 92}), ComputeInfobarLayout({156, 13}));
 }
 
 TEST(InfobarText, CoordinateFormats) {

@@ -33,12 +33,13 @@ struct Scene {
   }
   RecordingCanvas Paint() const {
     RecordingCanvas canvas;
-    PaintScene(canvas, design, view, results);
+    PaintScene(canvas, design, view, results, bed_handles);
     return canvas;
   }
   DesignRecord design;
   ViewState view;
   ResultBuffer results;
+  bool bed_handles = false;
 };
 
 TEST(ScenePainting, NothingWhenEveryLayerIsOff) {
@@ -121,7 +122,7 @@ TEST(ScenePainting, FrontViewBedIsABand) {
 TEST(ScenePainting, BedHandlesWithTheDefaultPenAndBrush) {
   Scene s;
   s.OnlyLayer(&DesignRecord::show_bed);
-  s.design.bed_handles_shown = 1;
+  s.bed_handles = true;
   s.design.bed_x1 = -0.4975;  // X1 = 201, so Mx = (201 + 600) >> 1 = 400
   RecordingCanvas canvas = s.Paint();
   ASSERT_EQ(canvas.calls.size(), 9u);

@@ -20,12 +20,12 @@ struct Fixture {
     ApplyViewDefaults(view, host);
     ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
-    view.infobar = ComputeInfobarLayout({156, 13});
     host.log.clear();
   }
   DesignRecord design;
   ViewState view;
   FakeHost host;
+  InfobarLayout infobar = ComputeInfobarLayout({156, 13});
 };
 
 TEST(ViewConversions, PlanViewAtTheDefaults) {
@@ -126,7 +126,7 @@ TEST(ViewScroll, PositionsGiveTheViewCentre) {
 
 TEST(ViewScroll, ShiftXThreeTimes) {
   Fixture f;
-  for (int i = 0; i < 3; ++i) NudgeViewCentre(f.view, 0, true, f.host);
+  for (int i = 0; i < 3; ++i) NudgeViewCentre(f.view, 0, true, f.host, f.infobar);
   EXPECT_NEAR(f.view.view_centre_x, -0.3, 1e-15);
   EXPECT_EQ(f.view.hscroll_pos, 200);
   EXPECT_EQ(f.view.vscroll_pos, 500);
@@ -135,7 +135,7 @@ TEST(ViewScroll, ShiftXThreeTimes) {
 
 TEST(ViewScroll, XSevenTimesThenLineSteps) {
   Fixture f;
-  for (int i = 0; i < 7; ++i) NudgeViewCentre(f.view, 0, false, f.host);
+  for (int i = 0; i < 7; ++i) NudgeViewCentre(f.view, 0, false, f.host, f.infobar);
   EXPECT_NEAR(f.view.view_centre_x, 0.7, 1e-15);
   EXPECT_EQ(f.view.hscroll_pos, 1200);
 
@@ -151,14 +151,14 @@ TEST(ViewScroll, XSevenTimesThenLineSteps) {
 
 TEST(ViewScroll, NudgeRepaintsTheCoordinateFieldAndDrawing) {
   Fixture f;
-  NudgeViewCentre(f.view, 2, false, f.host);  // the hidden axis of the plan view
+  NudgeViewCentre(f.view, 2, false, f.host, f.infobar);  // the hidden axis of the plan view
   EXPECT_NEAR(f.view.view_centre_z, 0.1, 1e-17);
   EXPECT_EQ(f.host.log,
             (std::vector<std::string>{"pos h 500 redraw", "invalidate drawing all erase", "pos v 500 redraw",
                                       "invalidate drawing all erase", "invalidate infobar 3 4 145 16 noerase",
                                       "invalidate drawing all erase"}));
   f.host.log.clear();
-  NudgeViewCentre(f.view, 7, false, f.host);
+  NudgeViewCentre(f.view, 7, false, f.host, f.infobar);
   EXPECT_TRUE(f.host.log.empty());
 }
 
@@ -210,7 +210,7 @@ TEST(ViewSelection, PlanToSideMovesTheThumbs) {
   Fixture f;
   f.view.view_centre_y = 0.2;
   f.view.view_centre_z = -0.1;
-  SelectView(f.view, 2, f.host);
+  SelectView(f.view, 2, f.host, f.infobar);
   EXPECT_EQ(f.view.current_view, 2);
   EXPECT_EQ(f.view.hscroll_pos, 700);
   EXPECT_EQ(f.view.vscroll_pos, 600);

@@ -18,17 +18,14 @@
 namespace orvendi {
 namespace {
 
-struct Picture {
+struct Picture : SceneModel {
   Picture() {
     ApplyViewDefaults(view, host);
     ApplyDesignDefaults(design);
     UpdateWindowCentre(view, 800, 600);
     design.show_actual_map = design.show_bed = 0;
   }
-  DesignRecord design;
-  ViewState view;
   testing::FakeHost host;
-  ResultBuffer results;
 };
 
 QImage RenderSvg(const QByteArray& svg) {
@@ -61,7 +58,7 @@ QPointF RedCentre(const QImage& image) {
 
 TEST(ClipboardPicture, SvgRootStatesSizeViewBoxAndFreeStretching) {
   Picture p;
-  const QByteArray svg = RenderSceneSvg(p.design, p.view, p.results);
+  const QByteArray svg = RenderSceneSvg(p);
   QXmlStreamReader xml(svg);
   ASSERT_TRUE(xml.readNextStartElement()) << svg.left(400).toStdString();
   EXPECT_EQ(xml.name(), QLatin1String("svg"));
@@ -78,7 +75,7 @@ TEST(ClipboardPicture, GeneratorAtItsLogicalPointWhateverTheWindow) {
   Picture p;
   SetGeneratorPosition(p.design.generators[0], 5.0, 5.0, 0.0);
   SetGeneratorPosition(p.design.generators[1], 5.0, 5.0, 0.0);
-  const QImage plain = RenderSvg(RenderSceneSvg(p.design, p.view, p.results));
+  const QImage plain = RenderSvg(RenderSceneSvg(p));
   const QPointF centre = RedCentre(plain);
   EXPECT_NEAR(centre.x(), 350.0, 0.6);
   EXPECT_NEAR(centre.y(), 150.0, 0.6);
@@ -91,11 +88,11 @@ TEST(ClipboardPicture, GeneratorAtItsLogicalPointWhateverTheWindow) {
   p.view.vscroll_pos = 1000;
   ApplyVerticalScroll(p.view, p.host);
   const ViewState before = p.view;
-  const QImage moved = RenderSvg(RenderSceneSvg(p.design, p.view, p.results));
+  const QImage moved = RenderSvg(RenderSceneSvg(p));
   EXPECT_EQ(p.view, before);
   EXPECT_EQ(moved, plain);
 
-  const QImage png = RenderScenePng(p.design, p.view, p.results);
+  const QImage png = RenderScenePng(p);
   EXPECT_EQ(png.size(), QSize(500, 500));
   EXPECT_EQ(png.pixel(350, 150), qRgb(255, 0, 0));
   EXPECT_EQ(png.pixel(347, 150), qRgb(255, 0, 0));
@@ -105,7 +102,7 @@ TEST(ClipboardPicture, GeneratorAtItsLogicalPointWhateverTheWindow) {
 
 TEST(ClipboardPicture, MimeDataCarriesSvgAndPng) {
   Picture p;
-  std::unique_ptr<QMimeData> data(MakeClipboardMimeData(p.design, p.view, p.results));
+  std::unique_ptr<QMimeData> data(MakeClipboardMimeData(p));
   ASSERT_TRUE(data->hasFormat("image/svg+xml"));
   ASSERT_TRUE(data->hasFormat("image/png"));
   QImage png;
@@ -136,9 +133,9 @@ TEST(ClipboardPicture, TheErrorMapAndItsLegendAreInBothPictures) {
                                  point.z};
   });
   // The first cell spans (-0.25, -0.25) to (-0.15, -0.15) m: pixels 150..190 across, 310..350 down.
-  const QImage png = RenderScenePng(p.design, p.view, p.results);
+  const QImage png = RenderScenePng(p);
   EXPECT_TRUE(ViridisColour(png.pixel(170, 330)));
-  const QImage svg = RenderSvg(RenderSceneSvg(p.design, p.view, p.results));
+  const QImage svg = RenderSvg(RenderSceneSvg(p));
   EXPECT_TRUE(ViridisColour(svg.pixel(170, 330), 2));
   // The legend's colour bar, left to right, at the top-left corner.
   const int bar_y = kLegendTop + kLegendPadding + 20;
@@ -147,7 +144,7 @@ TEST(ClipboardPicture, TheErrorMapAndItsLegendAreInBothPictures) {
   EXPECT_GE(bar_pixels, 250);
   // Off, the picture has none of it.
   p.design.show_error_map = 0;
-  const QImage plain = RenderScenePng(p.design, p.view, p.results);
+  const QImage plain = RenderScenePng(p);
   EXPECT_EQ(plain.pixel(170, 330), qRgb(255, 255, 255));
 }
 

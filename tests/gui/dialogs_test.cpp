@@ -370,7 +370,7 @@ TEST_F(DialogsTest, OpenDialogRunsModallyAndReportsOkOrCancel) {
   answer(2, "3000");
   EXPECT_EQ(OpenDialog("Frequency", context, &owner), 0);
   EXPECT_EQ(design.frequency_hz, 2000.0);
-  EXPECT_EQ(OpenDialog("AboutDialog", context, &owner), -1);
+  EXPECT_EQ(OpenDialog("NoSuchDialog", context, &owner), -1);
   EXPECT_EQ(CreateDialog("NoSuchDialog", context, &owner), nullptr);
 }
 
@@ -461,6 +461,28 @@ TEST_F(DialogsTest, ARejectedScanThenCancelKeepsEverything) {
   Click(dialog, 2);
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_EQ(std::memcmp(&before, &design, sizeof design), 0);
+}
+
+TEST_F(DialogsTest, AfterInvalidSettingsTheKeysGoBackToTheEntryThatHadThem) {
+  std::unique_ptr<QDialog> dialog = Create("ScanOptions");
+  dialog->show();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  QLineEdit* step = Control<QLineEdit>(dialog.get(), 2016);
+  step->setFocus();
+  ASSERT_TRUE(step->hasFocus());
+  Type(dialog.get(), 2016, "0");  // a y step of 0 is refused
+  MessageBoxWatcher watcher;
+  watcher.Arm();
+  Click(dialog.get(), 1);  // the click takes the focus to OK
+  ASSERT_EQ(watcher.seen, 1);
+  ASSERT_TRUE(dialog->isVisible());
+
+  EXPECT_TRUE(QTest::qWaitFor([&] { return step->hasFocus(); }, 2000));
+  // Typed into the window, without a click first, the keys reach the entry.
+  QTest::keyClick(dialog->windowHandle(), Qt::Key_End);
+  QTest::keyClick(dialog->windowHandle(), Qt::Key_1);
+  EXPECT_EQ(EditText(dialog.get(), 2016), "01");
 }
 
 // Sets a German desktop for the length of a test.

@@ -72,7 +72,7 @@ TEST_F(DrawingWindowTest, AGeneratorDraggedInThePlanViewLandsWhereDropped) {
   const QPoint start = Window(0.25, 0.25) + QPoint(2, 1);
   const QPoint target(123, 456);
   QTest::mousePress(viewport, Qt::LeftButton, {}, start);
-  EXPECT_EQ(state.design.drag_active, 1);
+  EXPECT_EQ(state.drag.drag_active, 1);
   EXPECT_TRUE(window->MouseCaptured());
   const int renders = window->SceneRenders();
   const QImage before_moves = window->SceneImage();
@@ -84,7 +84,7 @@ TEST_F(DrawingWindowTest, AGeneratorDraggedInThePlanViewLandsWhereDropped) {
   EXPECT_NE(during.pixel(target.x() + 3, target.y()), before_moves.pixel(target.x() + 3, target.y()));
 
   QTest::mouseRelease(viewport, Qt::LeftButton, {}, target);
-  EXPECT_EQ(state.design.drag_active, 0);
+  EXPECT_EQ(state.drag.drag_active, 0);
   EXPECT_FALSE(window->MouseCaptured());
   const GeneratorRecord& g = state.design.generators[2];
   EXPECT_DOUBLE_EQ(g.x, (123 - 400) / 400.0);
@@ -107,12 +107,12 @@ TEST_F(DrawingWindowTest, AGeneratorDraggedInThePlanViewLandsWhereDropped) {
 
 TEST_F(DrawingWindowTest, AClickAwayFromEveryGeneratorOrADoubleClickStartsNoDrag) {
   QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(10, 10));
-  EXPECT_EQ(state.design.drag_active, 0);
+  EXPECT_EQ(state.drag.drag_active, 0);
   QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(10, 10));
 
   const QPoint on_generator = Window(-0.25, 0.25);
   QTest::mouseDClick(viewport, Qt::LeftButton, {}, on_generator);
-  EXPECT_EQ(state.design.drag_active, 0);
+  EXPECT_EQ(state.drag.drag_active, 0);
   EXPECT_FALSE(window->MouseCaptured());
 }
 
@@ -120,7 +120,7 @@ TEST_F(DrawingWindowTest, AnInactiveApplicationIgnoresTheMouseAndTheScrollBars) 
   state.design.app_active = 0;
   const QPoint on_generator = Window(-0.25, 0.25);
   QTest::mousePress(viewport, Qt::LeftButton, {}, on_generator);
-  EXPECT_EQ(state.design.drag_active, 0);
+  EXPECT_EQ(state.drag.drag_active, 0);
   QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_DOUBLE_EQ(state.design.generators[1].x, -0.25);
 
@@ -135,13 +135,13 @@ TEST_F(DrawingWindowTest, ABedEdgeDraggedMovesTheBed) {
   // On the top edge, well away from the handles.
   const QPoint grab = Window(-0.25, 0.5) + QPoint(0, 3);
   QTest::mousePress(viewport, Qt::LeftButton, {}, grab);
-  EXPECT_EQ(state.design.bed_move_active, 1);
+  EXPECT_EQ(state.bed_edit.bed_move_active, 1);
   const int renders = window->SceneRenders();
   QTest::mouseMove(viewport, grab + QPoint(20, -20));
   QTest::mouseMove(viewport, grab + QPoint(40, -40));
   EXPECT_EQ(window->SceneRenders(), renders);
   QTest::mouseRelease(viewport, Qt::LeftButton, {}, grab + QPoint(40, -40));
-  EXPECT_EQ(state.design.bed_move_active, 0);
+  EXPECT_EQ(state.bed_edit.bed_move_active, 0);
   EXPECT_FALSE(window->MouseCaptured());
   EXPECT_NEAR(state.design.bed_x1, -0.4, 1e-12);
   EXPECT_NEAR(state.design.bed_x2, 0.6, 1e-12);
@@ -156,7 +156,7 @@ TEST_F(DrawingWindowTest, AHandleDraggedPastTheOppositeSideTurnsTheBedOver) {
   state.design.edit_mode = 1;
   const QPoint handle3 = Window(0.5, 0.0);
   QTest::mousePress(viewport, Qt::LeftButton, {}, handle3);
-  EXPECT_EQ(state.design.bed_resize_active, 1);
+  EXPECT_EQ(state.bed_edit.bed_resize_active, 1);
   const QPoint target = Window(-0.75, 0.0);
   QTest::mouseMove(viewport, target);
   QTest::mouseRelease(viewport, Qt::LeftButton, {}, target);
@@ -201,7 +201,7 @@ TEST_F(DrawingWindowTest, ScrollBarStepsMoveTheView) {
 }
 
 TEST_F(DrawingWindowTest, APositionBeyondTheRangeStepsBackFromWhereItIs) {
-  for (int i = 0; i < 7; ++i) NudgeViewCentre(state.view, 0, false, *window);
+  for (int i = 0; i < 7; ++i) NudgeViewCentre(state.view, 0, false, *window, state.infobar);
   EXPECT_EQ(state.view.hscroll_pos, 1200);
   EXPECT_EQ(window->horizontalScrollBar()->value(), 1000);
   window->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);

@@ -93,7 +93,7 @@ TEST_F(MainWindowTest, OpensTitledWithTheDrawingAreaAboveTheStrip) {
   InfobarWidget* strip = window->Infobar();
   EXPECT_EQ(drawing->objectName(), QString("Drawing"));
   EXPECT_EQ(strip->objectName(), QString("Infobar"));
-  const int strip_height = State().view.infobar.infobar_height;
+  const int strip_height = State().infobar.infobar_height;
   EXPECT_GT(strip_height, 6);
   EXPECT_EQ(strip->height(), strip_height);
   EXPECT_EQ(drawing->geometry().top(), 0);
@@ -331,7 +331,7 @@ TEST_F(MainWindowTest, TheStripShowsThePointerInTheDrawingAreasPixels) {
   {
     QPainter painter(&expected);
     QtCanvas canvas(painter);
-    PaintInfobar(canvas, State().view.infobar, strip->width(), pointer.x(), pointer.y(), State().view,
+    PaintInfobar(canvas, State().infobar, strip->width(), pointer.x(), pointer.y(), State().view,
                  State().design);
   }
   const QImage actual = strip->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -352,7 +352,7 @@ TEST_F(MainWindowTest, EveryMouseMoveRepaintsTheCoordinateField) {
   QTest::mouseMove(window->Drawing()->viewport(), QPoint(30, 40));
   QApplication::processEvents();
   window->Infobar()->removeEventFilter(&spy);
-  const InfobarLayout& layout = State().view.infobar;
+  const InfobarLayout& layout = State().infobar;
   EXPECT_TRUE(spy.painted.contains(QRect(layout.coord_field_left + 1, 4, 10, 4)));
 }
 

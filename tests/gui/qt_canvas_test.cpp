@@ -204,15 +204,14 @@ TEST(QtCanvasTest, DefaultSceneAgreesWithTheRecording) {
   ApplyViewDefaults(view, host);
   ApplyDesignDefaults(design);
   UpdateWindowCentre(view, 800, 600);
-  design.bed_handles_shown = 1;
   ResultBuffer results;
   testing::RecordingCanvas recording;
-  PaintScene(recording, design, view, results);
+  PaintScene(recording, design, view, results, true);
 
   Surface s(800, 600);
   {
     QtCanvas canvas(s.painter);
-    PaintScene(canvas, design, view, results);
+    PaintScene(canvas, design, view, results, true);
   }
   const QImage image = s.Done();
   const QRgb red = qRgb(255, 0, 0), teal = qRgb(0, 128, 128), green = qRgb(0, 255, 0);

@@ -1,24 +1,13 @@
-#include "shell/about_dialog.h"
+#include "dialogs/about_dialog.h"
 
-#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "dialogs/qt_dialogs.h"
-
 namespace orvendi {
 
 namespace {
-
-// The template's 194 x 119 dialog units in pixels of the dialog's font.
-QSize TemplateSize(const QWidget* dialog) {
-  const QFontMetrics metrics(dialog->font());
-  const int average_width =
-      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 52;
-  return QSize(194 * average_width / 4, 119 * metrics.height() / 8);
-}
 
 QLabel* CentredLabel(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -29,7 +18,6 @@ QLabel* CentredLabel(const QString& text, QWidget* parent) {
 }  // namespace
 
 AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
-  setObjectName(QStringLiteral("AboutDialog"));
   setWindowTitle(QStringLiteral("About"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
 
@@ -50,10 +38,6 @@ AboutDialog::AboutDialog(QWidget* owner) : QDialog(owner) {
   layout->addWidget(version);
   layout->addWidget(icon);
   layout->addWidget(ok, 0, Qt::AlignHCenter);
-
-  setMinimumSize(TemplateSize(this));
-  adjustSize();
-  CentreDialog(this);
 }
 
 void AboutDialog::reject() { done(1); }

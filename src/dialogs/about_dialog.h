@@ -5,7 +5,7 @@
 namespace orvendi {
 
 // "AboutDialog": the program's title, its version and icon, and "OK" (id 1). Every way out
-// ends it with 1.
+// ends it with 1. Opened through OpenDialog like every other dialog.
 class AboutDialog : public QDialog {
   Q_OBJECT
 

@@ -1,0 +1,269 @@
+#include "cli/cli_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <utility>
+
+#include "analysis/monte_carlo.h"
+#include "analysis/sweep.h"
+#include "cli/cli_options.h"
+#include "cli/cli_report.h"
+#include "cli/progress_bar.h"
+#include "design/atomic_file.h"
+#include "design/design_file.h"
+#include "field/bed_model.h"
+#include "position/calculation.h"
+
+namespace orvendi {
+
+namespace {
+
+constexpr const char* kInterrupted = "interrupted; no output file was written";
+
+using NamedPath = std::pair<std::string_view, std::string>;
+
+// Two arguments naming one file would have one output overwrite the other or the design.
+bool CheckDistinctFiles(const std::vector<NamedPath>& named, std::string& error) {
+  std::vector<std::pair<std::string_view, std::filesystem::path>> seen;
+  for (const auto& [option, path] : named) {
+    if (path.empty()) continue;
+    std::error_code ignored;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ignored);
+    if (resolved.empty()) resolved = std::filesystem::path(path).lexically_normal();
+    for (const auto& [other_option, other] : seen) {
+      if (other == resolved) {
+        error = std::string(other_option) + " and " + std::string(option) + " name the same file " + path;
+        return false;
+      }
+    }
+    seen.emplace_back(option, resolved);
+  }
+  return true;
+}
+
+bool ReadDesign(const std::string& file, DesignRecord& design, const Console& console) {
+  StoredView view;
+  std::string error;
+  if (ReadDesignFile(file, design, view, error)) return true;
+  Complain(console, error);
+  return false;
+}
+
+// A computing command's design and output files, all checked before anything is computed, so
+// that a bad argument costs no computation and leaves nothing behind.
+struct Job {
+  DesignRecord design;
+  AtomicFileWriter points;
+  AtomicFileWriter summary;
+};
+
+bool PrepareJob(const std::string& file, const std::string& threads, const std::string& points_path,
+                const std::string& summary_path, Job& job, const Console& console) {
+  std::string error;
+  const bool ready =
+      ParseThreadsOption(threads, error) &&
+      CheckDistinctFiles({{"FILE", file}, {"--points", points_path}, {"--summary", summary_path}}, error) &&
+      (points_path.empty() || job.points.Open(points_path, error)) &&
+      (summary_path.empty() || job.summary.Open(summary_path, error));
+  if (!ready) {
+    Complain(console, error);
+    return false;
+  }
+  return ReadDesign(file, job.design, console);
+}
+
+bool WriteOutput(AtomicFileWriter& writer, std::string_view content, std::string& error) {
+  return !writer.IsOpen() || (writer.Write(content, error) && writer.Commit(error));
+}
+
+int FinishJob(Job& job, CliHost& host, std::string_view points_text, std::string_view summary_text,
+              std::string_view printed, const Console& console) {
+  host.Finish();
+  std::string error;
+  if (!WriteOutput(job.points, points_text, error) || !WriteOutput(job.summary, summary_text, error)) {
+    Complain(console, error);
+    return kExitFailed;
+  }
+  if (!console.out(printed)) {
+    Complain(console, "cannot write to standard output");
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+int Interrupted(CliHost& host, const Console& console) {
+  host.Finish();
+  Complain(console, kInterrupted);
+  return kExitInterrupted;
+}
+
+// The --vary arguments as axes: each well formed, naming a numeric key of a design file, and
+// no key twice.
+bool ParseAxes(const std::vector<std::string>& texts, std::vector<SweepAxis>& axes, std::string& error) {
+  if (texts.empty()) {
+    error = "a sweep needs at least one --vary KEY=FROM:TO:COUNT";
+    return false;
+  }
+  const std::vector<std::string>& keys = NumericDesignKeys();
+  for (const std::string& text : texts) {
+    std::optional<SweepAxis> axis = ParseSweepAxis(text, error);
+    if (!axis) return false;
+    if (std::find(keys.begin(), keys.end(), axis->key) == keys.end()) {
+      error = "--vary " + text + ": \"" + axis->key +
+              "\" is not a numeric key of a design file (such as frequency_hz or generators[1].x)";
+      return false;
+    }
+    const auto same = [&](const SweepAxis& other) { return other.key == axis->key; };
+    if (std::any_of(axes.begin(), axes.end(), same)) {
+      error = "--vary " + text + ": \"" + axis->key + "\" is varied twice";
+      return false;
+    }
+    axes.push_back(std::move(*axis));
+  }
+  return true;
+}
+
+bool ParseSweepArgs(const SweepArgs& args, SweepOptions& options, std::string& error) {
+  if (!ParseThreadsOption(args.threads, error) || !ParseAxes(args.vary, options.axes, error)) return false;
+  const std::optional<int> runs = ParseWholeOption("--runs", args.runs, 1, kMaxMonteCarloRuns, error);
+  const std::optional<std::uint64_t> seed = runs ? ParseSeedOption(args.seed, error) : std::nullopt;
+  const std::optional<SweepShard> shard = seed ? ParseSweepShard(args.shard, error) : std::nullopt;
+  if (!shard) return false;
+  options.monte_carlo = {*runs, *seed};
+  options.shard = *shard;
+  return CheckDistinctFiles({{"FILE", args.file}, {"--out", args.out_csv}}, error);
+}
+
+}  // namespace
+
+void Complain(const Console& console, std::string_view message) {
+  console.err("orvendi-cli: " + std::string(message) + "\n");
+}
+
+bool CalculateDesign(const DesignRecord& design, Host& host, PointResults& points) {
+  DesignRecord copy = design;
+  ResultBuffer results;
+  CalculationWork work;
+  CalculateCommand(copy, results, work, host);
+  if (copy.results_valid == 0) return false;
+  points = CollectPointResults(copy, results);
+  return true;
+}
+
+int CliNew(const std::string& file, const Console& console) {
+  DesignRecord design;
+  ApplyDesignDefaults(design);
+  const StoredView view;
+  if (file.empty()) {
+    if (console.out(WriteDesignJson(design, view))) return kExitOk;
+    Complain(console, "cannot write to standard output");
+    return kExitFailed;
+  }
+  std::string error;
+  if (WriteDesignFile(file, design, view, error)) return kExitOk;
+  Complain(console, error);
+  return kExitUsage;
+}
+
+int CliValidate(const std::string& file, const Console& console) {
+  const std::vector<std::string> problems = ValidateDesignFile(file);
+  for (const std::string& problem : problems) console.err(problem + "\n");
+  if (!problems.empty()) return kExitUsage;
+  return console.out(file + ": no problems\n") ? kExitOk : kExitFailed;
+}
+
+int CliCalculate(const CalculateArgs& args, CliHost& host, const Console& console) {
+  Job job;
+  if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
+    return kExitUsage;
+  PointResults points;
+  if (!CalculateDesign(job.design, host, points)) return Interrupted(host, console);
+  return FinishJob(job, host, PointResultsCsv(points.rows), CalculationJson(points.summary),
+                   CalculationText(points.summary), console);
+}
+
+int CliBed(const BedArgs& args, CliHost& host, const Console& console) {
+  Job job;
+  if (!PrepareJob(args.file, args.threads, "", "", job, console)) return kExitUsage;
+  if (!RefreshBedModel(job.design, host)) return Interrupted(host, console);
+  return FinishJob(job, host, "", "", args.json ? BedJson(job.design) : BedText(job.design), console);
+}
+
+int CliMonteCarlo(const MonteCarloArgs& args, CliHost& host, const Console& console) {
+  std::string error;
+  const std::optional<int> runs = ParseWholeOption("--runs", args.runs, 1, kMaxMonteCarloRuns, error);
+  const std::optional<std::uint64_t> seed = runs ? ParseSeedOption(args.seed, error) : std::nullopt;
+  if (!seed) {
+    Complain(console, error);
+    return kExitUsage;
+  }
+  Job job;
+  if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
+    return kExitUsage;
+  MonteCarloResult result;
+  switch (RunMonteCarlo(job.design, {*runs, *seed}, host, result, error)) {
+    case AnalysisStatus::kDone:
+      break;
+    case AnalysisStatus::kCancelled:
+      return Interrupted(host, console);
+    case AnalysisStatus::kFailed:
+      host.Finish();
+      Complain(console, error);
+      return kExitUsage;
+  }
+  return FinishJob(job, host, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed),
+                   MonteCarloText(result.summary), console);
+}
+
+int CliSweep(const SweepArgs& args, CliHost& host, const Console& console) {
+  SweepOptions options;
+  std::string error;
+  DesignRecord base;
+  if (!ParseSweepArgs(args, options, error)) {
+    Complain(console, error);
+    return kExitUsage;
+  }
+  if (!ReadDesign(args.file, base, console)) return kExitUsage;
+  const std::optional<std::int64_t> total = SweepCombinations(options.axes, error);
+  if (!total) {
+    Complain(console, error);
+    return kExitUsage;
+  }
+  if (*total > kLargeSweepDesigns && !args.yes) {
+    Complain(console, "the sweep has " + std::to_string(*total) + " designs, more than " +
+                          std::to_string(kLargeSweepDesigns) + "; add --yes to run it");
+    return kExitUsage;
+  }
+  AtomicFileWriter out;
+  if (!out.Open(args.out_csv, error)) {
+    Complain(console, error);
+    return kExitUsage;
+  }
+
+  // Before the header is written the sweep is still checking its values: a refusal then is the
+  // design's, afterwards the output's.
+  bool started = false;
+  const auto write = [&](std::string_view text, std::string& reason) {
+    started = true;
+    return out.Write(text, reason);
+  };
+  const AnalysisStatus status = RunSweepCsv(base, options, SetDesignNumber, host, write, error);
+  host.Finish();
+  if (status == AnalysisStatus::kCancelled) return Interrupted(host, console);
+  if (status == AnalysisStatus::kFailed) {
+    Complain(console, started ? error : args.file + ": " + error);
+    return started ? kExitFailed : kExitUsage;
+  }
+  if (!out.Commit(error)) {
+    Complain(console, error);
+    return kExitFailed;
+  }
+  const SweepRowRange rows = ShardRows(*total, options.shard);
+  const std::string report = "wrote " + std::to_string(rows.last - rows.first) + " of " +
+                             std::to_string(*total) + " rows (shard " + std::to_string(options.shard.index) +
+                             "/" + std::to_string(options.shard.count) + ") to " + args.out_csv + "\n";
+  return console.out(report) ? kExitOk : kExitFailed;
+}
+
+}  // namespace orvendi

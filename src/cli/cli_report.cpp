@@ -1,0 +1,118 @@
+#include "cli/cli_report.h"
+
+#include <array>
+#include <cmath>
+#include <initializer_list>
+#include <nlohmann/json.hpp>
+#include <string_view>
+#include <utility>
+
+#include "analysis/csv_text.h"
+#include "dialogs/result_dialogs.h"
+
+namespace orvendi {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr std::array<const char*, 3> kAxisNames = {"X", "Y", "Z"};
+
+Json JsonNumber(double value) {
+  if (std::isfinite(value)) return value;
+  if (std::isnan(value)) return "nan";
+  return value > 0 ? "inf" : "-inf";
+}
+
+std::string JsonText(const Json& object) { return object.dump(2) + "\n"; }
+
+using TextLine = std::pair<std::string_view, std::string>;
+
+std::string Lines(std::initializer_list<TextLine> lines) {
+  std::string text;
+  for (const auto& [name, value] : lines) text += std::string(name) + ": " + value + "\n";
+  return text;
+}
+
+std::string Whole(std::int64_t value) {
+  std::string text;
+  AppendCsvInteger(text, value);
+  return text;
+}
+
+Json PhasorsJson(const DialogFields& fields, int first_box, const std::array<Phasor, kCoilCount>& values) {
+  Json list = Json::array();
+  for (int k = 0; k < kCoilCount; ++k) {
+    list.push_back({{"generator", k / 3},
+                    {"axis", kAxisNames[k % 3]},
+                    {"re", JsonNumber(values[k].real())},
+                    {"im", JsonNumber(values[k].imag())},
+                    {"text", fields.Text(first_box + k)}});
+  }
+  return list;
+}
+
+std::string PhasorBlock(std::string_view title, const DialogFields& fields, int first_box) {
+  std::string text = std::string(title) + "\n";
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    text += "  generator " + Whole(g) + ":";
+    for (int a = 0; a < 3; ++a)
+      text += std::string("  ") + kAxisNames[a] + " " + fields.Text(first_box + 3 * g + a);
+    text += "\n";
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string CalculationText(const ErrorSummary& summary) {
+  return Lines({{"max_error_m", NumberText(summary.max_error_m)},
+                {"rms_error_m", NumberText(summary.rms_error_m)},
+                {"points", Whole(summary.points)},
+                {"failed_points", Whole(summary.failed_points)}});
+}
+
+std::string CalculationJson(const ErrorSummary& summary) {
+  return JsonText({{"max_error_m", JsonNumber(summary.max_error_m)},
+                   {"rms_error_m", JsonNumber(summary.rms_error_m)},
+                   {"points", summary.points},
+                   {"failed_points", summary.failed_points}});
+}
+
+std::string MonteCarloText(const MonteCarloSummary& summary) {
+  return Lines({{"runs", Whole(summary.runs)},
+                {"points", Whole(summary.points)},
+                {"max_trueness_m", NumberText(summary.max_trueness_m)},
+                {"mean_trueness_m", NumberText(summary.mean_trueness_m)},
+                {"max_precision_m", NumberText(summary.max_precision_m)},
+                {"mean_precision_m", NumberText(summary.mean_precision_m)},
+                {"rms_error_m", NumberText(summary.rms_error_m)},
+                {"p95_error_m", NumberText(summary.p95_error_m)},
+                {"failed_estimates", Whole(summary.failed_estimates)}});
+}
+
+std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed) {
+  return JsonText({{"runs", summary.runs},
+                   {"seed", seed},
+                   {"points", summary.points},
+                   {"max_trueness_m", JsonNumber(summary.max_trueness_m)},
+                   {"mean_trueness_m", JsonNumber(summary.mean_trueness_m)},
+                   {"max_precision_m", JsonNumber(summary.max_precision_m)},
+                   {"mean_precision_m", JsonNumber(summary.mean_precision_m)},
+                   {"rms_error_m", JsonNumber(summary.rms_error_m)},
+                   {"p95_error_m", JsonNumber(summary.p95_error_m)},
+                   {"failed_estimates", summary.failed_estimates}});
+}
+
+std::string BedText(const DesignRecord& design) {
+  return PhasorBlock("Open loop bed voltages (V)", BedVoltageFields(design), kFirstBedVoltageBox) +
+         PhasorBlock("Bed currents (A)", BedCurrentFields(design), kFirstBedCurrentBox);
+}
+
+std::string BedJson(const DesignRecord& design) {
+  return JsonText(
+      {{"voltages_v", PhasorsJson(BedVoltageFields(design), kFirstBedVoltageBox, design.bed_voltages)},
+       {"currents_a", PhasorsJson(BedCurrentFields(design), kFirstBedCurrentBox, design.bed_currents)}});
+}
+
+}  // namespace orvendi

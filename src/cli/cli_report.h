@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "analysis/monte_carlo.h"
+#include "analysis/point_results.h"
+#include "design/design_record.h"
+
+namespace orvendi {
+
+// What orvendi-cli prints and writes. Numbers are the shortest text that reads back to the same
+// double, with '.' whatever the locale. In JSON an infinity or not-a-number is the string "inf",
+// "-inf" or "nan" (JSON has no number for them), as in a design file.
+
+// "max_error_m: ...", "rms_error_m: ...", "points: ...", "failed_points: ...", a line each.
+std::string CalculationText(const ErrorSummary& summary);
+// {"max_error_m", "rms_error_m", "points", "failed_points"}.
+std::string CalculationJson(const ErrorSummary& summary);
+
+// A line each for the summary's figures, named as in the JSON.
+std::string MonteCarloText(const MonteCarloSummary& summary);
+// {"runs", "seed", "points", "max_trueness_m", "mean_trueness_m", "max_precision_m",
+//  "mean_precision_m", "rms_error_m", "p95_error_m", "failed_estimates"}.
+std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed);
+
+// The stored bed voltages and currents laid out as the two bed dialogs show them: per
+// generator the X, Y and Z coil, each phasor in the dialogs' text.
+std::string BedText(const DesignRecord& design);
+// {"voltages_v": [...], "currents_a": [...]}, nine objects each in coil order with
+// "generator", "axis", "re", "im" and the dialogs' "text".
+std::string BedJson(const DesignRecord& design);
+
+}  // namespace orvendi

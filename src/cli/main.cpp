@@ -1,0 +1,180 @@
+// orvendi-cli: the computations of Orvendi without a window. Only the wiring of the command line
+// lives here; the subcommands are in cli_commands.
+#include <signal.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <clocale>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_options.h"
+#include "cli/progress_bar.h"
+
+namespace {
+
+volatile std::sig_atomic_t stop_requested = 0;
+
+extern "C" void RequestStop(int) { stop_requested = 1; }
+
+// The first SIGINT or SIGTERM stops the computation at its next progress report, so that the
+// output's temporary file is removed; a second one ends the program at once.
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = RequestStop;
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+bool WriteTo(std::FILE* stream, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}
+
+double SecondsNow() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+struct Common {
+  bool quiet = false;
+};
+
+CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, Common& common) {
+  CLI::App* command = app.add_subcommand(name, description);
+  command->add_flag("-q,--quiet", common.quiet, "No progress bar");
+  return command;
+}
+
+void AddThreads(CLI::App* command, std::string& threads) {
+  command
+      ->add_option("--threads", threads, "Threads to compute with (at least 1; results never depend on it)")
+      ->type_name("N")
+      ->capture_default_str();
+}
+
+void AddOutputs(CLI::App* command, std::string& points, std::string& summary) {
+  command->add_option("--points", points, "Write the per-point results as CSV")->type_name("CSV");
+  command->add_option("--summary", summary, "Write the figures as JSON")->type_name("JSON");
+}
+
+void AddSeed(CLI::App* command, std::string& seed) {
+  command->add_option("--seed", seed, "Seed of the noise of runs 2 and later")
+      ->type_name("S")
+      ->capture_default_str();
+}
+
+void AddDesignFile(CLI::App* command, std::string& file) {
+  command->add_option("FILE", file, "Design file")->required()->type_name("");
+}
+
+// A usage error in one line, with where to read more.
+int UsageError(const CLI::App& app, const CLI::ParseError& error, const orvendi::Console& console) {
+  std::string command = "orvendi-cli";
+  for (const CLI::App* sub : app.get_subcommands()) command += " " + sub->get_name();
+  orvendi::Complain(console, std::string(error.what()) + " (see " + command + " --help)");
+  return orvendi::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  using namespace orvendi;
+
+  const Console console{[](std::string_view text) { return WriteTo(stdout, text); },
+                        [](std::string_view text) { WriteTo(stderr, text); }};
+
+  CLI::App app{"Orvendi without a window: design files, calculations, Monte-Carlo runs and parameter sweeps.",
+               "orvendi-cli"};
+  app.require_subcommand(1, 1);
+  Common common;
+
+  std::string new_file;
+  CLI::App* new_command =
+      AddCommand(app, "new", "Write the default design (to standard output without FILE)", common);
+  new_command->add_option("FILE", new_file, "Design file to write")->type_name("");
+
+  std::string validate_file;
+  CLI::App* validate = AddCommand(app, "validate", "Report every problem of a design file", common);
+  AddDesignFile(validate, validate_file);
+
+  CalculateArgs calculate_args;
+  CLI::App* calculate =
+      AddCommand(app, "calculate", "Run the calculation and print the max and RMS error", common);
+  AddDesignFile(calculate, calculate_args.file);
+  AddOutputs(calculate, calculate_args.points_csv, calculate_args.summary_json);
+  AddThreads(calculate, calculate_args.threads);
+
+  BedArgs bed_args;
+  CLI::App* bed = AddCommand(app, "bed", "Print the nine bed voltages and currents", common);
+  AddDesignFile(bed, bed_args.file);
+  bed->add_flag("--json", bed_args.json, "Print JSON");
+  AddThreads(bed, bed_args.threads);
+
+  MonteCarloArgs monte_carlo_args;
+  CLI::App* monte_carlo = AddCommand(
+      app, "montecarlo", "Repeat the calculation with other noise and report trueness and precision", common);
+  AddDesignFile(monte_carlo, monte_carlo_args.file);
+  monte_carlo->add_option("--runs", monte_carlo_args.runs, "Number of runs")->required()->type_name("N");
+  AddSeed(monte_carlo, monte_carlo_args.seed);
+  AddOutputs(monte_carlo, monte_carlo_args.points_csv, monte_carlo_args.summary_json);
+  AddThreads(monte_carlo, monte_carlo_args.threads);
+
+  SweepArgs sweep_args;
+  CLI::App* sweep =
+      AddCommand(app, "sweep", "Calculate every combination of values of some design keys", common);
+  AddDesignFile(sweep, sweep_args.file);
+  sweep
+      ->add_option("--vary", sweep_args.vary,
+                   "A design key and its values, FROM to TO in COUNT steps (repeatable)")
+      ->required()
+      ->allow_extra_args(false)
+      ->type_name("KEY=FROM:TO:COUNT");
+  sweep->add_option("--runs", sweep_args.runs, "Runs per design (more than 1 adds the Monte-Carlo figures)")
+      ->type_name("N")
+      ->capture_default_str();
+  AddSeed(sweep, sweep_args.seed);
+  sweep->add_option("--shard", sweep_args.shard, "Compute only part I of N of the rows")
+      ->type_name("I/N")
+      ->capture_default_str();
+  sweep->add_option("--out", sweep_args.out_csv, "CSV file to write")->required()->type_name("CSV");
+  sweep->add_flag("--yes", sweep_args.yes, "Run a sweep of more than a million designs");
+  AddThreads(sweep, sweep_args.threads);
+
+  // CLI11 would only say that a subcommand is required.
+  const auto named = [&](const CLI::App* command) { return command->check_name(argv[1]); };
+  if (argc > 1 && argv[1][0] != '-' && app.get_subcommands(named).empty()) {
+    Complain(console, "unknown command \"" + std::string(argv[1]) +
+                          "\"; the commands are new, validate, calculate, bed, montecarlo and sweep");
+    return kExitUsage;
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) return app.exit(error);
+    return UsageError(app, error, console);
+  }
+
+  ProgressBar bar([](std::string_view text) { WriteTo(stderr, text); }, SecondsNow);
+  const bool show_progress = !common.quiet && isatty(STDERR_FILENO) == 1;
+  CliHost host(&stop_requested, show_progress ? &bar : nullptr);
+  CatchStopSignals();
+  try {
+    if (new_command->parsed()) return CliNew(new_file, console);
+    if (validate->parsed()) return CliValidate(validate_file, console);
+    if (calculate->parsed()) return CliCalculate(calculate_args, host, console);
+    if (bed->parsed()) return CliBed(bed_args, host, console);
+    if (monte_carlo->parsed()) return CliMonteCarlo(monte_carlo_args, host, console);
+    return CliSweep(sweep_args, host, console);
+  } catch (const std::exception& failure) {
+    host.Finish();
+    Complain(console, failure.what());
+    return kExitFailed;
+  }
+}
