@@ -13,29 +13,22 @@
 #include "field/bed_model.h"
 #include "field/coil_field.h"
 #include "platform/host.h"
-#include "views/view_state.h"
+#include "support/default_design.h"
 
 namespace orvendi {
 namespace {
 
-DesignRecord Defaults() {
-  DesignRecord design;
-  ViewState view;
-  NullHost host;
-  ApplyViewDefaults(view, host);
-  ApplyDesignDefaults(design);
-  return design;
-}
+using testing::DefaultDesign;
 
 DesignRecord DefaultsWithCells(int cells) {
-  DesignRecord design = Defaults();
+  DesignRecord design = DefaultDesign();
   design.bed_cells_x = cells;
   design.bed_cells_y = cells;
   return design;
 }
 
 void CoilFieldOnce(benchmark::State& state, int real_dipole) {
-  GeneratorRecord generator = Defaults().generators[0];
+  GeneratorRecord generator = DefaultDesign().generators[0];
   generator.real_dipole = real_dipole;
   Vector3 p{0.1, -0.05, 0.4};
   for (auto _ : state) {
@@ -50,7 +43,7 @@ BENCHMARK(BM_CoilFieldIdeal);
 BENCHMARK(BM_CoilFieldReal);
 
 void BM_BedField(benchmark::State& state) {
-  const DesignRecord design = Defaults();
+  const DesignRecord design = DefaultDesign();
   Vector3 p{0.1, -0.05, 0.4};
   for (auto _ : state) {
     benchmark::DoNotOptimize(BedField(design, p, 0.00196954));

@@ -4,9 +4,11 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <vector>
 
 #include "analysis/csv_text.h"
 #include "field/bed_model.h"
+#include "platform/compute_threads.h"
 #include "platform/host.h"
 #include "position/accuracy.h"
 #include "position/calculation.h"
@@ -152,14 +154,46 @@ bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const 
   }
 
   MonteCarloAccumulator accumulator(design, options.runs);
-  ResultBuffer buffer;
   const double per_run = (1.0 - runs_from) / options.runs;
-  for (int run = 1; run <= options.runs; ++run) {
+  const auto run_progress = [&](int run) {
     const double from = runs_from + per_run * (run - 1);
     const double to = run == options.runs ? 1.0 : runs_from + per_run * run;
-    if (!CalculateMonteCarloRun(design, run, options.seed, buffer, ProgressPart(progress, from, to)))
-      return false;
-    accumulator.AddRun(buffer);
+    return ProgressPart(progress, from, to);
+  };
+
+  const int threads = ComputeThreads();
+  if (threads == 1 || options.runs == 1) {
+    // One run at a time, each spreading its grid over the threads.
+    ResultBuffer buffer;
+    for (int run = 1; run <= options.runs; ++run) {
+      if (!CalculateMonteCarloRun(design, run, options.seed, buffer, run_progress(run))) return false;
+      accumulator.AddRun(buffer);
+    }
+  } else {
+    // Several runs at once, one per thread, each on a buffer of its own. Their progress reports
+    // are kept and passed on from this thread, in run order, as one thread gives them; the runs
+    // are added in run order too.
+    const int slots = std::min(options.runs, threads + 8);
+    std::vector<ResultBuffer> buffers(static_cast<std::size_t>(slots));
+    std::vector<std::vector<double>> reports(static_cast<std::size_t>(slots));
+    const auto compute = [&](std::int64_t index, int slot) {
+      std::vector<double>& kept = reports[static_cast<std::size_t>(slot)];
+      kept.clear();
+      CalculateMonteCarloRun(design, static_cast<int>(index) + 1, options.seed,
+                             buffers[static_cast<std::size_t>(slot)], [&kept](double share) {
+                               kept.push_back(share);
+                               return true;
+                             });
+    };
+    const auto finish = [&](std::int64_t index, int slot) {
+      const ProgressCallback part = run_progress(static_cast<int>(index) + 1);
+      for (const double share : reports[static_cast<std::size_t>(slot)]) {
+        if (!part(share)) return false;
+      }
+      accumulator.AddRun(buffers[static_cast<std::size_t>(slot)]);
+      return true;
+    };
+    if (!RunInOrder(options.runs, slots, compute, finish)) return false;
   }
   result = accumulator.Finish();
   return true;

@@ -103,7 +103,8 @@ class MonteCarloAccumulator {
 bool CheckMonteCarloOptions(const MonteCarloOptions& options, std::string& error);
 
 // Every run of the design, refreshing its bed results first when they are included and stale.
-// For work that already holds the busy state; false when `progress` asked to stop.
+// For work that already holds the busy state; false when `progress` asked to stop. Several runs go
+// on at once on the compute threads; `progress` hears from this thread only, in run order.
 bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const ProgressCallback& progress,
                   MonteCarloResult& result);
 

@@ -26,13 +26,13 @@ struct CalculateArgs {
   std::string file;
   std::string points_csv;    // empty: none
   std::string summary_json;  // empty: none
-  std::string threads = "1";
+  std::string threads;  // empty: every core
 };
 
 struct BedArgs {
   std::string file;
   bool json = false;
-  std::string threads = "1";
+  std::string threads;  // empty: every core
 };
 
 struct MonteCarloArgs {
@@ -41,7 +41,7 @@ struct MonteCarloArgs {
   std::string seed = "1";
   std::string points_csv;
   std::string summary_json;
-  std::string threads = "1";
+  std::string threads;  // empty: every core
 };
 
 struct SweepArgs {
@@ -52,7 +52,7 @@ struct SweepArgs {
   std::string shard = "1/1";
   std::string out_csv;
   bool yes = false;
-  std::string threads = "1";
+  std::string threads;  // empty: every core
 };
 
 // Sweeps of more designs than this run only when confirmed (--yes).

@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "platform/compute_threads.h"
+
 #include <charconv>
 #include <limits>
 #include <system_error>
@@ -51,7 +53,14 @@ std::optional<std::uint64_t> ParseSeedOption(std::string_view text, std::string&
 }
 
 std::optional<int> ParseThreadsOption(std::string_view text, std::string& error) {
-  return ParseWholeOption("--threads", text, 1, std::numeric_limits<int>::max(), error);
+  // Without the option, every core.
+  const std::optional<int> threads =
+      text.empty() ? std::optional<int>(0) : ParseWholeOption("--threads", text, 1, kMaxComputeThreads, error);
+  if (threads && !SetComputeThreads(*threads)) {
+    error = "--threads: " + std::to_string(*threads) + " threads cannot be set";
+    return std::nullopt;
+  }
+  return threads;
 }
 
 }  // namespace orvendi

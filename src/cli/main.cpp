@@ -53,7 +53,7 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, C
 
 void AddThreads(CLI::App* command, std::string& threads) {
   command
-      ->add_option("--threads", threads, "Threads to compute with (at least 1; results never depend on it)")
+      ->add_option("--threads", threads, "Threads to compute with (default: every core; results never depend on it)")
       ->type_name("N")
       ->capture_default_str();
 }

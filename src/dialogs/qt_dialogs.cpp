@@ -377,7 +377,7 @@ DialogFields RecordDialog::CollectFields() const {
 
 ScanOptionsDialog::ScanOptionsDialog(DesignRecord& design, QWidget* owner)
     : RecordDialog(owner), design_(design) {
-  setWindowTitle(QStringLiteral("Scan Options"));
+  setWindowTitle(QString::fromUtf8(kScanOptionsTitle.data(), static_cast<qsizetype>(kScanOptionsTitle.size())));
   auto* root = new QVBoxLayout(this);
   BuildScanOptionsBody(this, root);
   QPushButton* ok = AddButtons(this, root, true);

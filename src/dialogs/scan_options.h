@@ -3,9 +3,13 @@
 #include "dialogs/dialog_logic.h"
 #include "design/scan_check.h"
 
+#include <string_view>
+
 namespace orvendi {
 
 struct DesignRecord;
+
+inline constexpr std::string_view kScanOptionsTitle = "Scan Options";
 
 // Control ids of the "ScanOptions" dialog.
 namespace scan_ids {

@@ -10,7 +10,8 @@ class Host;
 // flux of the coil's vertical field through the bed cells, times j omega, driven through the
 // resistance of the bed's perimeter. Runs with the mouse captured and the busy cursor shown and
 // requests a full repaint at the end. Returns false, leaving the stored results as they were,
-// when the host asked to cancel through ReportProgress.
+// when the host asked to cancel through ReportProgress, which is only called on this thread. The
+// cells are summed on the compute threads in an order that does not depend on their number.
 bool ComputeBedModel(DesignRecord& design, Host& host);
 
 // The one way the bed results are brought up to date before use: when bed_stale is set, run

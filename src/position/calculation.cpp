@@ -1,12 +1,17 @@
 #include "position/calculation.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "field/bed_field.h"
 #include "field/bed_model.h"
 #include "field/coil_field.h"
 #include "field/loop_geometry.h"
+#include "platform/compute_threads.h"
 #include "platform/host.h"
 
 namespace orvendi {
@@ -90,20 +95,67 @@ void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work) {
   }
 }
 
+namespace {
+
+// The grid in scan order. The coordinates are summed step by step, so only the traversal itself
+// gives them exactly.
+std::vector<ScanPoint> CollectGrid(const DesignRecord& design, double& rows) {
+  std::vector<ScanPoint> points;
+  ScanState scan;
+  ScanStart(scan, design);
+  rows = scan.second_count + 1.0;
+  ScanPoint point;
+  while (ScanNextAlongFirst(scan, point)) points.push_back(point);
+  return points;
+}
+
+constexpr std::uint64_t kDrawsPerPoint = kCoilCount;
+
+}  // namespace
+
 bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, CalculationWork& work,
                    const std::function<bool(double)>& row_done) {
   results.Clear();
-  ScanState scan;
-  ScanStart(scan, design);
-  const double rows = scan.second_count + 1.0;
-  ScanPoint point;
-  while (ScanNextAlongFirst(scan, point)) {
-    CalculatePoint(design, results, work, point.first_index, point.second_index, point.x, point.y, point.z);
-    if (point.first_index == scan.first_count && row_done && !row_done((point.second_index + 1) / rows)) {
-      return false;
-    }
+  double rows = 0.0;
+  const std::vector<ScanPoint> points = CollectGrid(design, rows);
+  const std::int64_t count = static_cast<std::int64_t>(points.size());
+  const int first_count = points.empty() ? 0 : points.back().first_index;
+  const CalculationWork before = work;
+  CalculationWork last = work;
+
+  // Every point draws its noise at its place in the single sequence and estimates from a work
+  // state of its own; the algorithms carry nothing from one point to the next.
+  const auto compute = [&](std::int64_t p, int) {
+    const ScanPoint& point = points[static_cast<std::size_t>(p)];
+    CalculationWork local = before;
+    local.noise.Skip(kDrawsPerPoint * static_cast<std::uint64_t>(p));
+    CalculatePoint(design, results, local, point.first_index, point.second_index, point.x, point.y, point.z);
+    if (p == count - 1) last = local;
+  };
+  std::int64_t done = count;
+  const auto finish = [&](std::int64_t p, int) {
+    const ScanPoint& point = points[static_cast<std::size_t>(p)];
+    if (point.first_index != first_count || !row_done || row_done((point.second_index + 1) / rows))
+      return true;
+    done = p + 1;
+    return false;
+  };
+  const bool complete =
+      RunInOrder(count, static_cast<int>(std::max<std::int64_t>(count, 1)), compute, finish);
+
+  // As if the run had stopped right after the row that asked it to.
+  for (std::int64_t p = done; p < count; ++p) {
+    double* slot = results.Slot(points[static_cast<std::size_t>(p)].first_index,
+                                points[static_cast<std::size_t>(p)].second_index);
+    if (slot != nullptr) slot[0] = slot[1] = slot[2] = std::numeric_limits<double>::quiet_NaN();
   }
-  return true;
+  if (complete) {
+    work.alg1 = last.alg1;
+    work.alg2 = last.alg2;
+  }
+  work.noise = before.noise;
+  work.noise.Skip(kDrawsPerPoint * static_cast<std::uint64_t>(done));
+  return complete;
 }
 
 void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host) {
@@ -112,14 +164,15 @@ void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWo
   BusyScope busy(host);
   LoadGeneratorPositions(design, work);
 
-  // A cancelled run leaves no trace: the previous results and noise sequence come back.
-  const ResultBuffer previous = results;
+  // The run fills a buffer of its own: the window may repaint from the shown results while other
+  // threads compute, and a cancelled run leaves no trace, the previous noise sequence coming back.
+  ResultBuffer computed;
   const NoiseSource previous_noise = work.noise;
-  if (!CalculateGrid(design, results, work, [&host](double share) { return host.ReportProgress(share); })) {
-    results = previous;
+  if (!CalculateGrid(design, computed, work, [&host](double share) { return host.ReportProgress(share); })) {
     work.noise = previous_noise;
     return;
   }
+  results = std::move(computed);
   design.results_valid = 1;
 }
 

@@ -23,9 +23,10 @@ struct CalculationWork {
 
 // The "Calculate" command: refreshes the bed results when they are used and stale, then
 // simulates and estimates every point of the scan grid into the result buffer and sets
-// results_valid. The buffer is cleared first, so a point without an estimate holds NaN. When the
+// results_valid. The buffer is filled anew, a point without an estimate holding NaN. When the
 // host cancels (through ReportProgress, during the bed model or the run) the buffer, the noise
-// sequence and results_valid stay as they were before the command.
+// sequence and results_valid stay as they were before the command. The buffer changes only once
+// the run is complete, so repaints while it runs show the previous results.
 void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host);
 
 // Copies the generators' positions into the selected algorithm's work state.
@@ -34,7 +35,9 @@ void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work);
 // Simulates and estimates every point of the scan grid (first axis fastest) into the cleared
 // buffer, with the noise source of the work. After each row `row_done`, when given, hears the
 // share of rows done; when it returns false the run stops there and false is returned. The
-// algorithm's work state must hold the generator positions (LoadGeneratorPositions).
+// algorithm's work state must hold the generator positions (LoadGeneratorPositions). The points
+// are shared out among the compute threads, each drawing its noise at its place in the one
+// sequence, so buffer and noise source end as on one thread; `row_done` is called on this thread.
 bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, CalculationWork& work,
                    const std::function<bool(double)>& row_done);
 

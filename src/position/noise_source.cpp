@@ -22,8 +22,23 @@ NoiseSource NoiseSource::ForRun(std::uint64_t seed, std::int64_t run) {
 
 int NoiseSource::Next() {
   // Unsigned arithmetic wraps modulo 2^32, which is what the generator relies on.
-  state_ = state_ * 1103515245u + 12345u;
+  state_ = state_ * kMultiplier + kIncrement;
   return static_cast<int>((state_ / 65536u) % 32768u);
+}
+
+void NoiseSource::Skip(std::uint64_t draws) {
+  // n steps of x -> a x + c are x -> A x + C; the step is squared while n is halved.
+  std::uint32_t a = kMultiplier, c = kIncrement;
+  std::uint32_t total_a = 1u, total_c = 0u;
+  for (; draws != 0; draws >>= 1) {
+    if ((draws & 1u) != 0) {
+      total_a *= a;
+      total_c = total_c * a + c;
+    }
+    c *= a + 1u;
+    a *= a;
+  }
+  state_ = state_ * total_a + total_c;
 }
 
 }  // namespace orvendi

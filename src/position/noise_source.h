@@ -21,9 +21,16 @@ class NoiseSource {
 
   int Next();
 
+  // Moves on as `draws` calls of Next would, in O(log draws) steps, so that work split between
+  // threads can start each part at its place in the one sequence.
+  void Skip(std::uint64_t draws);
+
   friend bool operator==(const NoiseSource&, const NoiseSource&) = default;
 
  private:
+  static constexpr std::uint32_t kMultiplier = 1103515245u;
+  static constexpr std::uint32_t kIncrement = 12345u;
+
   std::uint32_t state_ = 1;
 };
 

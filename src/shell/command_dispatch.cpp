@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "dialogs/dialog_logic.h"
+#include "dialogs/scan_options.h"
 #include "platform/host.h"
 #include "position/calculation.h"
 #include "shell/app_state.h"
@@ -37,9 +39,29 @@ CommandOutcome Toggle(std::int32_t& flag, Host& host) {
 
 CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
   if (id >= kCmdBeepFirst && id <= kCmdBeepLast) return Just(Action::kBeep);
+  if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
+    CommandOutcome outcome = Just(Action::kOpenRecent);
+    outcome.recent_index = id - kCmdRecentFirst;
+    return outcome;
+  }
   DesignRecord& design = state.design;
   ViewState& view = state.view;
   switch (id) {
+    case kCmdNew:
+      return Just(Action::kNew);
+    case kCmdOpen:
+      return Just(Action::kOpen);
+    case kCmdSave:
+      return Just(Action::kSave);
+    case kCmdSaveAs:
+      return Just(Action::kSaveAs);
+    case kCmdExportCsv:
+      // Greyed in the menu until a run has results; a shortcut or a stray id does nothing.
+      return Just(design.results_valid != 0 ? Action::kExportCsv : Action::kDone);
+    case kCmdUndo:
+      return Just(Action::kUndo);
+    case kCmdRedo:
+      return Just(Action::kRedo);
     case kCmdExit:
       return Just(Action::kClose);
     case kCmdCopy:
@@ -124,6 +146,13 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
     default:
       return CommandOutcome{};
   }
+}
+
+std::optional<DialogEdit> DialogEditOf(std::string_view resource_name) {
+  if (const SettingsDialog* dialog = FindSettingsDialog(resource_name))
+    return DialogEdit{dialog->title, dialog->sets_bed_stale};
+  if (resource_name == "ScanOptions") return DialogEdit{kScanOptionsTitle, false};
+  return std::nullopt;
 }
 
 }  // namespace orvendi

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 namespace orvendi {
@@ -19,16 +20,33 @@ struct CommandOutcome {
     kHelpIndex,  // open the help manual at its index
     kDialog,     // open the modal dialog `dialog`, owned by `owner`
     kCopy,       // put the picture of the current view on the clipboard
+    kNew,        // a new design, after the question on unsaved changes
+    kOpen,       // ask for a design file and open it, after the question
+    kOpenRecent, // open recent file `recent_index`, after the question
+    kSave,       // save to the design's file, or ask for one while untitled
+    kSaveAs,     // ask for a file and save to it
+    kExportCsv,  // ask for a file and write the last run's point results to it
+    kUndo,
+    kRedo,
   };
   Action action = Action::kUnhandled;
   std::string_view dialog;
   DialogOwner owner = DialogOwner::kDrawingArea;
   bool repaint_after_ok = false;  // repaint the drawing area when the dialog ended with OK
+  int recent_index = -1;          // kOpenRecent: 0 is the most recent file
 };
 
 // Carries out a menu command on the records (toggles, views, scales, edit modes, the
 // calculation run), with the repaint requests going through the drawing area's host, and says
 // what is left for the window to do.
 CommandOutcome DispatchCommand(int id, AppState& state, Host& host);
+
+// What OK in a dialog that edits the design does, as an undo step: the step's name (the dialog's
+// title) and whether the edit leaves the bed model stale. None for dialogs that only show.
+struct DialogEdit {
+  std::string_view step_name;
+  bool sets_bed_stale = false;
+};
+std::optional<DialogEdit> DialogEditOf(std::string_view resource_name);
 
 }  // namespace orvendi

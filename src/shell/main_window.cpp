@@ -5,21 +5,35 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QSettings>
+#include <QUndoCommand>
 #include <algorithm>
+#include <string>
+#include <vector>
 
+#include "analysis/point_results.h"
+#include "design/atomic_file.h"
+#include "design/design_file.h"
 #include "dialogs/dialogs.h"
 #include "dialogs/qt_progress_host.h"
+#include "shell/file_names.h"
 #include "shell/help_window.h"
 #include "shell/menu_model.h"
+#include "shell/qt_recovery.h"
 #include "views/drawing_window.h"
 #include "views/infobar_widget.h"
 #include "views/qt_clipboard_picture.h"
+#include "views/stored_view.h"
 #include "views/view_geometry.h"
 
 // The resources live in a static library: their registration must be pulled in by name.
@@ -33,9 +47,36 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+const QString kRecentKey = QStringLiteral("recentFiles");
+const QString kDesignFilter = QStringLiteral("Orvendi designs (*.orvendi);;All files (*)");
+
+// One design step on the undo stack. The edit has been made when the step is pushed, so the
+// push's redo does nothing.
+class DesignStepCommand : public QUndoCommand {
+ public:
+  using Apply = std::function<void(const DesignRecord& snapshot, bool sets_bed_stale)>;
+
+  DesignStepCommand(DesignStep step, Apply apply)
+      : QUndoCommand(ToQString(step.name)), step_(std::move(step)), apply_(std::move(apply)) {}
+
+  void undo() override { apply_(step_.before, step_.sets_bed_stale); }
+  void redo() override {
+    if (pushed_) {
+      pushed_ = false;
+      return;
+    }
+    apply_(step_.after, step_.sets_bed_stale);
+  }
+
+ private:
+  DesignStep step_;
+  Apply apply_;
+  bool pushed_ = true;
+};
+
 }  // namespace
 
-MainWindow::MainWindow() : state_(std::make_unique<AppState>()) {
+MainWindow::MainWindow(const QString& recovery_folder) : state_(std::make_unique<AppState>()) {
   InitOrvendiResources();
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("Orvendi"));
@@ -54,6 +95,15 @@ MainWindow::MainWindow() : state_(std::make_unique<AppState>()) {
   drawing_->SetInfobar(infobar_);
   ApplyViewDefaults(state_->view, *drawing_);
   ApplyDesignDefaults(state_->design);
+  drawing_->SetMouseEditDone([this](const std::string& name, const DesignRecord& before) {
+    PushStep(MakeDesignStep(name, before, state_->design, false));
+  });
+
+  recovery_ = std::make_unique<RecoveryStore>(recovery_folder.isEmpty() ? RecoveryStore::DefaultFolder()
+                                                                        : recovery_folder);
+  recovery_timer_.setSingleShot(true);
+  recovery_timer_.setInterval(kRecoveryDelayMs);
+  connect(&recovery_timer_, &QTimer::timeout, this, &MainWindow::WriteRecoveryNow);
 
   CreateMenus();
   menuBar()->setFocusPolicy(Qt::NoFocus);
@@ -69,10 +119,12 @@ MainWindow::MainWindow() : state_(std::make_unique<AppState>()) {
   const WindowPlacement placement = MainWindowPlacement(screen_size.width(), screen_size.height());
   move(placement.left, placement.top);
   resize(placement.width, placement.height);
+  UpdateTitle();
 }
 
 MainWindow::~MainWindow() {
-  // The children refer to the state: they go first.
+  // Steps refer to the window; the children refer to the state: they go first.
+  undo_.clear();
   delete client_;
 }
 
@@ -85,15 +137,44 @@ void MainWindow::CreateMenus() {
         menu->addSeparator();
         continue;
       }
-      QAction* action = menu->addAction(ToQString(entry.caption));
       const int id = entry.id;
+      if (entry.submenu) {
+        recent_menu_ = menu->addMenu(ToQString(entry.caption));
+        recent_menu_->menuAction()->setData(id);
+        connect(recent_menu_, &QMenu::aboutToShow, this, &MainWindow::FillRecentMenu);
+        actions_[id] = recent_menu_->menuAction();
+        continue;
+      }
+      QAction* action = menu->addAction(ToQString(entry.caption));
       action->setData(id);
       action->setCheckable(MenuMarks(id, state_->design, state_->view).checkable);
       action->setMenuRole(QAction::NoRole);
+      QList<QKeySequence> keys;
+      for (std::string_view key : entry.keys) keys << QKeySequence(ToQString(key), QKeySequence::PortableText);
+      action->setShortcuts(keys);
       connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
       actions_[id] = action;
     }
   }
+  // Undo and Redo name the step they would take.
+  auto follow = [this](int id, std::string_view caption, bool enabled, const QString& step) {
+    QAction* action = actions_[id];
+    action->setEnabled(enabled);
+    action->setText(ToQString(StepCaption(caption, step.toStdString())));
+  };
+  connect(&undo_, &QUndoStack::canUndoChanged, this, [this, follow](bool can) {
+    follow(kCmdUndo, "&Undo", can, undo_.undoText());
+  });
+  connect(&undo_, &QUndoStack::undoTextChanged, this, [this, follow](const QString& text) {
+    follow(kCmdUndo, "&Undo", undo_.canUndo(), text);
+  });
+  connect(&undo_, &QUndoStack::canRedoChanged, this, [this, follow](bool can) {
+    follow(kCmdRedo, "&Redo", can, undo_.redoText());
+  });
+  connect(&undo_, &QUndoStack::redoTextChanged, this, [this, follow](const QString& text) {
+    follow(kCmdRedo, "&Redo", undo_.canRedo(), text);
+  });
+  FillRecentMenu();
   UpdateMenuMarks();
 }
 
@@ -106,7 +187,15 @@ void MainWindow::UpdateMenuMarks() {
   for (const auto& [id, action] : actions_) {
     const MenuMark mark = MenuMarks(id, state_->design, state_->view);
     if (mark.checkable) action->setChecked(mark.checked);
-    action->setEnabled(mark.enabled);
+    if (id == kCmdUndo) {
+      action->setEnabled(undo_.canUndo());
+    } else if (id == kCmdRedo) {
+      action->setEnabled(undo_.canRedo());
+    } else if (id == kCmdOpenRecent) {
+      action->setEnabled(!RecentFiles().isEmpty());
+    } else {
+      action->setEnabled(mark.enabled);
+    }
   }
 }
 
@@ -136,12 +225,41 @@ bool MainWindow::RunCommand(int id) {
     case Action::kCopy:
       CopyToClipboard();
       break;
-    case Action::kDialog:
-      if (OpenOwnedDialog(outcome.dialog, outcome.owner) == 1 && outcome.repaint_after_ok) {
-        InvalidateDrawing(*drawing_);
+    case Action::kDialog: {
+      const DesignRecord before = state_->design;
+      if (OpenOwnedDialog(outcome.dialog, outcome.owner) != 1) break;
+      if (const std::optional<DialogEdit> edit = DialogEditOf(outcome.dialog)) {
+        PushStep(MakeDesignStep(std::string(edit->step_name), before, state_->design, edit->sets_bed_stale));
       }
+      if (outcome.repaint_after_ok) InvalidateDrawing(*drawing_);
+      break;
+    }
+    case Action::kNew:
+      NewDesign();
+      break;
+    case Action::kOpen:
+      OpenChosenFile();
+      break;
+    case Action::kOpenRecent:
+      OpenRecentFile(outcome.recent_index);
+      break;
+    case Action::kSave:
+      Save();
+      break;
+    case Action::kSaveAs:
+      SaveAs();
+      break;
+    case Action::kExportCsv:
+      ExportCsv();
+      break;
+    case Action::kUndo:
+      undo_.undo();
+      break;
+    case Action::kRedo:
+      undo_.redo();
       break;
   }
+  UpdateMenuMarks();
   return true;
 }
 
@@ -179,13 +297,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
       step = QPoint(0, 1);
       break;
     case Qt::Key_X:
-      NudgeViewCentre(state_->view, 0, shift, *drawing_, state_->infobar);
-      return;
     case Qt::Key_Y:
-      NudgeViewCentre(state_->view, 1, shift, *drawing_, state_->infobar);
-      return;
     case Qt::Key_Z:
-      NudgeViewCentre(state_->view, 2, shift, *drawing_, state_->infobar);
+      // With Ctrl these are the edit keys, never a nudge, even while there is nothing to undo.
+      if ((event->modifiers() & Qt::ControlModifier) != 0) {
+        QMainWindow::keyPressEvent(event);
+        return;
+      }
+      NudgeViewCentre(state_->view, event->key() - Qt::Key_X, shift, *drawing_, state_->infobar);
       return;
     case Qt::Key_F1:
       ShowHelpIndex();
@@ -217,8 +336,7 @@ bool MainWindow::ConfirmClose() {
                             QStringLiteral("Design has changed\n\nDo you wish to save the changes?"),
                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
   if (answer == QMessageBox::Cancel) return false;
-  // There is nothing to save: Yes only sounds the beep.
-  if (answer == QMessageBox::Yes) QApplication::beep();
+  if (answer == QMessageBox::Yes) return Save();
   return true;
 }
 
@@ -227,8 +345,264 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // Saved or discarded: nothing is left to recover.
+  recovery_timer_.stop();
+  recovery_->Remove();
   if (help_) help_->close();
   event->accept();
+}
+
+void MainWindow::DesignChanged() {
+  SetModified(true);
+  recovery_timer_.start();
+}
+
+void MainWindow::SetModified(bool modified) {
+  state_->design.design_modified = modified ? 1 : 0;
+  setWindowModified(modified);
+}
+
+void MainWindow::UpdateTitle() {
+  setWindowTitle(ToQString(WindowTitle(path_.toStdString())));
+  setWindowModified(state_->design.design_modified != 0);
+}
+
+void MainWindow::PushStep(std::optional<DesignStep> step) {
+  if (!step) return;
+  undo_.push(new DesignStepCommand(std::move(*step), [this](const DesignRecord& snapshot, bool sets_bed_stale) {
+    ApplySnapshot(snapshot, sets_bed_stale);
+  }));
+  DesignChanged();
+}
+
+void MainWindow::ApplySnapshot(const DesignRecord& snapshot, bool sets_bed_stale) {
+  ApplyDesignSnapshot(snapshot, sets_bed_stale, state_->design);
+  InvalidateDrawing(*drawing_);
+  infobar_->update();
+  DesignChanged();
+}
+
+void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* view, const QString& path,
+                               bool modified) {
+  // The edit mode and the handles that go with it belong to the window, not to the design.
+  const std::int32_t app_active = state_->design.app_active;
+  const std::int32_t edit_mode = state_->design.edit_mode;
+  state_->design = design;
+  state_->design.app_active = app_active;
+  state_->design.edit_mode = edit_mode;
+  BedEditState bed_edit;
+  bed_edit.bed_handles_shown = state_->bed_edit.bed_handles_shown;
+  state_->bed_edit = bed_edit;
+  state_->drag = GeneratorDragState{};
+  if (view != nullptr) {
+    ApplyStoredView(*view, state_->view, *drawing_, state_->infobar);
+  } else {
+    ApplyViewDefaults(state_->view, *drawing_);
+    InvalidateDrawing(*drawing_);
+  }
+  infobar_->update();
+  undo_.clear();
+  path_ = path;
+  recovery_timer_.stop();
+  recovery_->Remove();
+  SetModified(false);
+  if (modified) DesignChanged();
+  UpdateTitle();
+  UpdateMenuMarks();
+}
+
+void MainWindow::NewDesign() {
+  if (!ConfirmClose()) return;
+  DesignRecord design;
+  ApplyDesignDefaults(design);
+  ReplaceDesign(design, nullptr, QString(), false);
+}
+
+bool MainWindow::OpenFile(const QString& path) {
+  DesignRecord design = state_->design;
+  StoredView view;
+  std::string error;
+  if (!ReadDesignFile(FileSystemPath(path), design, view, error)) {
+    ShowFileProblem(QStringLiteral("The design could not be opened.\n\n%1").arg(QString::fromStdString(error)));
+    return false;
+  }
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  ReplaceDesign(design, &view, absolute, false);
+  AddRecent(absolute);
+  return true;
+}
+
+void MainWindow::OpenChosenFile() {
+  if (!ConfirmClose()) return;
+  const QString path = ChooseFile(FileQuestion::kOpen, QFileInfo(path_).absolutePath());
+  if (!path.isEmpty()) OpenFile(path);
+}
+
+void MainWindow::OpenRecentFile(int index) {
+  const QStringList recent = RecentFiles();
+  if (index < 0 || index >= recent.size()) return;
+  if (!ConfirmClose()) return;
+  const QString path = recent[index];
+  // A file that has gone or turned bad leaves the list.
+  if (!OpenFile(path)) ForgetRecent(path);
+}
+
+bool MainWindow::SaveFile(const QString& path) {
+  std::string error;
+  if (!WriteDesignFile(FileSystemPath(path), state_->design, StoreView(state_->view), error)) {
+    ShowFileProblem(QStringLiteral("The design could not be saved.\n\n%1").arg(QString::fromStdString(error)));
+    return false;
+  }
+  path_ = QFileInfo(path).absoluteFilePath();
+  recovery_timer_.stop();
+  recovery_->Remove();
+  SetModified(false);
+  UpdateTitle();
+  AddRecent(path_);
+  return true;
+}
+
+bool MainWindow::Save() { return path_.isEmpty() ? SaveAs() : SaveFile(path_); }
+
+bool MainWindow::SaveAs() {
+  const QString suggestion = path_.isEmpty() ? QStringLiteral("Untitled.orvendi") : path_;
+  const QString path = ChooseFile(FileQuestion::kSaveAs, suggestion);
+  return !path.isEmpty() && SaveFile(path);
+}
+
+void MainWindow::ExportCsv() {
+  const QString base = path_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path_).completeBaseName();
+  const QString suggestion = QFileInfo(QFileInfo(path_).absolutePath(), base + QStringLiteral(".csv")).filePath();
+  const QString path = ChooseFile(FileQuestion::kExportCsv, suggestion);
+  if (path.isEmpty()) return;
+  const PointResults points = CollectPointResults(state_->design, state_->results);
+  std::string error;
+  if (!WriteFileAtomically(FileSystemPath(path), PointResultsCsv(points.rows), error)) {
+    ShowFileProblem(QStringLiteral("The results could not be exported.\n\n%1").arg(QString::fromStdString(error)));
+  }
+}
+
+QString MainWindow::ChooseFile(FileQuestion question, const QString& suggestion) {
+  if (choose_file_) return choose_file_(question, suggestion);
+  QFileDialog dialog(this);
+  switch (question) {
+    case FileQuestion::kOpen:
+      dialog.setWindowTitle(QStringLiteral("Open Design"));
+      dialog.setAcceptMode(QFileDialog::AcceptOpen);
+      dialog.setFileMode(QFileDialog::ExistingFile);
+      dialog.setNameFilter(kDesignFilter);
+      dialog.setDirectory(suggestion);
+      break;
+    case FileQuestion::kSaveAs:
+      dialog.setWindowTitle(QStringLiteral("Save Design As"));
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setNameFilter(kDesignFilter);
+      dialog.setDefaultSuffix(QStringLiteral("orvendi"));
+      dialog.selectFile(suggestion);
+      break;
+    case FileQuestion::kExportCsv:
+      dialog.setWindowTitle(QStringLiteral("Export Results as CSV"));
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setNameFilter(QStringLiteral("CSV files (*.csv);;All files (*)"));
+      dialog.setDefaultSuffix(QStringLiteral("csv"));
+      dialog.selectFile(suggestion);
+      break;
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+void MainWindow::ShowFileProblem(const QString& message) {
+  QMessageBox::warning(this, QStringLiteral("Orvendi"), message);
+}
+
+QStringList MainWindow::RecentFiles() const { return QSettings().value(kRecentKey).toStringList(); }
+
+namespace {
+
+std::vector<std::string> ToStdList(const QStringList& list) {
+  std::vector<std::string> out;
+  for (const QString& item : list) out.push_back(item.toStdString());
+  return out;
+}
+
+QStringList ToQList(const std::vector<std::string>& list) {
+  QStringList out;
+  for (const std::string& item : list) out << QString::fromStdString(item);
+  return out;
+}
+
+}  // namespace
+
+void MainWindow::AddRecent(const QString& path) {
+  QSettings().setValue(kRecentKey, ToQList(AddRecentFile(ToStdList(RecentFiles()), path.toStdString())));
+  FillRecentMenu();
+}
+
+void MainWindow::ForgetRecent(const QString& path) {
+  QSettings().setValue(kRecentKey, ToQList(RemoveRecentFile(ToStdList(RecentFiles()), path.toStdString())));
+  FillRecentMenu();
+}
+
+void MainWindow::FillRecentMenu() {
+  if (recent_menu_ == nullptr) return;
+  recent_menu_->clear();
+  const QStringList recent = RecentFiles();
+  for (int i = 0; i < recent.size() && i < kRecentFileCount; ++i) {
+    QAction* action = recent_menu_->addAction(ToQString(RecentFileCaption(i, recent[i].toStdString())));
+    const int id = kCmdRecentFirst + i;
+    action->setData(id);
+    action->setToolTip(recent[i]);
+    action->setMenuRole(QAction::NoRole);
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+  }
+  recent_menu_->menuAction()->setEnabled(!recent.isEmpty());
+}
+
+void MainWindow::WriteRecoveryNow() {
+  recovery_timer_.stop();
+  if (state_->design.design_modified == 0) return;
+  QString error;
+  // A recovery copy that cannot be written must not disturb the work; the next change tries again.
+  recovery_->Write(state_->design, StoreView(state_->view), path_, error);
+}
+
+void MainWindow::OfferRecovery() {
+  std::vector<RecoveryStore::LeftDesign> left = recovery_->FindLeftDesigns();
+  for (RecoveryStore::LeftDesign& design : left) {
+    const QString name = design.saved_path.isEmpty() ? QStringLiteral("an untitled design")
+                                                     : QFileInfo(design.saved_path).fileName();
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Orvendi"),
+                    QStringLiteral("Orvendi ended without saving %1.\n\nRestore the unsaved changes?").arg(name),
+                    QMessageBox::NoButton, this);
+    QPushButton* restore = box.addButton(QStringLiteral("&Restore"), QMessageBox::AcceptRole);
+    restore->setObjectName(QStringLiteral("Restore"));
+    QPushButton* discard = box.addButton(QMessageBox::Discard);
+    discard->setObjectName(QStringLiteral("Discard"));
+    box.setDefaultButton(restore);
+    box.exec();
+    if (box.clickedButton() == discard) {
+      RecoveryStore::Forget(design);
+      continue;
+    }
+    // Closed without an answer: the design waits for the next start.
+    if (box.clickedButton() != restore) continue;
+    DesignRecord restored = state_->design;
+    StoredView view;
+    std::string error;
+    if (!ReadDesignFile(FileSystemPath(design.design_path), restored, view, error)) {
+      ShowFileProblem(QStringLiteral("The unsaved design could not be restored.\n\n%1")
+                          .arg(QString::fromStdString(error)));
+      RecoveryStore::Forget(design);
+      continue;
+    }
+    ReplaceDesign(restored, &view, design.saved_path, true);
+    RecoveryStore::Forget(design);
+    // Its copy lives on as this program's own recovery file.
+    WriteRecoveryNow();
+    // One restored design at a time; the others wait for the next start.
+    break;
+  }
 }
 
 }  // namespace orvendi

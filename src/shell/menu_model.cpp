@@ -12,8 +12,29 @@ namespace {
 
 constexpr MenuEntry kSeparator{0, {}};
 
+constexpr std::string_view kNewKeys[] = {"Ctrl+N"};
+constexpr std::string_view kOpenKeys[] = {"Ctrl+O"};
+constexpr std::string_view kSaveKeys[] = {"Ctrl+S"};
+constexpr std::string_view kSaveAsKeys[] = {"Ctrl+Shift+S"};
+constexpr std::string_view kUndoKeys[] = {"Ctrl+Z"};
+constexpr std::string_view kRedoKeys[] = {"Ctrl+Shift+Z", "Ctrl+Y"};
+
 constexpr std::array kFileEntries{
+    MenuEntry{kCmdNew, "&New", kNewKeys},
+    MenuEntry{kCmdOpen, "&Open...", kOpenKeys},
+    MenuEntry{kCmdOpenRecent, "Open &Recent", {}, true},
+    kSeparator,
+    MenuEntry{kCmdSave, "&Save", kSaveKeys},
+    MenuEntry{kCmdSaveAs, "Save &As...", kSaveAsKeys},
+    kSeparator,
+    MenuEntry{kCmdExportCsv, "&Export Results as CSV..."},
+    kSeparator,
     MenuEntry{kCmdExit, "E&xit"},
+};
+
+constexpr std::array kEditEntries{
+    MenuEntry{kCmdUndo, "&Undo", kUndoKeys},
+    MenuEntry{kCmdRedo, "&Redo", kRedoKeys},
 };
 
 constexpr std::array kClipboardEntries{
@@ -68,7 +89,8 @@ constexpr std::array kHelpEntries{
 };
 
 constexpr std::array kPopups{
-    MenuPopup{"&File", kFileEntries},       MenuPopup{"&Clipboard", kClipboardEntries},
+    MenuPopup{"&File", kFileEntries},       MenuPopup{"&Edit", kEditEntries},
+    MenuPopup{"&Clipboard", kClipboardEntries},
     MenuPopup{"&View", kViewEntries},       MenuPopup{"&Scale", kScaleEntries},
     MenuPopup{"&Design", kDesignEntries},   MenuPopup{"&Measurement Options", kMeasurementEntries},
     MenuPopup{"&Results", kResultsEntries}, MenuPopup{"&Help", kHelpEntries},
@@ -109,6 +131,7 @@ MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view) {
     case kCmdScale200:
       return Check(view.scale_percent == ScalePercentOf(id));
     case kCmdPositionalError:
+    case kCmdExportCsv:
       return MenuMark{false, false, design.results_valid != 0};
     default:
       return MenuMark{};
@@ -132,6 +155,15 @@ WindowPlacement MainWindowPlacement(int screen_width, int screen_height) {
     placement.height = screen_height;
   }
   return placement;
+}
+
+std::string StepCaption(std::string_view caption, std::string_view step_name) {
+  std::string text(caption);
+  if (!step_name.empty()) {
+    text += ' ';
+    text += step_name;
+  }
+  return text;
 }
 
 }  // namespace orvendi

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace orvendi {
@@ -46,12 +47,31 @@ enum CommandId : int {
   kCmdBedOptions = 1052,
   kCmdPositionalError = 1053,
   kCmdAlgorithmType = 1054,
+
+  // File and Edit commands, above the ids the original menu used.
+  kCmdNew = 1100,
+  kCmdOpen = 1101,
+  kCmdOpenRecent = 1102,  // the submenu itself
+  kCmdSave = 1103,
+  kCmdSaveAs = 1104,
+  kCmdExportCsv = 1105,
+  kCmdUndo = 1110,
+  kCmdRedo = 1111,
+  // Open Recent's items, most recent first.
+  kCmdRecentFirst = 1120,
+  kCmdRecentLast = kCmdRecentFirst + 7,
 };
 
-// One row of a popup; id 0 is a separator.
+// How many files Open Recent lists.
+inline constexpr int kRecentFileCount = kCmdRecentLast - kCmdRecentFirst + 1;
+
+// One row of a popup; id 0 is a separator. `keys` are the item's shortcuts in the portable
+// text form ("Ctrl+Shift+Z"), the first one shown beside the caption.
 struct MenuEntry {
   int id = 0;
   std::string_view caption;
+  std::span<const std::string_view> keys = {};
+  bool submenu = false;  // a popup of its own, filled by the window (Open Recent)
 };
 
 struct MenuPopup {
@@ -86,5 +106,9 @@ struct WindowPlacement {
   friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
 };
 WindowPlacement MainWindowPlacement(int screen_width, int screen_height);
+
+// Undo and Redo show the name of the step they would take: "&Undo Move Generator 2", or just
+// "&Undo" when there is none.
+std::string StepCaption(std::string_view caption, std::string_view step_name);
 
 }  // namespace orvendi

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "views/bed_editing.h"
+#include "views/design_history.h"
 #include "views/generator_placement.h"
 #include "views/infobar.h"
 #include "views/scene_model.h"
@@ -160,6 +161,7 @@ void DrawingWindow::mousePressEvent(QMouseEvent* event) {
   // A click into an inactive application only activates it.
   if (event->button() != Qt::LeftButton || state_.design.app_active == 0) return;
   const QPoint at = event->position().toPoint();
+  const DesignRecord before = state_.design;
   switch (state_.design.edit_mode) {
     case 0:
       PickGenerator(at.x(), at.y(), state_.design, state_.view, state_.drag, *this);
@@ -169,6 +171,10 @@ void DrawingWindow::mousePressEvent(QMouseEvent* event) {
       break;
     default:
       break;
+  }
+  if (mouse_edit_.empty()) {
+    mouse_edit_ = MouseEditName(state_.drag, state_.bed_edit);
+    if (!mouse_edit_.empty()) mouse_edit_before_ = before;
   }
 }
 
@@ -212,6 +218,11 @@ void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {
   // mouse is never left captured.
   if (state_.drag.drag_active != 0) DropGenerator(x, y, design, state_.view, state_.drag, *this);
   if (bed.bed_resize_active != 0 || bed.bed_move_active != 0) BedButtonUp(x, y, design, state_.view, bed, *this);
+  if (!mouse_edit_.empty() && MouseEditName(state_.drag, bed).empty()) {
+    const std::string name = std::move(mouse_edit_);
+    mouse_edit_.clear();
+    if (mouse_edit_done_) mouse_edit_done_(name, mouse_edit_before_);
+  }
 }
 
 void DrawingWindow::wheelEvent(QWheelEvent* event) { event->ignore(); }

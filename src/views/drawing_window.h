@@ -4,10 +4,13 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/host.h"
+#include "design/design_record.h"
 #include "platform/qt_canvas.h"
 
 class QScrollBar;
@@ -32,6 +35,11 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
 
   // The read-out strip, whose repaint requests come through this host too.
   void SetInfobar(QWidget* infobar) { infobar_ = infobar; }
+
+  // Told when a mouse edit (a generator drag, a bed move or resize) has ended, with its name and
+  // the design as it was when the button went down: one drag, one call.
+  using MouseEditDone = std::function<void(const std::string& name, const DesignRecord& before)>;
+  void SetMouseEditDone(MouseEditDone done) { mouse_edit_done_ = std::move(done); }
 
   // The picture as it stands (stale parts rendered first); for tests.
   QImage SceneImage();
@@ -81,6 +89,9 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   int wait_depth_ = 0;
   bool first_painted_ = false;
   int scene_renders_ = 0;
+  MouseEditDone mouse_edit_done_;
+  std::string mouse_edit_;  // the edit under way, empty for none
+  DesignRecord mouse_edit_before_;
 };
 
 }  // namespace orvendi

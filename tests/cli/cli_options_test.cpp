@@ -1,4 +1,5 @@
 #include "cli/cli_options.h"
+#include "platform/compute_threads.h"
 
 #include <gtest/gtest.h>
 
@@ -40,13 +41,19 @@ TEST(CliOptions, SeedsCoverSixtyFourBits) {
   }
 }
 
-TEST(CliOptions, ThreadsAreAtLeastOne) {
+TEST(CliOptions, ThreadsAreAtLeastOneAndSetTheComputeThreads) {
   std::string error;
   EXPECT_EQ(ParseThreadsOption("1", error), 1);
+  EXPECT_EQ(ComputeThreadsSetting(), 1);
   EXPECT_EQ(ParseThreadsOption("64", error), 64);
+  EXPECT_EQ(ComputeThreadsSetting(), 64);
   EXPECT_FALSE(ParseThreadsOption("0", error));
-  EXPECT_EQ(error, "--threads must be from 1 to 2147483647, not 0");
+  EXPECT_EQ(error, "--threads must be from 1 to 256, not 0");
+  EXPECT_FALSE(ParseThreadsOption("257", error));
   EXPECT_FALSE(ParseThreadsOption("two", error));
+  EXPECT_EQ(ComputeThreadsSetting(), 64);
+  EXPECT_EQ(ParseThreadsOption("", error), 0);
+  EXPECT_EQ(ComputeThreadsSetting(), 0);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ using testing::DefaultDesign;
 using testing::FakeHost;
 using testing::SameBits;
 using testing::SetTestValue;
+using testing::SweepText;
 
 SweepAxis Axis(std::string key, double from, double to, int count) {
   return {std::move(key), from, to, count};
@@ -57,20 +58,6 @@ SweepOutcome Sweep(const DesignRecord& base, const SweepOptions& options, Host& 
 SweepOutcome Sweep(const DesignRecord& base, const SweepOptions& options) {
   NullHost host;
   return Sweep(base, options, host);
-}
-
-std::string SweepText(const DesignRecord& base, const SweepOptions& options, std::string* error = nullptr) {
-  std::string text, reason;
-  NullHost host;
-  const AnalysisStatus status = RunSweepCsv(
-      base, options, SetTestValue, host,
-      [&text](std::string_view piece, std::string&) {
-        text += piece;
-        return true;
-      },
-      reason);
-  if (error != nullptr) *error = reason;
-  return status == AnalysisStatus::kDone ? text : "failed: " + reason;
 }
 
 // --- Reading the command-line forms ---------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "analysis/sweep.h"
 #include "design/design_record.h"
 #include "position/accuracy.h"
 #include "position/calculation.h"
@@ -69,6 +70,22 @@ inline SingleRun CalculateOnce(const DesignRecord& design) {
   CalculateCommand(run.design, run.results, work, host);
   ComputePositionAccuracy(run.design, run.results);
   return run;
+}
+
+// A sweep's whole CSV text through SetTestValue, or "failed: " and the reason.
+inline std::string SweepText(const DesignRecord& base, const SweepOptions& options,
+                             std::string* error = nullptr) {
+  std::string text, reason;
+  NullHost host;
+  const AnalysisStatus status = RunSweepCsv(
+      base, options, SetTestValue, host,
+      [&text](std::string_view piece, std::string&) {
+        text += piece;
+        return true;
+      },
+      reason);
+  if (error != nullptr) *error = reason;
+  return status == AnalysisStatus::kDone ? text : "failed: " + reason;
 }
 
 }  // namespace orvendi::testing

@@ -50,7 +50,46 @@ TEST_F(DispatchTest, WindowLevelCommandsAreHandedBack) {
   EXPECT_EQ(Run(kCmdExit).action, Action::kClose);
   EXPECT_EQ(Run(kCmdCopy).action, Action::kCopy);
   EXPECT_EQ(Run(kCmdHelpIndex).action, Action::kHelpIndex);
+  EXPECT_EQ(Run(kCmdNew).action, Action::kNew);
+  EXPECT_EQ(Run(kCmdOpen).action, Action::kOpen);
+  EXPECT_EQ(Run(kCmdSave).action, Action::kSave);
+  EXPECT_EQ(Run(kCmdSaveAs).action, Action::kSaveAs);
+  EXPECT_EQ(Run(kCmdUndo).action, Action::kUndo);
+  EXPECT_EQ(Run(kCmdRedo).action, Action::kRedo);
   EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(DispatchTest, RecentIdsOpenTheirPlaceInTheList) {
+  EXPECT_EQ(Run(kCmdRecentFirst).action, Action::kOpenRecent);
+  EXPECT_EQ(Run(kCmdRecentFirst).recent_index, 0);
+  EXPECT_EQ(Run(kCmdRecentLast).recent_index, 7);
+  EXPECT_EQ(Run(kCmdRecentLast + 1).action, Action::kUnhandled);
+  // The submenu's own id does nothing.
+  EXPECT_EQ(Run(kCmdOpenRecent).action, Action::kUnhandled);
+}
+
+TEST_F(DispatchTest, ExportNeedsResults) {
+  EXPECT_EQ(Run(kCmdExportCsv).action, Action::kDone);
+  Run(kCmdCalculate);
+  ASSERT_EQ(state->design.results_valid, 1);
+  EXPECT_EQ(Run(kCmdExportCsv).action, Action::kExportCsv);
+}
+
+TEST(DialogEdit, SettingsDialogsAreStepsNamedByTheirTitleResultDialogsAreNot) {
+  const auto bed = DialogEditOf("BedDesign");
+  ASSERT_TRUE(bed.has_value());
+  EXPECT_EQ(bed->step_name, "Bed Design");
+  EXPECT_TRUE(bed->sets_bed_stale);
+  const auto noise = DialogEditOf("SignalNoise");
+  ASSERT_TRUE(noise.has_value());
+  EXPECT_FALSE(noise->sets_bed_stale);
+  const auto scan = DialogEditOf("ScanOptions");
+  ASSERT_TRUE(scan.has_value());
+  EXPECT_EQ(scan->step_name, "Scan Options");
+  EXPECT_FALSE(scan->sets_bed_stale);
+  for (const char* shows_only : {"DisplayBedVoltages", "DisplayBedCurrents", "PositionAccuracy", "AboutDialog"}) {
+    EXPECT_FALSE(DialogEditOf(shows_only).has_value()) << shows_only;
+  }
 }
 
 TEST_F(DispatchTest, EachDialogCommandNamesItsDialogAndOwner) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,7 +26,18 @@ struct Popup {
 
 // The menu as the user sees it; 0 is a separator.
 const std::vector<Popup> kExpectedMenu = {
-    {"&File", {{1005, "E&xit"}}},
+    {"&File",
+     {{1100, "&New"},
+      {1101, "&Open..."},
+      {1102, "Open &Recent"},
+      {0, ""},
+      {1103, "&Save"},
+      {1104, "Save &As..."},
+      {0, ""},
+      {1105, "&Export Results as CSV..."},
+      {0, ""},
+      {1005, "E&xit"}}},
+    {"&Edit", {{1110, "&Undo"}, {1111, "&Redo"}}},
     {"&Clipboard", {{1021, "&Copy"}}},
     {"&View",
      {{1006, "View &Plan"},
@@ -87,11 +99,37 @@ TEST(CommandMenu, IdsAreUniqueAndInTheCommandRange) {
     for (const MenuEntry& entry : popup.entries) {
       if (entry.id == 0) continue;
       EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
-      EXPECT_GE(entry.id, 1005);
-      EXPECT_LE(entry.id, 1054);
+      // The original menu's ids, or the file and edit ids above them; none is a beep id.
+      EXPECT_TRUE((entry.id >= 1005 && entry.id <= 1054) || (entry.id >= 1100 && entry.id <= 1111)) << entry.id;
     }
   }
-  EXPECT_EQ(ids.size(), 33u);
+  EXPECT_EQ(ids.size(), 41u);
+  for (int id = kCmdRecentFirst; id <= kCmdRecentLast; ++id) EXPECT_EQ(ids.count(id), 0u) << id;
+  EXPECT_EQ(kRecentFileCount, 8);
+}
+
+TEST(CommandMenu, FileAndEditItemsCarryTheirShortcuts) {
+  std::map<int, std::vector<std::string>> keys;
+  std::vector<int> submenus;
+  for (const MenuPopup& popup : CommandMenu()) {
+    for (const MenuEntry& entry : popup.entries) {
+      for (std::string_view key : entry.keys) keys[entry.id].emplace_back(key);
+      if (entry.submenu) submenus.push_back(entry.id);
+    }
+  }
+  const std::map<int, std::vector<std::string>> expected{
+      {kCmdNew, {"Ctrl+N"}},        {kCmdOpen, {"Ctrl+O"}},
+      {kCmdSave, {"Ctrl+S"}},       {kCmdSaveAs, {"Ctrl+Shift+S"}},
+      {kCmdUndo, {"Ctrl+Z"}},       {kCmdRedo, {"Ctrl+Shift+Z", "Ctrl+Y"}},
+  };
+  EXPECT_EQ(keys, expected);
+  EXPECT_EQ(submenus, std::vector<int>{kCmdOpenRecent});
+}
+
+TEST(StepCaption, NamesTheStepAfterTheCaption) {
+  EXPECT_EQ(StepCaption("&Undo", "Move Generator 2"), "&Undo Move Generator 2");
+  EXPECT_EQ(StepCaption("&Redo", "Bed Design"), "&Redo Bed Design");
+  EXPECT_EQ(StepCaption("&Undo", ""), "&Undo");
 }
 
 class MenuMarksTest : public ::testing::Test {
@@ -143,15 +181,17 @@ TEST_F(MenuMarksTest, ChecksFollowViewScaleModeAndFlags) {
   EXPECT_TRUE(CheckedAmong({1025, 1045}).empty());
 }
 
-TEST_F(MenuMarksTest, OnlyPositionalErrorIsEverGreyedAndOnlyWithoutResults) {
+TEST_F(MenuMarksTest, OnlyPositionalErrorAndExportAreGreyedAndOnlyWithoutResults) {
   EXPECT_FALSE(MenuMarks(kCmdPositionalError, design, view).enabled);
+  EXPECT_FALSE(MenuMarks(kCmdExportCsv, design, view).enabled);
   design.results_valid = 1;
   EXPECT_TRUE(MenuMarks(kCmdPositionalError, design, view).enabled);
+  EXPECT_TRUE(MenuMarks(kCmdExportCsv, design, view).enabled);
 
   design.results_valid = 0;
   for (const MenuPopup& popup : CommandMenu()) {
     for (const MenuEntry& entry : popup.entries) {
-      if (entry.id == 0 || entry.id == kCmdPositionalError) continue;
+      if (entry.id == 0 || entry.id == kCmdPositionalError || entry.id == kCmdExportCsv) continue;
       EXPECT_TRUE(MenuMarks(entry.id, design, view).enabled) << entry.id;
     }
   }

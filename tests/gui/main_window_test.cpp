@@ -83,7 +83,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, OpensTitledWithTheDrawingAreaAboveTheStrip) {
-  EXPECT_EQ(window->windowTitle(), QString("Orvendi"));
+  EXPECT_EQ(window->windowTitle(), QString("Untitled[*] - Orvendi"));
   QScreen* screen = QGuiApplication::primaryScreen();
   const WindowPlacement placement =
       MainWindowPlacement(screen->geometry().width(), screen->geometry().height());

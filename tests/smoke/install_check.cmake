@@ -1,5 +1,6 @@
-# Installs the build into a scratch prefix and checks that the programs, the desktop entry and
-# the icon land where desktops and shells look for them, and that orvendi-cli runs from there.
+# Installs the build into a scratch prefix and checks that the programs, the desktop entry, the
+# icon and the design file type land where desktops and shells look for them, and that
+# orvendi-cli runs from there.
 # Usage: cmake -D BUILD_DIR=... -D PREFIX=... [-D WITH_GUI=OFF] -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -9,7 +10,8 @@ if(NOT result EQUAL 0)
 endif()
 set(expected bin/orvendi-cli)
 if(NOT DEFINED WITH_GUI OR WITH_GUI)
-  list(APPEND expected bin/orvendi share/applications/orvendi.desktop share/icons/hicolor/scalable/apps/orvendi.svg)
+  list(APPEND expected bin/orvendi share/applications/orvendi.desktop share/icons/hicolor/scalable/apps/orvendi.svg
+       share/mime/packages/orvendi.xml)
 endif()
 foreach(file IN LISTS expected)
   if(NOT EXISTS "${PREFIX}/${file}")
@@ -29,7 +31,8 @@ if(NOT DEFINED WITH_GUI OR WITH_GUI)
     message(FATAL_ERROR "bin/orvendi is not a program")
   endif()
   file(READ "${PREFIX}/share/applications/orvendi.desktop" entry)
-  foreach(line "[Desktop Entry]" "Type=Application" "Name=Orvendi" "Exec=orvendi" "Icon=orvendi")
+  foreach(line "[Desktop Entry]" "Type=Application" "Name=Orvendi" "Exec=orvendi %f" "Icon=orvendi"
+               "MimeType=application/x-orvendi-design;")
     string(FIND "${entry}" "${line}" at)
     if(at EQUAL -1)
       message(FATAL_ERROR "the desktop entry lacks ${line}")
@@ -40,5 +43,12 @@ if(NOT DEFINED WITH_GUI OR WITH_GUI)
   if(at EQUAL -1)
     message(FATAL_ERROR "the icon is not an SVG picture")
   endif()
+  file(READ "${PREFIX}/share/mime/packages/orvendi.xml" mime)
+  foreach(part "type=\"application/x-orvendi-design\"" "pattern=\"*.orvendi\"")
+    string(FIND "${mime}" "${part}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the file type lacks ${part}")
+    endif()
+  endforeach()
 endif()
 file(REMOVE_RECURSE "${PREFIX}")

@@ -12,117 +12,22 @@
 #include <QPixmap>
 #include <QProcess>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 #include <string>
 
-// Xlib last: its macros (None, Bool, KeyPress...) clash with Qt names.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/keysym.h>
+#include "smoke/x_display.h"
 
 namespace {
 
-int failures = 0;
-
-void Check(bool ok, const std::string& what) {
-  std::printf("%s: %s\n", ok ? "ok  " : "FAIL", what.c_str());
-  std::fflush(stdout);
-  if (!ok) ++failures;
-}
-
-struct Counts {
-  int red = 0;
-  int green = 0;
-  int blue = 0;
-  int teal = 0;
-};
-
-Counts CountColours(const QImage& image) {
-  Counts counts;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      switch (image.pixel(x, y) & 0xFFFFFF) {
-        case 0xFF0000:
-          ++counts.red;
-          break;
-        case 0x00FF00:
-          ++counts.green;
-          break;
-        case 0x0000FF:
-          ++counts.blue;
-          break;
-        case 0x008080:
-          ++counts.teal;
-          break;
-        default:
-          break;
-      }
-    }
-  }
-  return counts;
-}
-
-// The top-level window titled `title`, or 0.
-Window FindWindow(Display* display, Window parent, const char* title) {
-  Window root_return = 0;
-  Window parent_return = 0;
-  Window* children = nullptr;
-  unsigned int count = 0;
-  if (XQueryTree(display, parent, &root_return, &parent_return, &children, &count) == 0) return 0;
-  Window found = 0;
-  for (unsigned int i = 0; i < count && found == 0; ++i) {
-    char* name = nullptr;
-    XWindowAttributes attributes{};
-    if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-      if (std::string(name) == title && XGetWindowAttributes(display, children[i], &attributes) != 0 &&
-          attributes.map_state == IsViewable) {
-        found = children[i];
-      }
-      XFree(name);
-    }
-    if (found == 0) found = FindWindow(display, children[i], title);
-  }
-  if (children != nullptr) XFree(children);
-  return found;
-}
-
-void SendKey(Display* display, Window window, KeySym symbol, unsigned int modifiers) {
-  for (int type : {KeyPress, KeyRelease}) {
-    XKeyEvent event{};
-    event.type = type;
-    event.display = display;
-    event.window = window;
-    event.root = DefaultRootWindow(display);
-    event.subwindow = 0;
-    event.time = CurrentTime;
-    event.x = event.y = event.x_root = event.y_root = 1;
-    event.state = modifiers;
-    event.keycode = XKeysymToKeycode(display, symbol);
-    event.same_screen = True;
-    XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
-               reinterpret_cast<XEvent*>(&event));
-  }
-  XFlush(display);
-}
-
-void SendClose(Display* display, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
-}
-
-void RunEventsFor(int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using smoke::Check;
+using smoke::CountColours;
+using smoke::Counts;
+using smoke::FindWindow;
+using smoke::RunEventsFor;
+using smoke::SendClose;
+using smoke::SendKey;
 
 }  // namespace
 
@@ -152,6 +57,10 @@ int main(int argc, char** argv) {
   QProcess orvendi;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "xcb");
+  // Settings and recovery copies of its own: nothing the user left may come up at the start.
+  QTemporaryDir home;
+  environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+  environment.insert("XDG_DATA_HOME", home.filePath("data"));
   orvendi.setProcessEnvironment(environment);
   orvendi.setProcessChannelMode(QProcess::ForwardedChannels);
   QElapsedTimer since_launch;
@@ -175,8 +84,8 @@ int main(int argc, char** argv) {
     std::printf("launch of orvendi to its picture on the screen: %lld ms\n",
                 static_cast<long long>(shown_ms));
 
-  const Window window = FindWindow(display, DefaultRootWindow(display), "Orvendi");
-  Check(window != 0, "a window titled \"Orvendi\" is mapped");
+  const Window window = FindWindow(display, DefaultRootWindow(display), "Untitled - Orvendi");
+  Check(window != 0, "a window titled \"Untitled - Orvendi\" is mapped");
   if (window == 0) {
     orvendi.kill();
     orvendi.waitForFinished(3000);
@@ -218,6 +127,6 @@ int main(int argc, char** argv) {
     orvendi.waitForFinished(3000);
   }
   XCloseDisplay(display);
-  std::printf("%s\n", failures == 0 ? "drive test passed" : "drive test FAILED");
-  return failures == 0 ? 0 : 1;
+  std::printf("%s\n", smoke::failures == 0 ? "drive test passed" : "drive test FAILED");
+  return smoke::failures == 0 ? 0 : 1;
 }

@@ -47,6 +47,7 @@ class FakeHost : public Host {
   bool ReportProgress(double fraction) override {
     ++progress_calls;
     last_progress = fraction;
+    shares.push_back(fraction);
     return !(cancel_after.has_value() && progress_calls >= *cancel_after);
   }
 
@@ -62,6 +63,7 @@ class FakeHost : public Host {
   Canvas* transient_canvas = nullptr;  // set by a test to see the transient drawing
   int progress_calls = 0;
   double last_progress = 0.0;
+  std::vector<double> shares;  // every progress report, in order
   std::optional<int> cancel_after;  // cancel at this many progress reports
 };
 

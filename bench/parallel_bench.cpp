@@ -1,0 +1,134 @@
+// One thread against every core, timed alternately in the same run. Counters: the best time of
+// each (ms), the threads of "every core", and the ratio of the two times.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "analysis/monte_carlo.h"
+#include "analysis/sweep.h"
+#include "design/design_record.h"
+#include "field/bed_model.h"
+#include "platform/compute_threads.h"
+#include "platform/host.h"
+#include "position/calculation.h"
+#include "support/default_design.h"
+
+namespace orvendi {
+namespace {
+
+using testing::DefaultDesign;
+
+// Algorithm 2 with the bed, its model computed, over a grid of `points` x `points`.
+DesignRecord GridDesign(int points) {
+  DesignRecord design = DefaultDesign();
+  design.algorithm_type = 2;
+  design.include_bed_currents = 1;
+  design.sensor_theta_rad = 0.3;
+  design.sensor_phi_rad = 1.0;
+  design.noise_peak_v = 1e-6;
+  design.scan_x_step = design.scan_y_step = 0.5 / (points - 1);
+  NullHost host;
+  RefreshBedModel(design, host);
+  return design;
+}
+
+template <typename Work>
+double Seconds(int threads, Work& work) {
+  SetComputeThreads(threads);
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  SetComputeThreads(0);
+  return took.count();
+}
+
+template <typename Work>
+void OneAgainstAll(benchmark::State& state, Work work) {
+  SetComputeThreads(0);
+  const int all = ComputeThreads();
+  double best_one = std::numeric_limits<double>::infinity();
+  double best_all = best_one;
+  for (auto _ : state) {
+    best_one = std::min(best_one, Seconds(1, work));
+    const double took = Seconds(0, work);
+    best_all = std::min(best_all, took);
+    state.SetIterationTime(took);
+  }
+  state.counters["one_thread_ms"] = best_one * 1e3;
+  state.counters["all_cores_ms"] = best_all * 1e3;
+  state.counters["threads"] = all;
+  state.counters["ratio"] = best_one / best_all;
+}
+
+// "Calculate" over 101 x 101 points.
+void BM_ParallelCalculate(benchmark::State& state) {
+  DesignRecord design = GridDesign(101);
+  ResultBuffer results;
+  CalculationWork work;
+  NullHost host;
+  OneAgainstAll(state, [&] {
+    CalculateCommand(design, results, work, host);
+    benchmark::DoNotOptimize(results.Slot(50, 50)[0]);
+  });
+}
+BENCHMARK(BM_ParallelCalculate)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// The bed model of 1000 x 1000 cells.
+void BM_ParallelBedModel(benchmark::State& state) {
+  DesignRecord design = DefaultDesign();
+  design.bed_cells_x = design.bed_cells_y = 1000;
+  NullHost host;
+  OneAgainstAll(state, [&] {
+    ComputeBedModel(design, host);
+    benchmark::DoNotOptimize(design.bed_voltages);
+  });
+}
+BENCHMARK(BM_ParallelBedModel)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Monte-Carlo, 100 runs over 41 x 41 points.
+void BM_ParallelMonteCarlo(benchmark::State& state) {
+  const DesignRecord design = GridDesign(41);
+  NullHost host;
+  MonteCarloResult result;
+  std::string error;
+  OneAgainstAll(state, [&] {
+    RunMonteCarlo(design, {100, 1}, host, result, error);
+    benchmark::DoNotOptimize(result.summary.p95_error_m);
+  });
+}
+BENCHMARK(BM_ParallelMonteCarlo)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+bool SetNoise(DesignRecord& design, std::string_view key, double value, std::string& error) {
+  if (key != "noise_peak_v") {
+    error = "unknown key";
+    return false;
+  }
+  design.noise_peak_v = value;
+  return true;
+}
+
+// A sweep of 50 designs over 41 x 41 points, one run each.
+void BM_ParallelSweep(benchmark::State& state) {
+  const DesignRecord design = GridDesign(41);
+  SweepOptions options;
+  options.axes = {{"noise_peak_v", 0.0, 1e-5, 50}};
+  NullHost host;
+  std::string error;
+  OneAgainstAll(state, [&] {
+    RunSweep(
+        design, options, SetNoise, host,
+        [](const SweepRow& row, std::string&) {
+          benchmark::DoNotOptimize(row.errors.rms_error_m);
+          return true;
+        },
+        error);
+  });
+}
+BENCHMARK(BM_ParallelSweep)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace orvendi
