@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "analysis/csv_text.h"
 #include "design/number_text.h"
 #include "field/bed_model.h"
+#include "platform/compute_threads.h"
 #include "platform/host.h"
 
 namespace orvendi {
@@ -82,6 +84,31 @@ bool CheckSweepOptions(const SweepOptions& options, const DesignSetter& setter, 
   return CheckMonteCarloOptions(options.monte_carlo, error);
 }
 
+enum class RowStatus { kDone, kCancelled, kFailed };
+
+AnalysisStatus Stopped(RowStatus status, std::string& error) {
+  if (status == RowStatus::kCancelled) {
+    error = kCancelledMessage;
+    return AnalysisStatus::kCancelled;
+  }
+  return AnalysisStatus::kFailed;
+}
+
+// Row `row` of the sweep over a copy of the prepared base: its values set, its runs simulated.
+RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options, const DesignSetter& setter,
+                      std::int64_t row, const ProgressCallback& progress, SweepRow& out, std::string& error) {
+  out.index = row;
+  out.values = SweepRowValues(options.axes, row);
+  DesignRecord design = prepared;
+  if (!ApplyRow(design, options.axes, row, out.values, setter, error)) return RowStatus::kFailed;
+  MonteCarloResult result;
+  if (!SimulateRuns(design, options.monte_carlo, progress, result)) return RowStatus::kCancelled;
+  out.errors = result.first_run.summary;
+  out.has_monte_carlo = options.monte_carlo.runs > 1;
+  out.monte_carlo = result.summary;
+  return RowStatus::kDone;
+}
+
 AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
                      Host& host, const std::function<bool(std::string&)>& start, const SweepRowSink& sink,
                      std::string& error) {
@@ -116,30 +143,72 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
   }
 
   const double rows = static_cast<double>(range.last - range.first);
-  SweepRow out;
-  MonteCarloResult result;
-  for (std::int64_t row = range.first; row < range.last; ++row) {
+  const auto row_progress = [&](std::int64_t row) {
     const double done = static_cast<double>(row - range.first);
     const double from = rows_from + (1.0 - rows_from) * (done / rows);
     const double to = row + 1 == range.last ? 1.0 : rows_from + (1.0 - rows_from) * ((done + 1.0) / rows);
-    out.index = row;
-    out.values = SweepRowValues(options.axes, row);
-    DesignRecord design = prepared;
-    if (!ApplyRow(design, options.axes, row, out.values, setter, error)) return AnalysisStatus::kFailed;
-    if (!SimulateRuns(design, options.monte_carlo, ProgressPart(whole, from, to), result)) {
-      error = kCancelledMessage;
-      return AnalysisStatus::kCancelled;
-    }
-    out.errors = result.first_run.summary;
-    out.has_monte_carlo = options.monte_carlo.runs > 1;
-    out.monte_carlo = result.summary;
+    return ProgressPart(whole, from, to);
+  };
+  const auto deliver = [&](const SweepRow& out) {
     std::string reason;
-    if (!sink(out, reason)) {
-      error = reason.empty() ? "the sweep's output was refused" : reason;
-      return AnalysisStatus::kFailed;
+    if (sink(out, reason)) return true;
+    error = reason.empty() ? "the sweep's output was refused" : reason;
+    return false;
+  };
+
+  if (options.monte_carlo.runs > 1 || ComputeThreads() == 1) {
+    // One row at a time, its runs or its grid spread over the threads.
+    SweepRow out;
+    for (std::int64_t row = range.first; row < range.last; ++row) {
+      const RowStatus status = SweepOneRow(prepared, options, setter, row, row_progress(row), out, error);
+      if (status != RowStatus::kDone) return Stopped(status, error);
+      if (!deliver(out)) return AnalysisStatus::kFailed;
     }
+    return AnalysisStatus::kDone;
   }
-  return AnalysisStatus::kDone;
+
+  // Single runs of small designs gain most from whole rows side by side. Their progress reports
+  // are kept and passed on from this thread in row order, as are the rows themselves.
+  struct RowWork {
+    SweepRow out;
+    std::vector<double> reports;
+    RowStatus status = RowStatus::kDone;
+    std::string error;
+  };
+  const int slots = ComputeThreads() + 8;
+  std::vector<RowWork> work(static_cast<std::size_t>(slots));
+  AnalysisStatus status = AnalysisStatus::kDone;
+  const auto compute = [&](std::int64_t index, int slot) {
+    RowWork& w = work[static_cast<std::size_t>(slot)];
+    w.reports.clear();
+    w.status = SweepOneRow(
+        prepared, options, setter, range.first + index,
+        [&w](double share) {
+          w.reports.push_back(share);
+          return true;
+        },
+        w.out, w.error);
+  };
+  const auto finish = [&](std::int64_t index, int slot) {
+    RowWork& w = work[static_cast<std::size_t>(slot)];
+    const ProgressCallback part = row_progress(range.first + index);
+    for (const double share : w.reports) {
+      if (!part(share)) {
+        error = kCancelledMessage;
+        status = AnalysisStatus::kCancelled;
+        return false;
+      }
+    }
+    if (w.status != RowStatus::kDone) {
+      error = w.error;
+      status = Stopped(w.status, error);
+      return false;
+    }
+    if (!deliver(w.out)) status = AnalysisStatus::kFailed;
+    return status == AnalysisStatus::kDone;
+  };
+  RunInOrder(range.last - range.first, slots, compute, finish);
+  return status;
 }
 
 }  // namespace

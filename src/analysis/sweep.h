@@ -79,7 +79,9 @@ using SweepRowSink = std::function<bool(const SweepRow& row, std::string& error)
 // Runs the shard's rows of the sweep over copies of `base`, each edited through `setter`. The
 // values of every row of the whole sweep are tried with the setter before anything is computed,
 // so an invalid one is reported with its row by every shard. Rows go to `sink` as they are done, so memory
-// does not grow with the sweep. The base design is never changed.
+// does not grow with the sweep. The base design is never changed. With one run per row, several
+// rows are computed at once on the compute threads, so `setter` may be called on several threads
+// at a time; `sink` and the host hear from the calling thread only, in row order.
 AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
                         Host& host, const SweepRowSink& sink, std::string& error);
 

@@ -74,11 +74,11 @@ inline SingleRun CalculateOnce(const DesignRecord& design) {
 
 // A sweep's whole CSV text through SetTestValue, or "failed: " and the reason.
 inline std::string SweepText(const DesignRecord& base, const SweepOptions& options,
-                             std::string* error = nullptr) {
+                             std::string* error = nullptr, Host* host = nullptr) {
   std::string text, reason;
-  NullHost host;
+  NullHost quiet;
   const AnalysisStatus status = RunSweepCsv(
-      base, options, SetTestValue, host,
+      base, options, SetTestValue, host != nullptr ? *host : quiet,
       [&text](std::string_view piece, std::string&) {
         text += piece;
         return true;

@@ -2,6 +2,7 @@
 // and sweeps on 1, 2 and 7 threads (7 also on a machine with fewer cores).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -110,8 +111,11 @@ TEST(ParallelCalculation, EveryThreadCountGivesTheSingleThreadedRunToTheBit) {
   }
 }
 
-TEST(ParallelCalculation, ProgressComesPerRowAndAStopLeavesTheNoiseAfterThatRow) {
+TEST(ParallelCalculation, AStopLeavesBufferAndNoiseAsAfterThatRow) {
   const DesignRecord design = NoisyDesign(2);
+  NoiseSource noise;
+  const ResultBuffer whole = SequentialRun(design, noise);
+  const ResultBuffer empty;
   for (int threads : kThreadCounts) {
     SCOPED_TRACE("threads " + std::to_string(threads));
     ThreadCount count(threads);
@@ -127,28 +131,11 @@ TEST(ParallelCalculation, ProgressComesPerRowAndAStopLeavesTheNoiseAfterThatRow)
     NoiseSource expected;
     expected.Skip(5 * 21 * 9);
     EXPECT_EQ(work.noise, expected);
-  }
-}
-
-TEST(ParallelCalculation, ACancelledRunRestoresBufferAndNoiseOnEveryThreadCount) {
-  for (int threads : kThreadCounts) {
-    SCOPED_TRACE("threads " + std::to_string(threads));
-    ThreadCount count(threads);
-    DesignRecord design = NoisyDesign(1);
-    ResultBuffer results;
-    CalculationWork work;
-    FakeHost host;
-    CalculateCommand(design, results, work, host);
-    ASSERT_EQ(design.results_valid, 1);
-    const std::string before = Bytes(results);
-    const NoiseSource noise_before = work.noise;
-    for (int cancel_at : {1, 7, 21}) {
-      FakeHost cancelling;
-      cancelling.cancel_after = cancel_at;
-      CalculateCommand(design, results, work, cancelling);
-      EXPECT_EQ(cancelling.progress_calls, cancel_at);
-      EXPECT_EQ(Bytes(results), before);
-      EXPECT_EQ(work.noise, noise_before);
+    for (int i = 0; i <= 20; ++i) {
+      for (int j = 0; j <= 20; ++j) {
+        const double* as_if = j < 5 ? whole.Slot(i, j) : empty.Slot(i, j);
+        ASSERT_EQ(Bytes(results.Slot(i, j), 3), Bytes(as_if, 3)) << i << " " << j;
+      }
     }
   }
 }
@@ -228,35 +215,39 @@ TEST(ParallelBedModel, PhasorsAndProgressAreTheSameOnEveryThreadCount) {
   }
 }
 
-TEST(ParallelBedModel, TheFluxIsTheSingleChainSumToRounding) {
-  DesignRecord design = DefaultDesign();
-  design.bed_cells_x = 333;
-  design.bed_cells_y = 101;
-  const BedCellGrid grid = MakeBedCellGrid(design);
-  const double omega = design.frequency_hz * 6.2831853072;
-  ThreadCount count(7);
-  NullHost host;
-  ASSERT_TRUE(ComputeBedModel(design, host));
-  for (int k = 0; k < kCoilCount; ++k) {
-    // Generator 0's X coil cancels to rounding; the others are compared relative to their size.
-    const double flux = BedFlux(design.generators[k / 3], k % 3, grid);
-    const double scale = k == 0 ? std::fabs(BedFlux(design.generators[0], 2, grid)) : std::fabs(flux);
-    EXPECT_LE(std::fabs(design.bed_voltages[k].imag() - omega * flux), 1e-12 * omega * scale) << k;
-  }
-}
-
-TEST(ParallelBedModel, ACancelKeepsThePreviousPhasors) {
-  for (int threads : {2, 7}) {
-    ThreadCount count(threads);
+TEST(ParallelBedModel, OddShapesSumEveryCellOnceAndReportEveryRowAndPiece) {
+  // Rows grouped into units, rows at the unit size and just past it, and rows cut into pieces.
+  const int shapes[][2] = {{1, 5000}, {4095, 3}, {4096, 2}, {4097, 2}, {65536, 1}, {65537, 2}, {3, 1}};
+  for (const auto& shape : shapes) {
+    SCOPED_TRACE(std::to_string(shape[0]) + " x " + std::to_string(shape[1]));
     DesignRecord design = DefaultDesign();
-    design.bed_cells_x = design.bed_cells_y = 300;
-    for (int k = 0; k < kCoilCount; ++k) design.bed_voltages[k] = Phasor(k, -k);
-    const auto before = design.bed_voltages;
-    FakeHost host;
-    host.cancel_after = 450;  // within the second coil
-    EXPECT_FALSE(ComputeBedModel(design, host));
-    EXPECT_EQ(host.progress_calls, 450);
-    EXPECT_EQ(design.bed_voltages, before);
+    design.bed_cells_x = shape[0];
+    design.bed_cells_y = shape[1];
+    const BedCellGrid grid = MakeBedCellGrid(design);
+    std::vector<double> expected_shares;
+    for (int k = 0; k < kCoilCount; ++k) {
+      for (int j = 0; j < grid.cells_y; ++j) {
+        for (int end = std::min(grid.cells_x, 65536);; end = std::min(grid.cells_x, end + 65536)) {
+          expected_shares.push_back(
+              (static_cast<double>(k) * grid.cells_y + j + static_cast<double>(end) / grid.cells_x) /
+              (static_cast<double>(kCoilCount) * grid.cells_y));
+          if (end == grid.cells_x) break;
+        }
+      }
+    }
+    const double omega = design.frequency_hz * 6.2831853072;
+    for (int threads : {1, 7}) {
+      ThreadCount count(threads);
+      FakeHost host;
+      DesignRecord computed = design;
+      ASSERT_TRUE(ComputeBedModel(computed, host));
+      EXPECT_EQ(host.shares, expected_shares) << threads;
+      for (int k = 2; k < kCoilCount; k += 3) {
+        const double flux = BedFlux(design.generators[k / 3], k % 3, grid);
+        EXPECT_LE(std::fabs(computed.bed_voltages[k].imag() - omega * flux), 1e-12 * std::fabs(omega * flux))
+            << k;
+      }
+    }
   }
 }
 
@@ -313,22 +304,41 @@ TEST(ParallelMonteCarlo, ACancelIsHeardAtTheSameReportOnEveryThreadCount) {
   }
 }
 
-TEST(ParallelSweep, TheCsvIsTheSameOnEveryThreadCount) {
+TEST(ParallelSweep, CsvAndProgressAreTheSameOnEveryThreadCount) {
   DesignRecord base = NoisyDesign(2);
   base.scan_x_step = base.scan_y_step = 0.05;
   SweepOptions options;
+  // The frequency leaves every row's bed stale: rows compute their bed models too.
   options.axes = {{"frequency_hz", 5000.0, 20000.0, 3}, {"noise_peak_v", 0.0, 1e-5, 2}};
   for (int runs : {1, 3}) {
     options.monte_carlo.runs = runs;
     std::string one;
+    FakeHost one_host;
     {
       ThreadCount count(1);
-      one = SweepText(base, options);
+      one = SweepText(base, options, nullptr, &one_host);
     }
     for (int threads : {2, 7}) {
       ThreadCount count(threads);
-      EXPECT_EQ(SweepText(base, options), one) << "runs " << runs << ", threads " << threads;
+      FakeHost host;
+      EXPECT_EQ(SweepText(base, options, nullptr, &host), one) << "runs " << runs << ", threads " << threads;
+      EXPECT_EQ(host.shares, one_host.shares) << "runs " << runs << ", threads " << threads;
     }
+  }
+}
+
+TEST(ParallelSweep, ACancelStopsAfterTheSameRowsOnEveryThreadCount) {
+  DesignRecord base = NoisyDesign(1);
+  base.scan_x_step = base.scan_y_step = 0.1;
+  SweepOptions options;
+  options.axes = {{"noise_peak_v", 0.0, 1e-5, 9}};
+  for (int threads : kThreadCounts) {
+    ThreadCount count(threads);
+    FakeHost host;
+    host.cancel_after = 1 + 9 * 25 + 6 * 4 + 2;  // the base's bed, four rows, and into the fifth
+    std::string error;
+    EXPECT_EQ(SweepText(base, options, &error, &host), "failed: cancelled") << threads;
+    EXPECT_EQ(host.progress_calls, *host.cancel_after) << threads;
   }
 }
 
