@@ -25,11 +25,19 @@
 #include "analysis/point_results.h"
 #include "design/atomic_file.h"
 #include "design/design_file.h"
+#include "analysis/monte_carlo.h"
+#include "analysis/sweep.h"
+#include "dialogs/analysis_requests.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/monte_carlo_dialog.h"
+#include "dialogs/monte_carlo_result_dialog.h"
+#include "dialogs/plot_window.h"
 #include "dialogs/preferences.h"
 #include "dialogs/preferences_dialog.h"
 #include "dialogs/qt_dialogs.h"
+#include "dialogs/qt_error_charts.h"
 #include "dialogs/qt_progress_host.h"
+#include "dialogs/sweep_dialog.h"
 #include "platform/compute_threads.h"
 #include "shell/file_names.h"
 #include "shell/help_window.h"
@@ -223,6 +231,7 @@ void MainWindow::UpdateMenuMarks() {
 }
 
 bool MainWindow::RunCommand(int id) {
+  const DesignRecord before = state_->design;
   CommandOutcome outcome;
   if (id == kCmdCalculate) {
     // The run's own results take the preview's place, and the worker leaves it every core.
@@ -237,6 +246,9 @@ bool MainWindow::RunCommand(int id) {
     case Action::kUnhandled:
       return false;
     case Action::kDone:
+      if (!outcome.step_name.empty()) {
+        PushStep(MakeDesignStep(std::string(outcome.step_name), before, state_->design, false));
+      }
       break;
     case Action::kBeep:
       QApplication::beep();
@@ -251,7 +263,6 @@ bool MainWindow::RunCommand(int id) {
       CopyToClipboard();
       break;
     case Action::kDialog: {
-      const DesignRecord before = state_->design;
       if (OpenOwnedDialog(outcome.dialog, outcome.owner) != 1) break;
       if (const std::optional<DialogEdit> edit = DialogEditOf(outcome.dialog)) {
         PushStep(MakeDesignStep(std::string(edit->step_name), before, state_->design, edit->sets_bed_stale));
@@ -284,6 +295,15 @@ bool MainWindow::RunCommand(int id) {
     case Action::kRedo:
       undo_.redo();
       break;
+    case Action::kMonteCarlo:
+      RunMonteCarloCommand();
+      break;
+    case Action::kSweep:
+      RunSweepCommand();
+      break;
+    case Action::kPlot:
+      OpenPlot(outcome.dialog);
+      break;
     case Action::kLiveUpdate:
       SetLiveUpdate(!live_update_);
       break;
@@ -297,8 +317,75 @@ bool MainWindow::RunCommand(int id) {
 
 int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
   QWidget* owner_widget = owner == DialogOwner::kMainWindow ? static_cast<QWidget*>(this) : drawing_;
-  DialogContext context{state_->design, state_->results, *drawing_};
+  DialogContext context{state_->design, state_->results, *drawing_, CurrentMonteCarlo(*state_) != nullptr};
   return OpenDialog(name, context, owner_widget);
+}
+
+void MainWindow::RunMonteCarloCommand() {
+  MonteCarloOptions previous;
+  previous.runs = kDefaultMonteCarloRuns;
+  if (state_->monte_carlo.present) previous = state_->monte_carlo.options;
+  MonteCarloDialog dialog(previous, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const MonteCarloOptions options = dialog.Options();
+  MonteCarloResult result;
+  std::string error;
+  AnalysisStatus status;
+  {
+    ProgressHost progress(*drawing_, this, QStringLiteral("Running Monte Carlo..."));
+    status = RunMonteCarlo(state_->design, options, progress, result, error);
+  }
+  if (status == AnalysisStatus::kCancelled) return;
+  if (status == AnalysisStatus::kFailed) {
+    QMessageBox::warning(this, QStringLiteral("Monte Carlo"), ToQString(error));
+    return;
+  }
+  state_->monte_carlo = MonteCarloRecord{true, state_->design, options, std::move(result)};
+  InvalidateDrawing(*drawing_);
+  MonteCarloResultDialog figures(state_->monte_carlo.result.summary, this);
+  figures.exec();
+}
+
+void MainWindow::RunSweepCommand() {
+  SweepDialog dialog(state_->design, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const SweepOptions options = dialog.Options();
+  std::vector<SweepRow> rows;
+  const SweepRowSink keep = [&rows](const SweepRow& row, std::string&) {
+    rows.push_back(row);
+    return true;
+  };
+  std::string error;
+  AnalysisStatus status;
+  {
+    ProgressHost progress(*drawing_, this, QStringLiteral("Sweeping..."));
+    status = RunSweep(state_->design, options, SetDesignNumber, progress, keep, error);
+  }
+  if (status == AnalysisStatus::kCancelled) return;
+  if (status == AnalysisStatus::kFailed) {
+    QMessageBox::warning(this, QStringLiteral("Sweep"), ToQString(error));
+    return;
+  }
+  const std::string parameter = dialog.ParameterName();
+  auto* window = new PlotWindow(MakeSweepChart(SweepPlotSeries(rows), parameter, SweepRowsWithFailures(rows)),
+                                QStringLiteral("Sweep: ") + ToQString(parameter), this);
+  window->SetCsv(SweepCsv(options, rows), QStringLiteral("sweep.csv"));
+  window->show();
+}
+
+void MainWindow::OpenPlot(std::string_view name) {
+  if (state_->design.results_valid == 0) return;
+  const PointResults run = CollectPointResults(state_->design, state_->results);
+  PlotWindow* window = nullptr;
+  if (name == "ErrorDistance") {
+    window = new PlotWindow(MakeErrorDistanceChart(ErrorAgainstDistance(state_->design, run)),
+                            QStringLiteral("Error against Distance"), this);
+  } else if (name == "ErrorHistogram") {
+    const int bins = HistogramBins(static_cast<int>(run.rows.size()) - run.summary.failed_points);
+    window = new PlotWindow(MakeErrorHistogramChart(MakeErrorHistogram(run, bins)),
+                            QStringLiteral("Error Histogram"), this);
+  }
+  if (window != nullptr) window->show();
 }
 
 void MainWindow::CopyToClipboard() {
@@ -427,6 +514,8 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   bed_edit.bed_handles_shown = state_->bed_edit.bed_handles_shown;
   state_->bed_edit = bed_edit;
   state_->drag = GeneratorDragState{};
+  // Like the results of the last run, which a design read from a file does not have.
+  state_->monte_carlo = MonteCarloRecord{};
   // A preview of the design before must not show over this one for a moment.
   DropLivePreview();
   FollowDesign();

@@ -98,6 +98,10 @@ class MainWindow : public QMainWindow {
   int OpenOwnedDialog(std::string_view name, DialogOwner owner);
   void CopyToClipboard();
   void ShowHelpIndex();
+  // Results: the runs, the sweep and the plots of the last run, each in a window of its own.
+  void RunMonteCarloCommand();
+  void RunSweepCommand();
+  void OpenPlot(std::string_view name);
   bool ConfirmClose();
 
   // The design changed: marks it modified and starts the pause before the recovery file.

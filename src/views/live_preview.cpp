@@ -41,10 +41,14 @@ DesignRecord PreviewMapDesign(const DesignRecord& design, const LivePreview& pre
 void PaintShownScene(Canvas& canvas, const SceneModel& scene, const ViewState& view) {
   const bool handles = scene.bed_edit.bed_handles_shown != 0;
   if (!scene.live.shown) {
-    PaintScene(canvas, scene.design, view, scene.results, handles);
+    PaintScene(canvas, scene.design, view, scene.results, handles, CurrentMonteCarloPoints(scene));
     return;
   }
-  PaintScene(canvas, PreviewMapDesign(scene.design, scene.live), view, scene.live.result.results, handles);
+  // Monte-Carlo figures count only for the very design the preview computed.
+  const MonteCarloRecord& monte_carlo = scene.monte_carlo;
+  const bool same = monte_carlo.present && SameSimulationInputs(monte_carlo.design, scene.live.result.design);
+  PaintScene(canvas, PreviewMapDesign(scene.design, scene.live), view, scene.live.result.results, handles,
+             same ? &monte_carlo.result.points : nullptr);
 }
 
 }  // namespace orvendi

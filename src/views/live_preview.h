@@ -29,7 +29,8 @@ DesignRecord DesignUnderEdit(const DesignRecord& design, const ViewState& view, 
 DesignRecord PreviewMapDesign(const DesignRecord& design, const LivePreview& preview);
 
 // The scene as the drawing area shows it in `view`: with the preview's estimates while one is
-// shown, else with the last run's.
+// shown, else with the last run's; with the last Monte-Carlo run's figures where they belong to
+// the design whose maps are drawn.
 void PaintShownScene(Canvas& canvas, const SceneModel& scene, const ViewState& view);
 
 }  // namespace orvendi
