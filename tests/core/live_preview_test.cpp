@@ -73,22 +73,16 @@ int CallsInColour(const RecordingCanvas& canvas, RecordingCanvas::Kind kind, con
   return count;
 }
 
-TEST(PaintShownScene, APreviewDrawsBothMapsOnItsOwnGridButGeneratorsWhereTheDesignHasThem) {
-  Scene s;
+// 101 x 101 points drawn as dots, no valid results, and a coarse preview (every third point)
+// computed with generator 2 elsewhere, every estimate on its true point but the first.
+void ShowCoarsePreview(Scene& s) {
   DesignRecord& design = s.model.design;
-  design.map_style = 0;  // dots, one per point
+  design.map_style = 0;
   design.scan_x_step = design.scan_y_step = 0.005;
   design.scan_x_to = design.scan_x_from + 100 * 0.005;
   design.scan_y_to = design.scan_y_from + 100 * 0.005;
   design.results_valid = 0;
 
-  // The last run's estimates are not valid: no measured map, the whole actual map.
-  RecordingCanvas before;
-  PaintShownScene(before, s.model, s.model.view);
-  EXPECT_EQ(CallsInColour(before, RecordingCanvas::Kind::kEllipse, kMapBlue), 0);
-  EXPECT_EQ(CallsInColour(before, RecordingCanvas::Kind::kEllipse, kMapGreen), 101 * 101);
-
-  // A coarse preview computed with generator 2 elsewhere, every estimate on its true point.
   LivePreview& live = s.model.live;
   live.result.stride = 3;
   live.result.design = CoarseScan(design, 3);
@@ -104,19 +98,53 @@ TEST(PaintShownScene, APreviewDrawsBothMapsOnItsOwnGridButGeneratorsWhereTheDesi
   }
   live.result.results.Slot(0, 0)[0] = std::numeric_limits<double>::quiet_NaN();
   live.shown = true;
+}
 
-  RecordingCanvas shown;
-  PaintShownScene(shown, s.model, s.model.view);
+RecordingCanvas Painted(const Scene& s) {
+  RecordingCanvas canvas;
+  PaintShownScene(canvas, s.model, s.model.view);
+  return canvas;
+}
+
+TEST(PaintShownScene, APreviewDrawsBothMapsOnItsOwnGridButGeneratorsWhereTheDesignHasThem) {
+  Scene s;
+  ShowCoarsePreview(s);
+  s.model.live.shown = false;
+  // The last run's estimates are not valid: no measured map, the whole actual map.
+  const RecordingCanvas before = Painted(s);
+  EXPECT_EQ(CallsInColour(before, RecordingCanvas::Kind::kEllipse, kMapBlue), 0);
+  EXPECT_EQ(CallsInColour(before, RecordingCanvas::Kind::kEllipse, kMapGreen), 101 * 101);
+
+  s.model.live.shown = true;
+  const RecordingCanvas shown = Painted(s);
   EXPECT_EQ(CallsInColour(shown, RecordingCanvas::Kind::kEllipse, kMapBlue), 34 * 34 - 1);
   EXPECT_EQ(CallsInColour(shown, RecordingCanvas::Kind::kEllipse, kMapGreen), 34 * 34);
   EXPECT_NE(shown.Find("Ellipse(497, 197, 504, 204)"), nullptr);  // generator 2, as the design has it
-  EXPECT_EQ(design.results_valid, 0);
+  EXPECT_EQ(s.model.design.results_valid, 0);
 
   // Not shown: as before.
-  live.shown = false;
-  RecordingCanvas hidden;
-  PaintShownScene(hidden, s.model, s.model.view);
-  EXPECT_EQ(hidden.Shapes(), before.Shapes());
+  s.model.live.shown = false;
+  EXPECT_EQ(Painted(s).Shapes(), before.Shapes());
+}
+
+// The error map's cells: rectangles without a pen over the scan square, window (300, 200) to
+// (500, 400); the legend's colour bar sits in the top-left corner.
+int Cells(const RecordingCanvas& canvas) {
+  int count = 0;
+  for (const RecordingCanvas::Call& call : canvas.Of(RecordingCanvas::Kind::kRectangle)) {
+    count += call.pen.null && call.a >= 300 && call.b >= 200 && call.c <= 500 && call.d <= 400;
+  }
+  return count;
+}
+
+TEST(PaintShownScene, TheErrorMapFollowsThePreview) {
+  Scene s;
+  ShowCoarsePreview(s);
+  s.model.design.show_error_map = 1;
+  s.model.live.shown = false;
+  EXPECT_EQ(Cells(Painted(s)), 0);
+  s.model.live.shown = true;
+  EXPECT_EQ(Cells(Painted(s)), 33 * 33);
 }
 
 TEST(DrawShownMarks, DrawsTheShownMarksAgainInverted) {
