@@ -136,13 +136,18 @@ bool LiveCalculation::WaitUntilIdle(std::chrono::milliseconds timeout) const {
   return changed_.wait_for(hold, timeout, [this] { return !computing_ && !waiting_; });
 }
 
-bool LiveCalculation::Abandoned(const Job& job) const {
+bool SupersededStops(LiveDetail detail, double share_done, std::chrono::steady_clock::duration since_last_result,
+                     std::chrono::milliseconds longest_wait) {
+  if (detail == LiveDetail::kWhole) return true;
+  return share_done < 0.5 && since_last_result < longest_wait;
+}
+
+bool LiveCalculation::Abandoned(const Job& job, double share_done) const {
   const std::lock_guard<std::mutex> hold(lock_);
   if (stop_ || job.generation <= cancelled_through_) return true;
   if (job.generation == generation_) return false;
-  // Superseded. A preview that has waited long enough for a newer one is still worth showing.
-  return job.detail == LiveDetail::kWhole ||
-         std::chrono::steady_clock::now() - last_delivery_ < longest_wait_;
+  return SupersededStops(job.detail, share_done, std::chrono::steady_clock::now() - last_delivery_,
+                         longest_wait_);
 }
 
 std::optional<LiveResult> LiveCalculation::Compute(Job& job) {
@@ -150,12 +155,13 @@ std::optional<LiveResult> LiveCalculation::Compute(Job& job) {
   result.generation = job.generation;
   result.stride = job.detail == LiveDetail::kWhole ? 1 : LiveStride(job.design);
   result.design = CoarseScan(job.design, result.stride);
-  const auto go_on = [this, &job] { return !Abandoned(job); };
-  StopCheckHost host(go_on);
+  // The bed model counts as none of the grid done.
+  StopCheckHost host([this, &job] { return !Abandoned(job, 0.0); });
   // As "Calculate" does, on the snapshot only.
   if (result.design.include_bed_currents != 0 && !RefreshBedModel(result.design, host)) return std::nullopt;
   LoadGeneratorPositions(result.design, job.work);
-  if (!CalculateGrid(result.design, result.results, job.work, [&go_on](double) { return go_on(); })) {
+  if (!CalculateGrid(result.design, result.results, job.work,
+                     [this, &job](double share) { return !Abandoned(job, share); })) {
     return std::nullopt;
   }
   return result;

@@ -39,11 +39,16 @@ struct LiveResult {
   ResultBuffer results;
 };
 
+// Whether a computation that a newer request has superseded stops at its next row. A whole one
+// always stops. A preview goes on once half of its grid is done, or when no result has come for
+// `longest_wait`: on a mouse that never rests for a whole preview, the map still follows, late
+// rather than never.
+bool SupersededStops(LiveDetail detail, double share_done, std::chrono::steady_clock::duration since_last_result,
+                     std::chrono::milliseconds longest_wait);
+
 // The calculation run of a design snapshot on a worker thread, while the window goes on. The
 // latest request wins: it replaces one still waiting, and makes the one being computed stop at
-// its next row (a preview is let finish when no result has come for `longest_wait`, so that a
-// map keeps following a mouse that never rests). A result is never older than one handed out
-// before it. The snapshot's work state is a copy: the design's noise sequence, results and
+// its next row (see SupersededStops). A result is never older than one handed out before it. The snapshot's work state is a copy: the design's noise sequence, results and
 // results_valid are left to the real "Calculate", and a whole result holds the very estimates
 // "Calculate" would make of that design now.
 class LiveCalculation {
@@ -85,7 +90,7 @@ class LiveCalculation {
 
   void Work();
   std::optional<LiveResult> Compute(Job& job);
-  bool Abandoned(const Job& job) const;
+  bool Abandoned(const Job& job, double share_done) const;
 
   Ready ready_;
   const std::chrono::milliseconds longest_wait_;

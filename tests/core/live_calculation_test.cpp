@@ -258,6 +258,23 @@ TEST(LiveCalculation, ANewerRequestStopsTheOneUnderWay) {
   EXPECT_EQ(taker.Calls(), 2);
 }
 
+TEST(SupersededStops, AWholeComputationAlwaysAPreviewUntilHalfDoneOrTheMapWaitedLongEnough) {
+  using std::chrono::steady_clock;
+  constexpr milliseconds kWait{40};
+  const steady_clock::duration recent = milliseconds(10);
+  const steady_clock::duration long_ago = milliseconds(40);
+  for (const double share : {0.0, 0.49, 0.5, 1.0}) {
+    EXPECT_TRUE(SupersededStops(LiveDetail::kWhole, share, recent, kWait)) << share;
+    EXPECT_TRUE(SupersededStops(LiveDetail::kWhole, share, long_ago, kWait)) << share;
+    EXPECT_FALSE(SupersededStops(LiveDetail::kPreview, share, long_ago, kWait)) << share;
+  }
+  EXPECT_TRUE(SupersededStops(LiveDetail::kPreview, 0.0, recent, kWait));
+  EXPECT_TRUE(SupersededStops(LiveDetail::kPreview, 0.49, recent, kWait));
+  EXPECT_FALSE(SupersededStops(LiveDetail::kPreview, 0.5, recent, kWait));
+  // Before the first result the map has waited for ever.
+  EXPECT_FALSE(SupersededStops(LiveDetail::kPreview, 0.0, steady_clock::now() - steady_clock::time_point{}, kWait));
+}
+
 TEST(LiveCalculation, ASupersededPreviewFinishesWhenTheMapHasWaitedLongEnough) {
   Taker taker;
   LiveCalculation live(taker.Ready(), milliseconds(0));
