@@ -275,24 +275,6 @@ TEST(SupersededStops, AWholeComputationAlwaysAPreviewUntilHalfDoneOrTheMapWaited
   EXPECT_FALSE(SupersededStops(LiveDetail::kPreview, 0.0, steady_clock::now() - steady_clock::time_point{}, kWait));
 }
 
-TEST(LiveCalculation, ASupersededPreviewFinishesWhenTheMapHasWaitedLongEnough) {
-  Taker taker;
-  LiveCalculation live(taker.Ready(), milliseconds(0));
-  const CalculationWork work;
-  const std::uint64_t first = live.Request(GridDesign(100), work, LiveDetail::kPreview);
-  // Let the first one start, then supersede it.
-  while (live.Waiting()) {
-  }
-  const std::uint64_t second = live.Request(GridDesign(40), work, LiveDetail::kPreview);
-  ASSERT_TRUE(live.WaitUntilIdle(kPatience));
-  // Both came, in order; only the newer can still be taken.
-  EXPECT_EQ(taker.Calls(), 2);
-  std::optional<LiveResult> result = live.TakeResult();
-  ASSERT_TRUE(result.has_value());
-  EXPECT_EQ(result->generation, second);
-  EXPECT_GT(second, first);
-}
-
 TEST(LiveCalculation, CancelDropsWhatWaitsWhatRunsAndWhatIsDone) {
   const auto prompt = PromptStop();
   Taker taker;

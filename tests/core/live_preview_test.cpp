@@ -61,11 +61,6 @@ TEST(DesignUnderEdit, IsTheDesignTheReleaseWouldLeave) {
   }
 }
 
-TEST(DesignUnderEdit, WithoutAnEditIsTheDesign) {
-  Scene s;
-  EXPECT_TRUE(SameDesign(s.UnderEdit(10, 20), s.model.design));
-}
-
 // Calls drawn with a pen of the given colour.
 int CallsInColour(const RecordingCanvas& canvas, RecordingCanvas::Kind kind, const Rgb& colour) {
   int count = 0;
@@ -145,29 +140,6 @@ TEST(PaintShownScene, TheErrorMapFollowsThePreview) {
   EXPECT_EQ(Cells(Painted(s)), 0);
   s.model.live.shown = true;
   EXPECT_EQ(Cells(Painted(s)), 33 * 33);
-}
-
-TEST(DrawShownMarks, DrawsTheShownMarksAgainInverted) {
-  Scene s;
-  RecordingCanvas none;
-  DrawShownMarks(none, s.model.drag, s.model.bed_edit);
-  EXPECT_TRUE(none.calls.empty());
-
-  s.model.drag.mark_shown = 1;
-  s.model.drag.mark_x = 40;
-  s.model.drag.mark_y = 50;
-  s.model.bed_edit.rubber_shown = 1;
-  s.model.bed_edit.rubber_x1 = 10;
-  s.model.bed_edit.rubber_y1 = 20;
-  s.model.bed_edit.rubber_x2 = 30;
-  s.model.bed_edit.rubber_y2 = 40;
-  RecordingCanvas both;
-  DrawShownMarks(both, s.model.drag, s.model.bed_edit);
-  ASSERT_EQ(both.calls.size(), 2u);
-  EXPECT_EQ(both.calls[0].Shape(), "Ellipse(37, 47, 44, 54)");
-  EXPECT_EQ(both.calls[1].Shape(), "Rectangle(10, 20, 31, 41)");
-  EXPECT_TRUE(both.calls[0].invert);
-  EXPECT_TRUE(both.calls[1].invert);
 }
 
 }  // namespace
