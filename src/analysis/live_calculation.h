@@ -48,9 +48,10 @@ bool SupersededStops(LiveDetail detail, double share_done, std::chrono::steady_c
 
 // The calculation run of a design snapshot on a worker thread, while the window goes on. The
 // latest request wins: it replaces one still waiting, and makes the one being computed stop at
-// its next row (see SupersededStops). A result is never older than one handed out before it. The snapshot's work state is a copy: the design's noise sequence, results and
-// results_valid are left to the real "Calculate", and a whole result holds the very estimates
-// "Calculate" would make of that design now.
+// its next row (see SupersededStops). A result is never older than one handed out before it.
+// The snapshot's work state is a copy: the design's noise sequence, results and results_valid
+// are left to the real "Calculate", and a whole result holds the very estimates "Calculate"
+// would make of that design now.
 class LiveCalculation {
  public:
   // Called on the worker thread each time a result is ready to be taken.
