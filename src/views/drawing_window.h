@@ -40,6 +40,9 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   // the design as it was when the button went down: one drag, one call.
   using MouseEditDone = std::function<void(const std::string& name, const DesignRecord& before)>;
   void SetMouseEditDone(MouseEditDone done) { mouse_edit_done_ = std::move(done); }
+  // Told of each pointer position while a mouse edit is under way, after its marks have moved.
+  using MouseEditMoved = std::function<void(int x, int y)>;
+  void SetMouseEditMoved(MouseEditMoved moved) { mouse_edit_moved_ = std::move(moved); }
 
   // The picture as it stands (stale parts rendered first); for tests.
   QImage SceneImage();
@@ -90,6 +93,7 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   bool first_painted_ = false;
   int scene_renders_ = 0;
   MouseEditDone mouse_edit_done_;
+  MouseEditMoved mouse_edit_moved_;
   std::string mouse_edit_;  // the edit under way, empty for none
   DesignRecord mouse_edit_before_;
 };
