@@ -390,10 +390,7 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   state_->design = design;
   state_->design.app_active = app_active;
   state_->design.edit_mode = edit_mode;
-  BedEditState bed_edit;
-  bed_edit.bed_handles_shown = state_->bed_edit.bed_handles_shown;
-  state_->bed_edit = bed_edit;
-  state_->drag = GeneratorDragState{};
+  drawing_->AbandonMouseEdit();
   if (view != nullptr) {
     ApplyStoredView(*view, state_->view, *drawing_, state_->infobar);
   } else {
