@@ -406,6 +406,7 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   if (modified) DesignChanged();
   UpdateTitle();
   UpdateMenuMarks();
+  emit DesignReplaced();
 }
 
 void MainWindow::NewDesign() {

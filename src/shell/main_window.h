@@ -79,6 +79,11 @@ class MainWindow : public QMainWindow {
   // Writes the recovery file at once instead of after the pause.
   void WriteRecoveryNow();
 
+ signals:
+  // Another design took the window's place (New, Open, a restored design); the undo steps of the
+  // one before are gone.
+  void DesignReplaced();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
