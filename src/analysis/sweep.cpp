@@ -1,12 +1,11 @@
 #include "analysis/sweep.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <system_error>
 #include <vector>
 
 #include "analysis/csv_text.h"
+#include "design/number_text.h"
 #include "field/bed_model.h"
 #include "platform/compute_threads.h"
 #include "platform/host.h"
@@ -21,29 +20,6 @@ constexpr double kBaseBedShare = 0.02;
 constexpr std::int64_t kRowsPerCheckReport = 1024;
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-// A whole text as a double: no blanks, nothing after the number, '+' allowed.
-bool ReadWholeDouble(std::string_view text, double& value, std::string& error) {
-  std::string_view digits = text;
-  if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-' && digits[1] != '+') digits.remove_prefix(1);
-  const char* last = digits.data() + digits.size();
-  const auto result = std::from_chars(digits.data(), last, value);
-  if (digits.empty() || result.ec == std::errc::invalid_argument || result.ptr != last) {
-    error = Quoted(text) + " is not a number";
-    return false;
-  }
-  if (result.ec == std::errc::result_out_of_range) {
-    error = Quoted(text) + " is out of range";
-    return false;
-  }
-  return true;
-}
-
-bool ReadWholeInt(std::string_view text, int& value) {
-  const char* last = text.data() + text.size();
-  const auto result = std::from_chars(text.data(), last, value);
-  return !text.empty() && result.ec == std::errc() && result.ptr == last;
-}
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> parts;

@@ -37,6 +37,7 @@ enum class Rule {
   kOneOrTwo,
   kZeroToTwo,
   kScalePercent,
+  kMagnification,  // ValidErrorMagnification
 };
 
 using CoilFlags = std::array<std::int32_t, kCoilCount>;
@@ -98,6 +99,9 @@ constexpr Field<DesignRecord> kDesignFields[] = {
     {"coil_display", &DesignRecord::coil_display, Rule::kZeroOrOne},
     {"display_bed_field", &DesignRecord::display_bed_field, Rule::kZeroOrOne},
     {"map_style", &DesignRecord::map_style, Rule::kZeroOrOne},
+    {"show_error_map", &DesignRecord::show_error_map, Rule::kZeroOrOne},
+    {"error_map_quantity", &DesignRecord::error_map_quantity, Rule::kZeroToTwo},
+    {"error_magnification", &DesignRecord::error_magnification, Rule::kMagnification},
 };
 
 constexpr Field<StoredView> kViewFields[] = {
@@ -227,6 +231,11 @@ std::optional<double> ReadNumber(const Json& value, const std::string& key, Rule
   }
   if (rule == Rule::kFiniteNumber && !(number && std::isfinite(*number))) {
     problems.push_back({key, "must be a finite number, not " + Describe(value)});
+    return std::nullopt;
+  }
+  if (rule == Rule::kMagnification && !(number && ValidErrorMagnification(*number))) {
+    problems.push_back({key, "must be a finite number from " + Text(kMinErrorMagnification) + " to " +
+                                 Text(kMaxErrorMagnification) + ", not " + Describe(value)});
     return std::nullopt;
   }
   if (!number) {

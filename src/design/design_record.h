@@ -12,6 +12,15 @@ using Phasor = std::complex<double>;
 inline constexpr int kGeneratorCount = 3;
 inline constexpr int kCoilCount = 9;
 
+// What the error map colours at each scan point.
+inline constexpr std::int32_t kErrorMapError = 0;      // distance of the last run's estimate
+inline constexpr std::int32_t kErrorMapTrueness = 1;   // of a Monte-Carlo run: mean estimate's distance
+inline constexpr std::int32_t kErrorMapPrecision = 2;  // of a Monte-Carlo run: spread of the estimates
+
+// The factors the error magnification accepts; 1 draws the measured map as it is.
+inline constexpr double kMinErrorMagnification = 1.0;
+inline constexpr double kMaxErrorMagnification = 1e6;
+
 // One square coil of a generator: the data of the real square-loop model.
 struct CoilRecord {
   double x = 0.0;
@@ -88,6 +97,9 @@ struct DesignRecord {
   std::array<std::int32_t, kCoilCount> coil_display{};
   std::int32_t display_bed_field = 0;
   std::int32_t map_style = 0;  // 0 dots, 1 grid
+  std::int32_t show_error_map = 0;
+  std::int32_t error_map_quantity = 0;  // kErrorMapError, kErrorMapTrueness, kErrorMapPrecision
+  double error_magnification = 0.0;     // the measured map shows true + factor * (estimate - true)
 
   // Run-time state held beside the design
   std::int32_t design_modified = 0;
@@ -98,6 +110,14 @@ struct DesignRecord {
 // Gives every field of the design its initial value. The view has its own defaults
 // (ApplyViewDefaults); the program applies the view's first, then the design's.
 void ApplyDesignDefaults(DesignRecord& design);
+
+// Whether a run of `a` and of `b` computes the same: every value the calculation, the bed model
+// and the scan read is equal bit for bit. Display options and results do not count.
+bool SameSimulationInputs(const DesignRecord& a, const DesignRecord& b);
+
+// Whether the error magnification accepts `factor`: finite, kMinErrorMagnification to
+// kMaxErrorMagnification.
+bool ValidErrorMagnification(double factor);
 
 // All nine bed currents and voltages to 0 + 0i.
 void ResetBedResults(DesignRecord& design);

@@ -78,4 +78,34 @@ std::optional<std::int32_t> ReadInteger(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+bool ReadWholeDouble(std::string_view text, double& value, std::string& error) {
+  std::string_view digits = text;
+  if (digits.size() > 1 && digits[0] == '+' && digits[1] != '-' && digits[1] != '+') digits.remove_prefix(1);
+  const char* last = digits.data() + digits.size();
+  const auto result = std::from_chars(digits.data(), last, value);
+  if (digits.empty() || result.ec == std::errc::invalid_argument || result.ptr != last) {
+    error = "\"" + std::string(text) + "\" is not a number";
+    return false;
+  }
+  if (result.ec == std::errc::result_out_of_range) {
+    error = "\"" + std::string(text) + "\" is out of range";
+    return false;
+  }
+  return true;
+}
+
+std::string TrimBlanks(std::string_view text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return std::string(text.substr(first, last - first));
+}
+
+bool ReadWholeInt(std::string_view text, int& value) {
+  const char* last = text.data() + text.size();
+  const auto result = std::from_chars(text.data(), last, value);
+  return !text.empty() && result.ec == std::errc() && result.ptr == last;
+}
+
 }  // namespace orvendi

@@ -28,6 +28,16 @@ std::string FormatInteger(std::int32_t value);
 // when the text does not begin with a number. Only the first kEntryTextLimit characters count.
 std::optional<double> ReadDouble(std::string_view text);
 
+// A whole text as a double: no blanks, nothing after the number, '.' as the decimal point, a
+// leading '+' allowed ("0.5", "+2e-3", "inf"). False with "\"TEXT\" is not a number" or
+// "\"TEXT\" is out of range" otherwise.
+bool ReadWholeDouble(std::string_view text, double& value, std::string& error);
+// The text without the blanks (spaces, tabs, line breaks) at its ends.
+std::string TrimBlanks(std::string_view text);
+
+// A whole text as a decimal int: no blanks, no sign other than '-', nothing after the digits.
+bool ReadWholeInt(std::string_view text, int& value);
+
 // "%d": skips leading blanks, takes an optional sign and the leading decimal digits ("12.7"
 // gives 12). Empty when there are no digits or the value does not fit in 32 bits.
 std::optional<std::int32_t> ReadInteger(std::string_view text);

@@ -178,7 +178,11 @@ void Fill(const RadioBinding& radio, const DesignRecord& design, DialogFields& f
 }
 
 void Store(const EditBinding& edit, const DialogFields& fields, DesignRecord& design) {
-  if (const std::optional<double> value = ReadEntry(fields.Text(edit.id), edit.format))
+  const std::string& text = fields.Text(edit.id);
+  // A value whose text is longer than an entry hands over would come back cut short, a
+  // different number; left untouched, it keeps the value it had.
+  if (text.size() > kEntryTextLimit && text == ShowEntry(edit.show(design), edit.format)) return;
+  if (const std::optional<double> value = ReadEntry(text, edit.format))
     edit.store(design, *value);
 }
 

@@ -15,6 +15,8 @@ struct DialogContext {
   DesignRecord& design;
   const ResultBuffer& results;
   Host& host;  // busy cursor, capture and repaint around the bed model
+  // A Monte-Carlo result of the design as it is exists: the error map may show its figures.
+  bool monte_carlo_current = false;
 };
 
 // Opens the modal dialog with the given resource name ("Frequency", "ScanOptions",

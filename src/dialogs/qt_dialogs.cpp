@@ -20,6 +20,7 @@
 
 #include "design/design_record.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/error_map_dialog.h"
 #include "dialogs/qt_progress_host.h"
 #include "dialogs/result_dialogs.h"
 #include "dialogs/scan_options.h"
@@ -420,6 +421,9 @@ std::unique_ptr<QDialog> BuildDialog(std::string_view resource_name, DialogConte
   }
   if (resource_name == "ScanOptions") return std::make_unique<ScanOptionsDialog>(context.design, owner);
   if (resource_name == "AboutDialog") return std::make_unique<AboutDialog>(owner);
+  if (resource_name == "ErrorMap") {
+    return std::make_unique<ErrorMapDialog>(context.design, context.monte_carlo_current, owner);
+  }
   return CreateResultDialog(resource_name, context, owner);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -73,6 +75,13 @@ class Canvas {
   // Text with its top-left corner at (x, y).
   virtual void Text(int x, int y, std::string_view text, const TextStyle& style) = 0;
   virtual TextSize MeasureText(std::string_view text, const Font& font) = 0;
+
+  // A grid of cells filled without outline: cell (i, j) spans the pixels from column edge xs[i]
+  // to xs[i + 1] and from row edge ys[j] to ys[j + 1], the larger edge left out as Rectangle
+  // does, in colours[j * (xs.size() - 1) + i]. Draws each cell as a Rectangle with a null pen,
+  // row by row; a surface with a faster way to the same pixels overrides it. Pen and brush in
+  // force are kept.
+  virtual void FillCells(std::span<const int> xs, std::span<const int> ys, std::span<const Rgb> colours);
 };
 
 // Selects a pen for the length of a scope and puts the previous one back.
@@ -111,5 +120,21 @@ class ScopedInvert {
   Canvas& canvas_;
   bool previous_;
 };
+
+inline void Canvas::FillCells(std::span<const int> xs, std::span<const int> ys,
+                              std::span<const Rgb> colours) {
+  if (xs.size() < 2 || ys.size() < 2) return;
+  const std::size_t columns = xs.size() - 1;
+  if (colours.size() < columns * (ys.size() - 1)) return;
+  ScopedPen pen(*this, Pen{1, kBlack, true});
+  for (std::size_t j = 0; j + 1 < ys.size(); ++j) {
+    const int top = std::min(ys[j], ys[j + 1]);
+    const int bottom = std::max(ys[j], ys[j + 1]);
+    for (std::size_t i = 0; i < columns; ++i) {
+      ScopedBrush brush(*this, Brush{colours[j * columns + i], false});
+      Rectangle(std::min(xs[i], xs[i + 1]), top, std::max(xs[i], xs[i + 1]), bottom);
+    }
+  }
+}
 
 }  // namespace orvendi

@@ -1,6 +1,10 @@
 #include "platform/compute_threads.h"
 
 #include <omp.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <atomic>
 #include <chrono>
@@ -41,6 +45,15 @@ int ComputeThreads() {
   if (set > 0) return set;
   const int all = omp_get_max_threads();
   return all < 1 ? 1 : all > kMaxComputeThreads ? kMaxComputeThreads : all;
+}
+
+bool LowerThreadPriority(int steps) {
+  // On Linux a nice value belongs to the thread, and threads started later inherit it.
+  const id_t thread = static_cast<id_t>(gettid());
+  errno = 0;
+  const int now = getpriority(PRIO_PROCESS, thread);
+  if (now == -1 && errno != 0) return false;
+  return setpriority(PRIO_PROCESS, thread, now + steps) == 0;
 }
 
 bool RunInOrder(std::int64_t count, int slots,

@@ -20,6 +20,11 @@ int ComputeThreadsSetting();
 // already runs on several threads, where nested work stays on its thread.
 int ComputeThreads();
 
+// Lowers the scheduling priority of the calling thread and of the threads it starts from then on
+// (its compute threads among them) by `steps` nice levels, so that a thread of normal priority, the
+// window's, goes first when they want the same core. False when the system refused.
+bool LowerThreadPriority(int steps);
+
 // Items 0 .. count - 1 of a job: compute(item, slot) runs on any of the compute threads, and
 // finish(item, slot) on the calling thread, in item order, once the item is computed, so that
 // whatever must happen in order (sums, progress reports, a host's calls) happens there. At most

@@ -2,9 +2,14 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLineF>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QRegion>
 #include <QString>
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace orvendi {
@@ -198,12 +203,20 @@ void QtCanvas::Rectangle(int left, int top, int right, int bottom) {
   if (!brush_.null) FillSpan(painter_, in_left, in_top, in_right, in_bottom, ToQColor(brush_.colour));
 }
 
+const QFontMetrics& QtCanvas::MetricsFor(const Font& font) {
+  if (!metrics_ || !(font == metrics_font_)) {
+    metrics_font_ = font;
+    qfont_ = ToQFont(font);
+    metrics_.emplace(*qfont_);
+  }
+  return *metrics_;
+}
+
 void QtCanvas::Text(int x, int y, std::string_view text, const TextStyle& style) {
   const VectorStateGuard guard;
   const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  const QFont font = ToQFont(style.font);
-  const QFontMetrics metrics(font);
-  painter_.setFont(font);
+  const QFontMetrics& metrics = MetricsFor(style.font);
+  painter_.setFont(*qfont_);
   if (style.opaque) {
     painter_.fillRect(QRect(x, y, metrics.horizontalAdvance(s), metrics.height()),
                       ToQColor(style.background));
@@ -214,9 +227,89 @@ void QtCanvas::Text(int x, int y, std::string_view text, const TextStyle& style)
 }
 
 TextSize QtCanvas::MeasureText(std::string_view text, const Font& font) {
-  const QFontMetrics metrics(ToQFont(font));
+  const QFontMetrics& metrics = MetricsFor(font);
   const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   return {metrics.horizontalAdvance(s), metrics.height()};
+}
+
+namespace {
+
+// Edges that only ever rise or only ever fall, so that the cells tile the span they cover.
+bool Monotonic(std::span<const int> edges) {
+  bool rising = true;
+  bool falling = true;
+  for (std::size_t k = 1; k < edges.size(); ++k) {
+    rising = rising && edges[k] >= edges[k - 1];
+    falling = falling && edges[k] <= edges[k - 1];
+  }
+  return rising || falling;
+}
+
+}  // namespace
+
+void QtCanvas::FillCells(std::span<const int> xs, std::span<const int> ys, std::span<const Rgb> colours) {
+  if (xs.size() < 2 || ys.size() < 2) return;
+  const std::size_t columns = xs.size() - 1;
+  if (colours.size() < columns * (ys.size() - 1)) return;
+  const QPaintEngine* engine = painter_.paintEngine();
+  QPaintDevice* device = painter_.device();
+  // Vector surfaces keep their cells as shapes; inverting mode and odd edges take the general way.
+  if (engine == nullptr || device == nullptr || engine->type() != QPaintEngine::Raster || invert_ ||
+      !painter_.transform().isIdentity() || !Monotonic(xs) || !Monotonic(ys)) {
+    Canvas::FillCells(xs, ys, colours);
+    return;
+  }
+  const VectorStateGuard guard;
+  // Only the part on the surface, and inside the painter's clip, is touched.
+  const auto [x_min, x_max] = std::minmax(xs.front(), xs.back());
+  const auto [y_min, y_max] = std::minmax(ys.front(), ys.back());
+  const int left = std::max(x_min, 0);
+  const int top = std::max(y_min, 0);
+  const int right = std::min(x_max, device->width());
+  const int bottom = std::min(y_max, device->height());
+  if (right <= left || bottom <= top) return;
+  QRegion area(left, top, right - left, bottom - top);
+  if (painter_.hasClipping()) area &= painter_.clipRegion();
+  if (area.isEmpty()) return;
+
+  // An image the painter draws into directly gets the pixels written in place; anything else
+  // gets them as one image drawn over it.
+  QImage* target = device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+  const bool in_place =
+      target != nullptr && target->devicePixelRatio() == 1.0 && painter_.opacity() == 1.0 &&
+      painter_.compositionMode() == QPainter::CompositionMode_SourceOver &&
+      (target->format() == QImage::Format_RGB32 || target->format() == QImage::Format_ARGB32 ||
+       target->format() == QImage::Format_ARGB32_Premultiplied);
+  QImage image;
+  if (!in_place) image = QImage(right - left, bottom - top, QImage::Format_RGB32);
+
+  std::vector<QRgb> line(static_cast<std::size_t>(right - left));
+  for (std::size_t j = 0; j + 1 < ys.size(); ++j) {
+    const int y0 = std::max(std::min(ys[j], ys[j + 1]), top);
+    const int y1 = std::min(std::max(ys[j], ys[j + 1]), bottom);
+    if (y1 <= y0) continue;
+    for (std::size_t i = 0; i < columns; ++i) {
+      const int x0 = std::max(std::min(xs[i], xs[i + 1]), left);
+      const int x1 = std::min(std::max(xs[i], xs[i + 1]), right);
+      const Rgb& c = colours[j * columns + i];
+      std::fill(line.begin() + (x0 - left), line.begin() + (std::max(x0, x1) - left), qRgb(c.r, c.g, c.b));
+    }
+    if (!in_place) {
+      for (int y = y0; y < y1; ++y)
+        std::memcpy(image.scanLine(y - top), line.data(), line.size() * sizeof(QRgb));
+      continue;
+    }
+    for (const QRect& r : area) {
+      const int from_y = std::max(y0, r.top());
+      const int to_y = std::min(y1, r.bottom() + 1);
+      const std::size_t pixels = static_cast<std::size_t>(r.width());
+      for (int y = from_y; y < to_y; ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(target->scanLine(y));
+        std::memcpy(row + r.left(), line.data() + (r.left() - left), pixels * sizeof(QRgb));
+      }
+    }
+  }
+  if (!in_place) painter_.drawImage(QPoint(left, top), image);
 }
 
 }  // namespace orvendi

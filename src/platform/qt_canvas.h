@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
+#include <optional>
 
 #include "platform/canvas.h"
 
@@ -26,6 +29,8 @@ class QtCanvas : public Canvas {
   void Rectangle(int left, int top, int right, int bottom) override;
   void Text(int x, int y, std::string_view text, const TextStyle& style) override;
   TextSize MeasureText(std::string_view text, const Font& font) override;
+  // On a raster surface the cells go in as one image, which costs a fraction of a fill per cell.
+  void FillCells(std::span<const int> xs, std::span<const int> ys, std::span<const Rgb> colours) override;
 
   // Coordinates beyond +-kCoordinateLimit never reach the painter.
   static constexpr int kCoordinateLimit = 1'000'000;
@@ -34,6 +39,8 @@ class QtCanvas : public Canvas {
   // What the painter's pen and brush were last set up for, so runs of lines cost no state change.
   enum class PainterState { kUnknown, kLine, kShape };
   void ApplyStroke(PainterState state);
+  // The Qt font and its metrics for `font`; the last one is kept, as building them is costly.
+  const QFontMetrics& MetricsFor(const Font& font);
 
   QPainter& painter_;
   PainterState painter_state_ = PainterState::kUnknown;
@@ -42,6 +49,9 @@ class QtCanvas : public Canvas {
   bool invert_ = false;
   int current_x_ = 0;
   int current_y_ = 0;
+  Font metrics_font_;
+  std::optional<QFont> qfont_;
+  std::optional<QFontMetrics> metrics_;
 };
 
 }  // namespace orvendi

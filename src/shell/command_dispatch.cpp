@@ -26,7 +26,16 @@ CommandOutcome Just(Action action) {
 CommandOutcome Done() { return Just(Action::kDone); }
 
 CommandOutcome Dialog(std::string_view name, DialogOwner owner = DialogOwner::kDrawingArea) {
-  return CommandOutcome{Action::kDialog, name, owner, false};
+  CommandOutcome outcome = Just(Action::kDialog);
+  outcome.dialog = name;
+  outcome.owner = owner;
+  return outcome;
+}
+
+CommandOutcome Plot(std::string_view name) {
+  CommandOutcome outcome = Just(Action::kPlot);
+  outcome.dialog = name;
+  return outcome;
 }
 
 CommandOutcome Toggle(std::int32_t& flag, Host& host) {
@@ -62,6 +71,10 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       return Just(Action::kUndo);
     case kCmdRedo:
       return Just(Action::kRedo);
+    case kCmdLiveUpdate:
+      return Just(Action::kLiveUpdate);
+    case kCmdPreferences:
+      return Just(Action::kPreferences);
     case kCmdExit:
       return Just(Action::kClose);
     case kCmdCopy:
@@ -89,6 +102,17 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       return Toggle(design.show_measured_map, host);
     case kCmdViewBField:
       return Toggle(design.show_b_field, host);
+    case kCmdViewErrorMap: {
+      // Unlike the toggles above, a setting the design file keeps: an undo step.
+      CommandOutcome outcome = Toggle(design.show_error_map, host);
+      outcome.step_name = kErrorMapStepName;
+      return outcome;
+    }
+    case kCmdErrorMapSettings: {
+      CommandOutcome outcome = Dialog("ErrorMap");
+      outcome.repaint_after_ok = true;
+      return outcome;
+    }
     case kCmdViewOptions: {
       CommandOutcome outcome = Dialog("ViewOptions");
       outcome.repaint_after_ok = true;
@@ -140,6 +164,14 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       return Dialog("DisplayBedVoltages");
     case kCmdBedCurrents:
       return Dialog("DisplayBedCurrents");
+    case kCmdMonteCarlo:
+      return Just(Action::kMonteCarlo);
+    case kCmdSweep:
+      return Just(Action::kSweep);
+    case kCmdErrorDistancePlot:
+      return Plot("ErrorDistance");
+    case kCmdErrorHistogram:
+      return Plot("ErrorHistogram");
 
     case kCmdAbout:
       return Dialog("AboutDialog", DialogOwner::kMainWindow);
@@ -152,6 +184,7 @@ std::optional<DialogEdit> DialogEditOf(std::string_view resource_name) {
   if (const SettingsDialog* dialog = FindSettingsDialog(resource_name))
     return DialogEdit{dialog->title, dialog->sets_bed_stale};
   if (resource_name == "ScanOptions") return DialogEdit{kScanOptionsTitle, false};
+  if (resource_name == "ErrorMap") return DialogEdit{kErrorMapStepName, false};
   return std::nullopt;
 }
 

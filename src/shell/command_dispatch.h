@@ -28,12 +28,19 @@ struct CommandOutcome {
     kExportCsv,  // ask for a file and write the last run's point results to it
     kUndo,
     kRedo,
+    kMonteCarlo,  // ask for runs and seed, run them with progress, show the figures
+    kSweep,       // ask for a sweep, run it with progress, plot it
+    kPlot,        // open the plot window `dialog` of the last run
+    kLiveUpdate,   // turn live update on or off
+    kPreferences,  // the program's settings dialog
   };
   Action action = Action::kUnhandled;
   std::string_view dialog;
   DialogOwner owner = DialogOwner::kDrawingArea;
   bool repaint_after_ok = false;  // repaint the drawing area when the dialog ended with OK
   int recent_index = -1;          // kOpenRecent: 0 is the most recent file
+  // The command changed the design itself: an undo step of this name, from the design before.
+  std::string_view step_name;
 };
 
 // Carries out a menu command on the records (toggles, views, scales, edit modes, the
@@ -48,5 +55,8 @@ struct DialogEdit {
   bool sets_bed_stale = false;
 };
 std::optional<DialogEdit> DialogEditOf(std::string_view resource_name);
+
+// The undo step of the error map's settings, from the menu toggle or the dialog.
+inline constexpr std::string_view kErrorMapStepName = "Error Map";
 
 }  // namespace orvendi

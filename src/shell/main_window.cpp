@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMetaObject>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -24,14 +25,27 @@
 #include "analysis/point_results.h"
 #include "design/atomic_file.h"
 #include "design/design_file.h"
+#include "analysis/monte_carlo.h"
+#include "analysis/sweep.h"
+#include "dialogs/analysis_requests.h"
 #include "dialogs/dialogs.h"
+#include "dialogs/monte_carlo_dialog.h"
+#include "dialogs/monte_carlo_result_dialog.h"
+#include "dialogs/plot_window.h"
+#include "dialogs/preferences.h"
+#include "dialogs/preferences_dialog.h"
+#include "dialogs/qt_dialogs.h"
+#include "dialogs/qt_error_charts.h"
 #include "dialogs/qt_progress_host.h"
+#include "dialogs/sweep_dialog.h"
+#include "platform/compute_threads.h"
 #include "shell/file_names.h"
 #include "shell/help_window.h"
 #include "shell/menu_model.h"
 #include "shell/qt_recovery.h"
 #include "views/drawing_window.h"
 #include "views/infobar_widget.h"
+#include "views/live_preview.h"
 #include "views/qt_clipboard_picture.h"
 #include "views/stored_view.h"
 #include "views/view_geometry.h"
@@ -48,6 +62,8 @@ QString ToQString(std::string_view text) {
 }
 
 const QString kRecentKey = QStringLiteral("recentFiles");
+const QString kThreadsKey = QStringLiteral("compute/threads");
+const QString kLiveUpdateKey = QStringLiteral("results/liveUpdate");
 const QString kDesignFilter = QStringLiteral("Orvendi designs (*.orvendi);;All files (*)");
 
 // One design step on the undo stack. The edit has been made when the step is pushed, so the
@@ -97,7 +113,17 @@ MainWindow::MainWindow(const QString& recovery_folder) : state_(std::make_unique
   ApplyDesignDefaults(state_->design);
   drawing_->SetMouseEditDone([this](const std::string& name, const DesignRecord& before) {
     PushStep(MakeDesignStep(name, before, state_->design, false));
+    // Whole, even for a drop where it began: the preview may have been coarse.
+    FollowDesign();
   });
+  drawing_->SetMouseEditMoved([this](int x, int y) {
+    if (!live_update_) return;
+    RequestLive(DesignUnderEdit(state_->design, state_->view, state_->drag, state_->bed_edit, x, y),
+                LiveDetail::kPreview);
+  });
+  // The worker's call comes on its own thread; the result is taken on this one.
+  live_ = std::make_unique<LiveCalculation>(
+      [this] { QMetaObject::invokeMethod(this, [this] { ShowLiveResult(); }, Qt::QueuedConnection); });
 
   recovery_ = std::make_unique<RecoveryStore>(recovery_folder.isEmpty() ? RecoveryStore::DefaultFolder()
                                                                         : recovery_folder);
@@ -105,6 +131,7 @@ MainWindow::MainWindow(const QString& recovery_folder) : state_(std::make_unique
   recovery_timer_.setInterval(kRecoveryDelayMs);
   connect(&recovery_timer_, &QTimer::timeout, this, &MainWindow::WriteRecoveryNow);
 
+  LoadProgramSettings();
   CreateMenus();
   menuBar()->setFocusPolicy(Qt::NoFocus);
   client_->installEventFilter(this);
@@ -123,6 +150,8 @@ MainWindow::MainWindow(const QString& recovery_folder) : state_(std::make_unique
 }
 
 MainWindow::~MainWindow() {
+  // The worker reads nothing of the window, but its call posts to it.
+  live_.reset();
   // Steps refer to the window; the children refer to the state: they go first.
   undo_.clear();
   delete client_;
@@ -193,6 +222,8 @@ void MainWindow::UpdateMenuMarks() {
       action->setEnabled(undo_.canRedo());
     } else if (id == kCmdOpenRecent) {
       action->setEnabled(!RecentFiles().isEmpty());
+    } else if (id == kCmdLiveUpdate) {
+      action->setChecked(live_update_);
     } else {
       action->setEnabled(mark.enabled);
     }
@@ -200,8 +231,11 @@ void MainWindow::UpdateMenuMarks() {
 }
 
 bool MainWindow::RunCommand(int id) {
+  const DesignRecord before = state_->design;
   CommandOutcome outcome;
   if (id == kCmdCalculate) {
+    // The run's own results take the preview's place, and the worker leaves it every core.
+    DropLivePreview();
     ProgressHost progress(*drawing_, this, QStringLiteral("Calculating..."));
     outcome = DispatchCommand(id, *state_, progress);
   } else {
@@ -212,6 +246,9 @@ bool MainWindow::RunCommand(int id) {
     case Action::kUnhandled:
       return false;
     case Action::kDone:
+      if (!outcome.step_name.empty()) {
+        PushStep(MakeDesignStep(std::string(outcome.step_name), before, state_->design, false));
+      }
       break;
     case Action::kBeep:
       QApplication::beep();
@@ -226,10 +263,10 @@ bool MainWindow::RunCommand(int id) {
       CopyToClipboard();
       break;
     case Action::kDialog: {
-      const DesignRecord before = state_->design;
       if (OpenOwnedDialog(outcome.dialog, outcome.owner) != 1) break;
       if (const std::optional<DialogEdit> edit = DialogEditOf(outcome.dialog)) {
         PushStep(MakeDesignStep(std::string(edit->step_name), before, state_->design, edit->sets_bed_stale));
+        FollowDesign();
       }
       if (outcome.repaint_after_ok) InvalidateDrawing(*drawing_);
       break;
@@ -258,6 +295,21 @@ bool MainWindow::RunCommand(int id) {
     case Action::kRedo:
       undo_.redo();
       break;
+    case Action::kMonteCarlo:
+      RunMonteCarloCommand();
+      break;
+    case Action::kSweep:
+      RunSweepCommand();
+      break;
+    case Action::kPlot:
+      OpenPlot(outcome.dialog);
+      break;
+    case Action::kLiveUpdate:
+      SetLiveUpdate(!live_update_);
+      break;
+    case Action::kPreferences:
+      ShowPreferences();
+      break;
   }
   UpdateMenuMarks();
   return true;
@@ -265,8 +317,75 @@ bool MainWindow::RunCommand(int id) {
 
 int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
   QWidget* owner_widget = owner == DialogOwner::kMainWindow ? static_cast<QWidget*>(this) : drawing_;
-  DialogContext context{state_->design, state_->results, *drawing_};
+  DialogContext context{state_->design, state_->results, *drawing_, CurrentMonteCarlo(*state_) != nullptr};
   return OpenDialog(name, context, owner_widget);
+}
+
+void MainWindow::RunMonteCarloCommand() {
+  MonteCarloOptions previous;
+  previous.runs = kDefaultMonteCarloRuns;
+  if (state_->monte_carlo.present) previous = state_->monte_carlo.options;
+  MonteCarloDialog dialog(previous, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const MonteCarloOptions options = dialog.Options();
+  MonteCarloResult result;
+  std::string error;
+  AnalysisStatus status;
+  {
+    ProgressHost progress(*drawing_, this, QStringLiteral("Running Monte Carlo..."));
+    status = RunMonteCarlo(state_->design, options, progress, result, error);
+  }
+  if (status == AnalysisStatus::kCancelled) return;
+  if (status == AnalysisStatus::kFailed) {
+    QMessageBox::warning(this, QStringLiteral("Monte Carlo"), ToQString(error));
+    return;
+  }
+  state_->monte_carlo = MonteCarloRecord{true, state_->design, options, std::move(result)};
+  InvalidateDrawing(*drawing_);
+  MonteCarloResultDialog figures(state_->monte_carlo.result.summary, this);
+  figures.exec();
+}
+
+void MainWindow::RunSweepCommand() {
+  SweepDialog dialog(state_->design, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const SweepOptions options = dialog.Options();
+  std::vector<SweepRow> rows;
+  const SweepRowSink keep = [&rows](const SweepRow& row, std::string&) {
+    rows.push_back(row);
+    return true;
+  };
+  std::string error;
+  AnalysisStatus status;
+  {
+    ProgressHost progress(*drawing_, this, QStringLiteral("Sweeping..."));
+    status = RunSweep(state_->design, options, SetDesignNumber, progress, keep, error);
+  }
+  if (status == AnalysisStatus::kCancelled) return;
+  if (status == AnalysisStatus::kFailed) {
+    QMessageBox::warning(this, QStringLiteral("Sweep"), ToQString(error));
+    return;
+  }
+  const std::string parameter = dialog.ParameterName();
+  auto* window = new PlotWindow(MakeSweepChart(SweepPlotSeries(rows), parameter, SweepRowsWithFailures(rows)),
+                                QStringLiteral("Sweep: ") + ToQString(parameter), this);
+  window->SetCsv(SweepCsv(options, rows), QStringLiteral("sweep.csv"));
+  window->show();
+}
+
+void MainWindow::OpenPlot(std::string_view name) {
+  if (state_->design.results_valid == 0) return;
+  const PointResults run = CollectPointResults(state_->design, state_->results);
+  PlotWindow* window = nullptr;
+  if (name == "ErrorDistance") {
+    window = new PlotWindow(MakeErrorDistanceChart(ErrorAgainstDistance(state_->design, run)),
+                            QStringLiteral("Error against Distance"), this);
+  } else if (name == "ErrorHistogram") {
+    const int bins = HistogramBins(static_cast<int>(run.rows.size()) - run.summary.failed_points);
+    window = new PlotWindow(MakeErrorHistogramChart(MakeErrorHistogram(run, bins)),
+                            QStringLiteral("Error Histogram"), this);
+  }
+  if (window != nullptr) window->show();
 }
 
 void MainWindow::CopyToClipboard() {
@@ -380,6 +499,7 @@ void MainWindow::ApplySnapshot(const DesignRecord& snapshot, bool sets_bed_stale
   InvalidateDrawing(*drawing_);
   infobar_->update();
   DesignChanged();
+  FollowDesign();
 }
 
 void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* view, const QString& path,
@@ -391,6 +511,11 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   state_->design.app_active = app_active;
   state_->design.edit_mode = edit_mode;
   drawing_->AbandonMouseEdit();
+  // Like the results of the last run, which a design read from a file does not have.
+  state_->monte_carlo = MonteCarloRecord{};
+  // A preview of the design before must not show over this one for a moment.
+  DropLivePreview();
+  FollowDesign();
   if (view != nullptr) {
     ApplyStoredView(*view, state_->view, *drawing_, state_->infobar);
   } else {
@@ -601,6 +726,57 @@ void MainWindow::OfferRecovery() {
     // One restored design at a time; the others wait for the next start.
     break;
   }
+}
+
+void MainWindow::LoadProgramSettings() {
+  QSettings settings;
+  // A stored value that does not read (edited by hand) leaves every core.
+  const std::optional<int> threads = ReadThreadsEntry(settings.value(kThreadsKey).toString().toStdString());
+  SetComputeThreads(threads.value_or(0));
+  live_update_ = settings.value(kLiveUpdateKey, false).toBool();
+}
+
+void MainWindow::ShowPreferences() {
+  PreferencesDialog dialog(ComputeThreadsSetting(), this);
+  dialog.adjustSize();
+  CentreDialog(&dialog);
+  if (dialog.exec() != QDialog::Accepted) return;
+  SetComputeThreads(dialog.Threads());
+  QSettings().setValue(kThreadsKey, dialog.Threads());
+}
+
+void MainWindow::SetLiveUpdate(bool on) {
+  live_update_ = on;
+  QSettings().setValue(kLiveUpdateKey, on);
+  if (on) {
+    FollowDesign();
+  } else {
+    DropLivePreview();
+  }
+  UpdateMenuMarks();
+}
+
+void MainWindow::RequestLive(const DesignRecord& design, LiveDetail detail) {
+  live_->Request(design, state_->work, detail);
+}
+
+void MainWindow::FollowDesign() {
+  if (live_update_) RequestLive(state_->design, LiveDetail::kWhole);
+}
+
+void MainWindow::ShowLiveResult() {
+  std::optional<LiveResult> result = live_->TakeResult();
+  if (!result || !live_update_) return;
+  state_->live.result = std::move(*result);
+  state_->live.shown = true;
+  InvalidateDrawing(*drawing_);
+}
+
+void MainWindow::DropLivePreview() {
+  live_->Cancel();
+  if (!state_->live.shown) return;
+  state_->live.shown = false;
+  InvalidateDrawing(*drawing_);
 }
 
 }  // namespace orvendi

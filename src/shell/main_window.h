@@ -11,6 +11,7 @@
 #include <optional>
 #include <string_view>
 
+#include "analysis/live_calculation.h"
 #include "shell/app_state.h"
 #include "shell/command_dispatch.h"
 #include "views/design_history.h"
@@ -79,6 +80,13 @@ class MainWindow : public QMainWindow {
   // Writes the recovery file at once instead of after the pause.
   void WriteRecoveryNow();
 
+  // Live update (Results > Live Update, kept in the settings): while it is on, the maps show a
+  // calculation of the design as it stands or as the mouse edit under way would leave it, made
+  // on a worker thread. Turning it off shows the last run's estimates again.
+  bool LiveUpdate() const { return live_update_; }
+  void SetLiveUpdate(bool on);
+  LiveCalculation& Live() { return *live_; }
+
  signals:
   // Another design took the window's place (New, Open, a restored design); the undo steps of the
   // one before are gone.
@@ -95,6 +103,10 @@ class MainWindow : public QMainWindow {
   int OpenOwnedDialog(std::string_view name, DialogOwner owner);
   void CopyToClipboard();
   void ShowHelpIndex();
+  // Results: the runs, the sweep and the plots of the last run, each in a window of its own.
+  void RunMonteCarloCommand();
+  void RunSweepCommand();
+  void OpenPlot(std::string_view name);
   bool ConfirmClose();
 
   // The design changed: marks it modified and starts the pause before the recovery file.
@@ -118,6 +130,15 @@ class MainWindow : public QMainWindow {
   QString ChooseFile(FileQuestion question, const QString& suggestion);
   void ShowFileProblem(const QString& message);
 
+  void LoadProgramSettings();
+  void ShowPreferences();
+  // Live update: a computation of `design` is requested, its result shown when it comes, or
+  // every request dropped along with the preview.
+  void RequestLive(const DesignRecord& design, LiveDetail detail);
+  void FollowDesign();
+  void ShowLiveResult();
+  void DropLivePreview();
+
   std::unique_ptr<AppState> state_;
   QWidget* client_ = nullptr;
   DrawingWindow* drawing_ = nullptr;
@@ -130,6 +151,8 @@ class MainWindow : public QMainWindow {
   FileChooser choose_file_;
   std::unique_ptr<RecoveryStore> recovery_;
   QTimer recovery_timer_;
+  bool live_update_ = false;
+  std::unique_ptr<LiveCalculation> live_;
 };
 
 }  // namespace orvendi

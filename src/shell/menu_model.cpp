@@ -51,8 +51,11 @@ constexpr std::array kViewEntries{
     MenuEntry{kCmdViewActualMap, "View &Actual Position Map"},
     MenuEntry{kCmdViewMeasuredMap, "View &Measured Position Map"},
     MenuEntry{kCmdViewBField, "View &B Field"},
+    MenuEntry{kCmdViewErrorMap, "View &Error Map"},
     kSeparator,
     MenuEntry{kCmdViewOptions, "&Options..."},
+    MenuEntry{kCmdErrorMapSettings, "Error Map Se&ttings..."},
+    MenuEntry{kCmdPreferences, "P&references..."},
 };
 
 constexpr std::array kScaleEntries{
@@ -79,9 +82,15 @@ constexpr std::array kMeasurementEntries{
 
 constexpr std::array kResultsEntries{
     MenuEntry{kCmdCalculate, "Calcula&te"},
+    MenuEntry{kCmdLiveUpdate, "&Live Update"},
     MenuEntry{kCmdPositionalError, "Positional Error..."},
     MenuEntry{kCmdBedVoltages, "Bed &Voltages..."},
     MenuEntry{kCmdBedCurrents, "Bed &Currents..."},
+    kSeparator,
+    MenuEntry{kCmdMonteCarlo, "&Monte Carlo..."},
+    MenuEntry{kCmdSweep, "&Sweep..."},
+    MenuEntry{kCmdErrorDistancePlot, "Error against &Distance"},
+    MenuEntry{kCmdErrorHistogram, "Error &Histogram"},
 };
 
 constexpr std::array kHelpEntries{
@@ -118,6 +127,8 @@ MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view) {
       return Check(design.show_actual_map != 0);
     case kCmdViewMeasuredMap:
       return Check(design.show_measured_map != 0);
+    case kCmdViewErrorMap:
+      return Check(design.show_error_map != 0);
     case kCmdViewBField:
       return Check(design.show_b_field != 0);
     case kCmdGeneratorPosition:
@@ -130,8 +141,13 @@ MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view) {
     case kCmdScale150:
     case kCmdScale200:
       return Check(view.scale_percent == ScalePercentOf(id));
+    case kCmdLiveUpdate:
+      // A setting of the program, not of the records: the window sets the check.
+      return MenuMark{true, false, true};
     case kCmdPositionalError:
     case kCmdExportCsv:
+    case kCmdErrorDistancePlot:
+    case kCmdErrorHistogram:
       return MenuMark{false, false, design.results_valid != 0};
     default:
       return MenuMark{};

@@ -60,6 +60,16 @@ enum CommandId : int {
   // Open Recent's items, most recent first.
   kCmdRecentFirst = 1120,
   kCmdRecentLast = kCmdRecentFirst + 7,
+  // The error map and the analysis of the design.
+  kCmdViewErrorMap = 1200,
+  kCmdErrorMapSettings = 1201,
+  kCmdMonteCarlo = 1202,
+  kCmdSweep = 1203,
+  kCmdErrorDistancePlot = 1204,
+  kCmdErrorHistogram = 1205,
+  // Program settings kept apart from the design.
+  kCmdLiveUpdate = 1210,
+  kCmdPreferences = 1211,
 };
 
 // How many files Open Recent lists.

@@ -1,6 +1,6 @@
 #include "views/clipboard_copy.h"
 
-#include "views/scene_painter.h"
+#include "views/live_preview.h"
 
 namespace orvendi {
 
@@ -18,7 +18,7 @@ ViewState CopyFraming(const ViewState& view) {
 }
 
 void PaintClipboardScene(Canvas& canvas, const SceneModel& scene) {
-  PaintScene(canvas, scene.design, CopyFraming(scene.view), scene.results, scene.bed_edit.bed_handles_shown != 0);
+  PaintShownScene(canvas, scene, CopyFraming(scene.view));
 }
 
 }  // namespace orvendi

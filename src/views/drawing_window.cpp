@@ -13,8 +13,8 @@
 #include "views/design_history.h"
 #include "views/generator_placement.h"
 #include "views/infobar.h"
+#include "views/live_preview.h"
 #include "views/scene_model.h"
-#include "views/scene_painter.h"
 #include "views/view_geometry.h"
 
 namespace orvendi {
@@ -132,9 +132,15 @@ void DrawingWindow::RenderStaleParts() {
   QPainter painter(&scene_);
   painter.setClipRegion(region);
   painter.fillRect(region.boundingRect(), Qt::white);
-  QtCanvas canvas(painter);
-  PaintScene(canvas, state_.design, state_.view, state_.results, state_.bed_edit.bed_handles_shown != 0);
+  {
+    QtCanvas canvas(painter);
+    PaintShownScene(canvas, state_, state_.view);
+  }
   ++scene_renders_;
+  if (state_.drag.mark_shown != 0 || state_.bed_edit.rubber_shown != 0) {
+    QtCanvas marks(painter);
+    DrawShownMarks(marks, state_.drag, state_.bed_edit);
+  }
 }
 
 QImage DrawingWindow::SceneImage() {
@@ -191,6 +197,7 @@ void DrawingWindow::mouseMoveEvent(QMouseEvent* event) {
     default:
       break;
   }
+  if (!mouse_edit_.empty() && mouse_edit_moved_) mouse_edit_moved_(at.x(), at.y());
 }
 
 void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {

@@ -40,6 +40,9 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   // the design as it was just before the release wrote the edit: one drag, one call.
   using MouseEditDone = std::function<void(const std::string& name, const DesignRecord& before)>;
   void SetMouseEditDone(MouseEditDone done) { mouse_edit_done_ = std::move(done); }
+  // Told of each pointer position while a mouse edit is under way, after its marks have moved.
+  using MouseEditMoved = std::function<void(int x, int y)>;
+  void SetMouseEditMoved(MouseEditMoved moved) { mouse_edit_moved_ = std::move(moved); }
 
   // Ends a mouse edit under way without writing it, for a design that replaces the one it was
   // made on: the mouse is let go and the button's release changes nothing.
@@ -94,6 +97,7 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   bool first_painted_ = false;
   int scene_renders_ = 0;
   MouseEditDone mouse_edit_done_;
+  MouseEditMoved mouse_edit_moved_;
   std::string mouse_edit_;  // the edit under way, empty for none
 };
 

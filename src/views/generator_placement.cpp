@@ -14,6 +14,11 @@ void DrawDragMark(Canvas& canvas, int mark_x, int mark_y) {
   canvas.Ellipse(mark_x - 3, mark_y - 3, mark_x + 4, mark_y + 4);
 }
 
+void DrawShownMarks(Canvas& canvas, const GeneratorDragState& drag, const BedEditState& bed_edit) {
+  if (drag.mark_shown != 0) DrawDragMark(canvas, drag.mark_x, drag.mark_y);
+  if (bed_edit.rubber_shown != 0) DrawRubberBand(canvas, bed_edit);
+}
+
 void ShowDragMark(Canvas* canvas, GeneratorDragState& drag) {
   if (drag.mark_shown != 0) return;
   if (canvas != nullptr) DrawDragMark(*canvas, drag.mark_x, drag.mark_y);

@@ -40,6 +40,9 @@ void DropGenerator(int x, int y, DesignRecord& design, const ViewState& view, Ge
 void ShowDragMark(Canvas* canvas, GeneratorDragState& drag);
 void HideDragMark(Canvas* canvas, GeneratorDragState& drag);
 void DrawDragMark(Canvas& canvas, int mark_x, int mark_y);
+// The drag mark and the rubber band that are shown, drawn again over a scene just rendered
+// under them (a repaint during a mouse edit), so that hiding them later restores the scene.
+void DrawShownMarks(Canvas& canvas, const GeneratorDragState& drag, const BedEditState& bed_edit);
 
 // Repaint with erase of the generator symbol's 7 x 7 square.
 void InvalidateGeneratorArea(const GeneratorRecord& generator, const ViewState& view, Host& host);

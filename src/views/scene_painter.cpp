@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "views/bed_editing.h"
+#include "views/error_map.h"
 #include "views/field_display.h"
 #include "views/view_geometry.h"
 
@@ -114,16 +115,26 @@ void DrawMeasuredMap(Canvas& canvas, const DesignRecord& design, const ViewState
   if (design.results_valid == 0) return;
   ScopedPen pen(canvas, kMeasuredPen);
   ScopedBrush brush(canvas, kMapBrush);
-  DrawMap(canvas, design, [&view, &results](const ScanPoint& p, int& x, int& y) {
+  const double factor = design.error_magnification;
+  DrawMap(canvas, design, [&view, &results, factor](const ScanPoint& p, int& x, int& y) {
     const double* m = results.Slot(p.first_index, p.second_index);
-    if (m == nullptr || !Drawable(m[0]) || !Drawable(m[1]) || !Drawable(m[2])) return false;
-    ToWindow(view, m[0], m[1], m[2], x, y);
+    if (m == nullptr) return false;
+    const double shown[3] = {MagnifiedCoordinate(p.x, m[0], factor), MagnifiedCoordinate(p.y, m[1], factor),
+                             MagnifiedCoordinate(p.z, m[2], factor)};
+    if (!Drawable(shown[0]) || !Drawable(shown[1]) || !Drawable(shown[2])) return false;
+    ToWindow(view, shown[0], shown[1], shown[2], x, y);
     return true;
   });
 }
 
 void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
-                bool bed_handles) {
+                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo) {
+  ErrorMapGrid error_grid;
+  const bool error_map = design.show_error_map != 0;
+  if (error_map) {
+    error_grid = CollectErrorMapGrid(design, results, monte_carlo);
+    DrawErrorMap(canvas, view, error_grid);
+  }
   if (design.show_actual_map != 0) DrawActualMap(canvas, design, view);
   if (design.show_generators != 0) {
     for (const GeneratorRecord& generator : design.generators) DrawGenerator(canvas, generator, view);
@@ -131,6 +142,7 @@ void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& vie
   if (design.show_bed != 0) DrawBed(canvas, design, view, bed_handles);
   if (design.show_b_field != 0) DrawBField(canvas, design, view);
   if (design.show_measured_map != 0) DrawMeasuredMap(canvas, design, view, results);
+  DrawErrorLegend(canvas, design, error_map ? &error_grid : nullptr);
 }
 
 }  // namespace orvendi

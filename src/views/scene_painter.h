@@ -1,5 +1,8 @@
 #pragma once
 
+#include <vector>
+
+#include "analysis/monte_carlo.h"
 #include "design/design_record.h"
 #include "platform/canvas.h"
 #include "position/scan_grid.h"
@@ -17,11 +20,13 @@ inline constexpr int kBedPenWidth = 3;
 // Measured coordinates beyond this magnitude (m) are not drawn, like non-finite ones.
 inline constexpr double kFarAwayM = 1e6;
 
-// The whole picture in the current view, in this order: actual map, generators 0..2, bed
-// (with its handles when `bed_handles`), field layer, measured map; each gated by its flag.
-// Draws only; never clears the surface.
+// The whole picture in the current view, in this order: error map, actual map, generators 0..2,
+// bed (with its handles when `bed_handles`), field layer, measured map, legend; each gated by its
+// flag (the legend by the error map or a magnification other than 1). `monte_carlo` holds the
+// per-point figures of a Monte-Carlo run of this design for the trueness and precision maps, or
+// is null. Draws only; never clears the surface.
 void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
-                bool bed_handles);
+                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo = nullptr);
 
 // Filled red circle 7 pixels across on the generator's window position.
 void DrawGenerator(Canvas& canvas, const GeneratorRecord& generator, const ViewState& view);
@@ -33,8 +38,9 @@ void DrawBedHandles(Canvas& canvas, const DesignRecord& design, const ViewState&
 // The scan grid as 3-pixel dots (map_style 0) or grid polylines (map_style 1).
 void DrawActualMap(Canvas& canvas, const DesignRecord& design, const ViewState& view);
 // The measured positions of the last run, walked like the actual map; nothing unless
-// results_valid. Non-finite or far-away positions are skipped; in grid mode a skipped point
-// breaks the polyline.
+// results_valid. Each is drawn moved away from its true point by error_magnification times its
+// error. Non-finite or far-away positions are skipped; in grid mode a skipped point breaks the
+// polyline.
 void DrawMeasuredMap(Canvas& canvas, const DesignRecord& design, const ViewState& view,
                      const ResultBuffer& results);
 

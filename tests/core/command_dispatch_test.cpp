@@ -56,6 +56,8 @@ TEST_F(DispatchTest, WindowLevelCommandsAreHandedBack) {
   EXPECT_EQ(Run(kCmdSaveAs).action, Action::kSaveAs);
   EXPECT_EQ(Run(kCmdUndo).action, Action::kUndo);
   EXPECT_EQ(Run(kCmdRedo).action, Action::kRedo);
+  EXPECT_EQ(Run(kCmdLiveUpdate).action, Action::kLiveUpdate);
+  EXPECT_EQ(Run(kCmdPreferences).action, Action::kPreferences);
   EXPECT_TRUE(host.log.empty());
 }
 
@@ -136,7 +138,7 @@ TEST_F(DispatchTest, TogglesFlipTheirFlagAndRepaintTheWholeArea) {
   const Toggle toggles[] = {
       {1029, &DesignRecord::show_generators, 1}, {1032, &DesignRecord::show_bed, 1},
       {1040, &DesignRecord::show_actual_map, 1}, {1041, &DesignRecord::show_measured_map, 1},
-      {1031, &DesignRecord::show_b_field, 0},
+      {1031, &DesignRecord::show_b_field, 0}, {1200, &DesignRecord::show_error_map, 0},
   };
   for (const Toggle& t : toggles) {
     host.log.clear();
@@ -148,6 +150,32 @@ TEST_F(DispatchTest, TogglesFlipTheirFlagAndRepaintTheWholeArea) {
     Run(t.id);
     EXPECT_EQ(state->design.*t.flag, t.initial) << t.id;
   }
+}
+
+TEST_F(DispatchTest, OnlyTheErrorMapToggleIsAnUndoStepAmongTheToggles) {
+  EXPECT_EQ(Run(kCmdViewErrorMap).step_name, kErrorMapStepName);
+  for (const int id : {1029, 1032, 1040, 1041, 1031}) EXPECT_TRUE(Run(id).step_name.empty()) << id;
+}
+
+TEST_F(DispatchTest, ErrorMapSettingsAndTheAnalysisWindowsAreHandedBack) {
+  const CommandOutcome settings = Run(kCmdErrorMapSettings);
+  EXPECT_EQ(settings.action, Action::kDialog);
+  EXPECT_EQ(std::string(settings.dialog), "ErrorMap");
+  EXPECT_TRUE(settings.repaint_after_ok);
+  const auto edit = DialogEditOf("ErrorMap");
+  ASSERT_TRUE(edit.has_value());
+  EXPECT_EQ(edit->step_name, kErrorMapStepName);
+  EXPECT_FALSE(edit->sets_bed_stale);
+
+  EXPECT_EQ(Run(kCmdMonteCarlo).action, Action::kMonteCarlo);
+  EXPECT_EQ(Run(kCmdSweep).action, Action::kSweep);
+  const CommandOutcome distance = Run(kCmdErrorDistancePlot);
+  EXPECT_EQ(distance.action, Action::kPlot);
+  EXPECT_EQ(std::string(distance.dialog), "ErrorDistance");
+  EXPECT_EQ(std::string(Run(kCmdErrorHistogram).dialog), "ErrorHistogram");
+  // None of them changes anything before the window asks.
+  EXPECT_TRUE(host.log.empty());
+  EXPECT_EQ(state->design.show_error_map, 0);
 }
 
 TEST_F(DispatchTest, ViewAndScaleCommandsChangeTheViewState) {

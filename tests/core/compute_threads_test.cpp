@@ -1,6 +1,8 @@
 #include "platform/compute_threads.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -62,6 +64,39 @@ bool RunJob(Job& job, std::int64_t count, int slots, std::int64_t stop_after = -
         --job.in_flight;
         return item != stop_after;
       });
+}
+
+int ThreadNice() { return getpriority(PRIO_PROCESS, static_cast<id_t>(gettid())); }
+
+TEST(LowerThreadPriority, LowersTheCallingThreadAndTheThreadsItStartsOnly) {
+  const int mine = ThreadNice();
+  // 19 is the lowest priority there is.
+  const int expected = std::min(3, 19 - mine);
+  int lowered = 0;
+  int started_after = 0;
+  std::atomic<int> fewest{100}, most{-100};
+  std::thread worker([&] {
+    const int before = ThreadNice();
+    ASSERT_TRUE(LowerThreadPriority(3));
+    lowered = ThreadNice() - before;
+    std::thread([&] { started_after = ThreadNice() - before; }).join();
+    // Every thread that computes work started on it.
+    ThreadCount two(2);
+    RunInOrder(
+        64, 64,
+        [&](std::int64_t, int) {
+          const int steps = ThreadNice() - before;
+          fewest = std::min(fewest.load(), steps);
+          most = std::max(most.load(), steps);
+        },
+        [](std::int64_t, int) { return true; });
+  });
+  worker.join();
+  EXPECT_EQ(lowered, expected);
+  EXPECT_EQ(started_after, expected);
+  EXPECT_EQ(fewest.load(), expected);
+  EXPECT_EQ(most.load(), expected);
+  EXPECT_EQ(ThreadNice(), mine);
 }
 
 TEST(RunInOrder, FinishesEveryItemInOrderOnTheCallingThread) {

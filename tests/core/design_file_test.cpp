@@ -50,12 +50,14 @@ std::vector<std::pair<std::string, std::uint64_t>> Bits(const DesignRecord& d) {
                             d.noise_peak_v, d.offset_v, d.bed_x1, d.bed_y1, d.bed_z1, d.bed_x2, d.bed_y2, d.bed_z2,
                             d.bed_ohms_per_m, d.scan_x_from, d.scan_x_to, d.scan_x_step, d.scan_y_from,
                             d.scan_y_to, d.scan_y_step, d.scan_z_from, d.scan_z_to, d.scan_z_step, d.scan_plane_z,
-                            d.scan_plane_x, d.scan_plane_y, d.max_error_m, d.rms_error_m};
+                            d.scan_plane_x, d.scan_plane_y, d.max_error_m, d.rms_error_m,
+                            d.error_magnification};
   for (std::size_t i = 0; i < std::size(doubles); ++i) add("double #" + std::to_string(i), doubles[i]);
   const std::int32_t ints[] = {d.dipole_type, d.algorithm_type, d.bed_cells_x, d.bed_cells_y, d.bed_stale,
                                d.scan_plane, d.include_bed_currents, d.results_valid, d.show_generators,
                                d.show_bed, d.show_actual_map, d.show_measured_map, d.show_b_field,
-                               d.display_bed_field, d.map_style, d.design_modified, d.app_active, d.edit_mode};
+                               d.display_bed_field, d.map_style, d.design_modified, d.app_active, d.edit_mode,
+                               d.show_error_map, d.error_map_quantity};
   for (std::size_t i = 0; i < std::size(ints); ++i) add_int("int #" + std::to_string(i), ints[i]);
   for (int k = 0; k < kCoilCount; ++k) {
     add_int("coil_display[" + std::to_string(k) + "]", d.coil_display[k]);
@@ -112,6 +114,9 @@ DesignRecord EveryValueChanged() {
   d.coil_display = {0, 1, 1, 1, 1, 1, 1, 1, 1};
   d.display_bed_field = 1;
   d.map_style = 0;
+  d.show_error_map = 1;
+  d.error_map_quantity = kErrorMapPrecision;
+  d.error_magnification = 1000.0 / 3;
   return d;
 }
 
@@ -168,8 +173,9 @@ TEST(DesignFileRoundTrip, ResultsAndInteractionStateAreNeitherWrittenNorKept) {
   busy.bed_currents[4] = {1, 2}, busy.bed_voltages[8] = {3, 4};
   busy.edit_mode = 1, busy.design_modified = 1;
   const std::string text = WriteDesignJson(busy, StoredView{});
-  for (const char* absent : {"results_valid", "bed_stale", "error", "\"bed_currents", "bed_voltages", "drag", "mark",
-                             "edit_mode", "modified", "app_active", "handles", "area_m2", "coils", "real_dipole"}) {
+  for (const char* absent : {"results_valid", "bed_stale", "max_error", "rms_error", "\"bed_currents", "bed_voltages",
+                             "drag", "mark", "edit_mode", "modified", "app_active", "handles", "area_m2", "coils",
+                             "real_dipole"}) {
     EXPECT_EQ(text.find(absent), std::string::npos) << absent;
   }
   DesignRecord design = busy;
@@ -227,7 +233,7 @@ TEST(DesignFileErrors, EachBadTextGivesOneMessageAndChangesNothing) {
   const std::vector<BadText> cases = {
       {"{\n  \"format\": \"orvendi-design\",\n  \"version\": 1,\n  \"frequency_hz\": 12x\n}", "line 4, column 21",
        "malformed JSON"},
-      {valid.substr(0, valid.size() / 2), "line ", "unexpected end of input"},
+      {valid.substr(0, valid.find(',', valid.size() / 2) + 1), "line ", "unexpected end of input"},
       {"", "", "is empty"},
       {"{\"format\": \"orvendi-design\", \"version\": 1, \"offset_v\": \"\xff\"}", "line 1, column 57", "ill-formed UTF-8"},
       {"[1, 2]", "", "must hold one JSON object, not an array"},
@@ -253,6 +259,13 @@ TEST(DesignFileErrors, EachBadTextGivesOneMessageAndChangesNothing) {
       {WithKeys("\"scan_plane\": 3"), "scan_plane", "must be 0, 1 or 2, not 3"},
       {WithKeys("\"map_style\": -1"), "map_style", "must be 0 or 1"},
       {WithKeys("\"show_bed\": true"), "show_bed", "must be 0 or 1, not true"},
+      {WithKeys("\"show_error_map\": 2"), "show_error_map", "must be 0 or 1, not 2"},
+      {WithKeys("\"error_map_quantity\": 3"), "error_map_quantity", "must be 0, 1 or 2, not 3"},
+      {WithKeys("\"error_magnification\": 0.5"), "error_magnification", "from 1 to 1e+06, not 0.5"},
+      {WithKeys("\"error_magnification\": 2e6"), "error_magnification", "from 1 to 1e+06, not 2e+06"},
+      {WithKeys("\"error_magnification\": \"inf\""), "error_magnification", "not the string \"inf\""},
+      {WithKeys("\"error_magnification\": \"nan\""), "error_magnification", "not the string \"nan\""},
+      {WithKeys("\"error_magnification\": \"10\""), "error_magnification", "not the string \"10\""},
       {WithKeys("\"coil_display\": [1, 0, 0]"), "coil_display", "array of 9 values, not one of 3"},
       {WithKeys("\"coil_display\": [1, 0, 0, 0, 2, 0, 0, 0, 0]"), "coil_display[4]", "must be 0 or 1, not 2"},
       {WithKeys("\"view\": []"), "view", "must be an object"},
@@ -364,7 +377,7 @@ TEST_F(DesignFileOnDisk, PathsThatAreNoDesignFile) {
   EXPECT_NE(ReadFails(folder_).find("is a directory"), std::string::npos);
   EXPECT_NE(ReadFails(Put("empty.json", "")).find("is empty"), std::string::npos);
   const std::string whole = WriteDesignJson(DefaultDesign(), StoredView{});
-  EXPECT_NE(ReadFails(Put("cut.json", whole.substr(0, whole.size() - 3))).find("line 85, column 4: malformed JSON"),
+  EXPECT_NE(ReadFails(Put("cut.json", whole.substr(0, whole.size() - 3))).find("line 88, column 4: malformed JSON"),
             std::string::npos);
   // A read error that even root meets: the first page of the process's own memory is unmapped.
   EXPECT_NE(ReadFails("/proc/self/mem").find("cannot be read"), std::string::npos);

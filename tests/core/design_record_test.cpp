@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "design/design_file.h"
+#include "support/default_design.h"
 #include "support/fake_host.h"
 #include "views/view_state.h"
 
@@ -108,6 +112,9 @@ TEST_F(DesignDefaultsTest, ResultsDisplayAndInteraction) {
   EXPECT_EQ(design_.coil_display, only_first);
   EXPECT_EQ(design_.display_bed_field, 0);
   EXPECT_EQ(design_.map_style, 1);
+  EXPECT_EQ(design_.show_error_map, 0);
+  EXPECT_EQ(design_.error_map_quantity, kErrorMapError);
+  EXPECT_EQ(design_.error_magnification, 1.0);
   EXPECT_EQ(design_.app_active, 1);
   EXPECT_EQ(design_.design_modified, 0);
   EXPECT_EQ(design_.edit_mode, 0);
@@ -177,6 +184,58 @@ TEST(DesignDefaults, PlacingAGeneratorMovesItsThreeCoilsWithIt) {
     EXPECT_EQ(coil.x, 0.1);
     EXPECT_EQ(coil.y, -0.2);
     EXPECT_EQ(coil.z, 0.05);
+  }
+}
+
+bool IsDisplayKey(const std::string& key) {
+  for (const char* prefix :
+       {"show_", "coil_display", "display_bed_field", "map_style", "error_map", "error_mag"}) {
+    if (key.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+TEST(SimulationInputs, EveryStoredValueButTheDisplayCounts) {
+  const DesignRecord base = testing::DefaultDesign();
+  for (const std::string& key : NumericDesignKeys()) {
+    SCOPED_TRACE(key);
+    const double v = *GetDesignNumber(base, key);
+    DesignRecord changed = base;
+    bool set = false;
+    std::string error;
+    for (const double candidate : {1.0 - v, v + 1.0, v + 0.05, v - 0.05, 2.0, 10.0}) {
+      if (candidate != v && SetDesignNumber(changed, key, candidate, error)) {
+        set = true;
+        break;
+      }
+    }
+    ASSERT_TRUE(set) << error;
+    EXPECT_EQ(SameSimulationInputs(base, changed), IsDisplayKey(key));
+    EXPECT_EQ(SameSimulationInputs(changed, base), IsDisplayKey(key));
+  }
+}
+
+TEST(SimulationInputs, ResultsAndInteractionDoNotCountNaNEqualsItselfAndZeroItsSign) {
+  DesignRecord a = testing::DefaultDesign();
+  DesignRecord b = a;
+  b.results_valid = 1, b.max_error_m = 0.1, b.bed_stale = 0, b.bed_currents[3] = {1, 2};
+  b.edit_mode = 1, b.design_modified = 1, b.app_active = 0;
+  EXPECT_TRUE(SameSimulationInputs(a, b));
+
+  a.noise_peak_v = b.noise_peak_v = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_TRUE(SameSimulationInputs(a, b));
+  b.offset_v = -0.0;
+  EXPECT_FALSE(SameSimulationInputs(a, b));
+  b.offset_v = 0.0;
+  b.generators[1].coils[2].peak_current_a = 4.0;  // a copy out of step still computes otherwise
+  EXPECT_FALSE(SameSimulationInputs(a, b));
+}
+
+TEST(ErrorMagnificationRange, FiniteFromOneToAMillion) {
+  for (double ok : {1.0, 10.0, 100.0, 1000.0, 2.5, 1e6}) EXPECT_TRUE(ValidErrorMagnification(ok)) << ok;
+  for (double bad : {0.0, 0.999, -10.0, 1e6 * (1 + 1e-15), std::numeric_limits<double>::infinity(),
+                     std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_FALSE(ValidErrorMagnification(bad)) << bad;
   }
 }
 

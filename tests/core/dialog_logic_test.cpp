@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "design/design_record.h"
+#include "design/number_text.h"
 #include "platform/host.h"
 #include "views/view_state.h"
 #include "support/default_design.h"
@@ -156,6 +157,26 @@ TEST(SettingsDialogs, OkWithNothingChangedKeepsTheDesign) {
     StoreSettingsDialog(dialog, FillSettingsDialog(dialog, design), design);
     EXPECT_EQ(std::memcmp(&before, &design, sizeof design), 0) << dialog.resource_name;
   }
+}
+
+// A huge angle (from a design file) shows as more text than an entry hands over; OK must not
+// turn it into the smaller number its first characters spell. A typed text is still read.
+TEST(SettingsDialogs, OkKeepsAValueWhoseTextIsLongerThanAnEntryHandsOver) {
+  const SettingsDialog* dialog = FindSettingsDialog("SensorOrientation");
+  ASSERT_NE(dialog, nullptr);
+  DesignRecord design = DefaultDesign();
+  design.sensor_theta_rad = 1e200;
+  design.sensor_phi_rad = -3e150;
+  DialogFields fields = FillSettingsDialog(*dialog, design);
+  ASSERT_GT(fields.Text(2064).size(), kEntryTextLimit);
+  StoreSettingsDialog(*dialog, fields, design);
+  EXPECT_EQ(design.sensor_theta_rad, 1e200);
+  EXPECT_EQ(design.sensor_phi_rad, -3e150);
+
+  fields.texts[2064] = fields.Text(2064) + "5";  // edited: read as typed, up to the limit
+  StoreSettingsDialog(*dialog, fields, design);
+  EXPECT_NE(design.sensor_theta_rad, 1e200);
+  EXPECT_TRUE(std::isfinite(design.sensor_theta_rad));
 }
 
 TEST(SettingsDialogs, RadioPairsStoreTheCheckedButton) {

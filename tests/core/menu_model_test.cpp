@@ -49,8 +49,11 @@ const std::vector<Popup> kExpectedMenu = {
       {1040, "View &Actual Position Map"},
       {1041, "View &Measured Position Map"},
       {1031, "View &B Field"},
+      {1200, "View &Error Map"},
       {0, ""},
-      {1046, "&Options..."}}},
+      {1046, "&Options..."},
+      {1201, "Error Map Se&ttings..."},
+      {1211, "P&references..."}}},
     {"&Scale",
      {{1012, "50% Scale"},
       {1013, "75% Scale"},
@@ -73,9 +76,15 @@ const std::vector<Popup> kExpectedMenu = {
       {1052, "&Bed Options..."}}},
     {"&Results",
      {{1049, "Calcula&te"},
+      {1210, "&Live Update"},
       {1053, "Positional Error..."},
       {1037, "Bed &Voltages..."},
-      {1036, "Bed &Currents..."}}},
+      {1036, "Bed &Currents..."},
+      {0, ""},
+      {1202, "&Monte Carlo..."},
+      {1203, "&Sweep..."},
+      {1204, "Error against &Distance"},
+      {1205, "Error &Histogram"}}},
     {"&Help", {{1028, "&About..."}}},
 };
 
@@ -99,11 +108,14 @@ TEST(CommandMenu, IdsAreUniqueAndInTheCommandRange) {
     for (const MenuEntry& entry : popup.entries) {
       if (entry.id == 0) continue;
       EXPECT_TRUE(ids.insert(entry.id).second) << entry.id;
-      // The original menu's ids, or the file and edit ids above them; none is a beep id.
-      EXPECT_TRUE((entry.id >= 1005 && entry.id <= 1054) || (entry.id >= 1100 && entry.id <= 1111)) << entry.id;
+      // The original menu's ids, the file and edit ids above them, the analysis ids above those
+      // or the program settings; none is a beep id.
+      EXPECT_TRUE((entry.id >= 1005 && entry.id <= 1054) || (entry.id >= 1100 && entry.id <= 1111) ||
+                  (entry.id >= 1200 && entry.id <= 1205) || (entry.id >= 1210 && entry.id <= 1219))
+          << entry.id;
     }
   }
-  EXPECT_EQ(ids.size(), 41u);
+  EXPECT_EQ(ids.size(), 49u);
   for (int id = kCmdRecentFirst; id <= kCmdRecentLast; ++id) EXPECT_EQ(ids.count(id), 0u) << id;
   EXPECT_EQ(kRecentFileCount, 8);
 }
@@ -181,17 +193,16 @@ TEST_F(MenuMarksTest, ChecksFollowViewScaleModeAndFlags) {
   EXPECT_TRUE(CheckedAmong({1025, 1045}).empty());
 }
 
-TEST_F(MenuMarksTest, OnlyPositionalErrorAndExportAreGreyedAndOnlyWithoutResults) {
-  EXPECT_FALSE(MenuMarks(kCmdPositionalError, design, view).enabled);
-  EXPECT_FALSE(MenuMarks(kCmdExportCsv, design, view).enabled);
+TEST_F(MenuMarksTest, OnlyTheItemsOfTheLastRunAreGreyedAndOnlyWithoutResults) {
+  const std::set<int> of_the_run = {kCmdPositionalError, kCmdExportCsv, kCmdErrorDistancePlot, kCmdErrorHistogram};
+  for (const int id : of_the_run) EXPECT_FALSE(MenuMarks(id, design, view).enabled) << id;
   design.results_valid = 1;
-  EXPECT_TRUE(MenuMarks(kCmdPositionalError, design, view).enabled);
-  EXPECT_TRUE(MenuMarks(kCmdExportCsv, design, view).enabled);
+  for (const int id : of_the_run) EXPECT_TRUE(MenuMarks(id, design, view).enabled) << id;
 
   design.results_valid = 0;
   for (const MenuPopup& popup : CommandMenu()) {
     for (const MenuEntry& entry : popup.entries) {
-      if (entry.id == 0 || entry.id == kCmdPositionalError || entry.id == kCmdExportCsv) continue;
+      if (entry.id == 0 || of_the_run.count(entry.id) != 0) continue;
       EXPECT_TRUE(MenuMarks(entry.id, design, view).enabled) << entry.id;
     }
   }

@@ -3,11 +3,16 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
+#include <array>
+#include <cstdlib>
 #include <memory>
 
 #include <gtest/gtest.h>
 
+#include "support/estimates.h"
 #include "support/fake_host.h"
+#include "views/colour_map.h"
+#include "views/error_map.h"
 #include "views/view_geometry.h"
 
 namespace orvendi {
@@ -105,6 +110,42 @@ TEST(ClipboardPicture, MimeDataCarriesSvgAndPng) {
   EXPECT_EQ(png.size(), QSize(500, 500));
   EXPECT_EQ(png.pixel(350, 150), qRgb(255, 0, 0));
   EXPECT_TRUE(data->data("image/svg+xml").contains("viewBox=\"0 0 500 500\""));
+}
+
+// Whether a pixel is (nearly) an entry of the error map's colour table.
+bool ViridisColour(QRgb pixel, int tolerance = 0) {
+  for (const Rgb& c : ViridisColours()) {
+    if (std::abs(qRed(pixel) - c.r) <= tolerance && std::abs(qGreen(pixel) - c.g) <= tolerance &&
+        std::abs(qBlue(pixel) - c.b) <= tolerance) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TEST(ClipboardPicture, TheErrorMapAndItsLegendAreInBothPictures) {
+  Picture p;
+  p.design.show_error_map = 1;
+  p.design.show_measured_map = 0;
+  p.design.results_valid = 1;
+  testing::FillEstimates(p.design, p.results, [](const ScanPoint& point) {
+    return std::array<double, 3>{point.x + 1e-4 * point.first_index, point.y + 1e-4 * point.second_index,
+                                 point.z};
+  });
+  // The first cell spans (-0.25, -0.25) to (-0.15, -0.15) m: pixels 150..190 across, 310..350 down.
+  const QImage png = RenderScenePng(p);
+  EXPECT_TRUE(ViridisColour(png.pixel(170, 330)));
+  const QImage svg = RenderSvg(RenderSceneSvg(p));
+  EXPECT_TRUE(ViridisColour(svg.pixel(170, 330), 2));
+  // The legend's colour bar, left to right, at the top-left corner.
+  const int bar_y = kLegendTop + kLegendPadding + 20;
+  int bar_pixels = 0;
+  for (int x = 0; x < 300; ++x) bar_pixels += ViridisColour(png.pixel(x, bar_y));
+  EXPECT_GE(bar_pixels, 250);
+  // Off, the picture has none of it.
+  p.design.show_error_map = 0;
+  const QImage plain = RenderScenePng(p);
+  EXPECT_EQ(plain.pixel(170, 330), qRgb(255, 255, 255));
 }
 
 }  // namespace

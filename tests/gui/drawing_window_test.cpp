@@ -166,6 +166,28 @@ TEST_F(DrawingWindowTest, AHandleDraggedPastTheOppositeSideTurnsTheBedOver) {
   EXPECT_DOUBLE_EQ(state.design.bed_y2, 0.5);
 }
 
+TEST_F(DrawingWindowTest, MarksSurviveARepaintOfTheSceneDuringAMouseEdit) {
+  // A live result repaints the scene under the drag mark or the rubber band; when they are
+  // hidden and drawn elsewhere afterwards, no trace of them may stay behind.
+  const auto drag = [&](QPoint from, QPoint to) {
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, from + (to - from) / 2);
+    InvalidateDrawing(*window);
+    window->SceneImage();
+    QTest::mouseMove(viewport, to);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    const QImage after = window->SceneImage();
+    InvalidateDrawing(*window);
+    EXPECT_EQ(after, window->SceneImage());
+  };
+  drag(Window(0.25, 0.25), QPoint(123, 456));
+  ASSERT_EQ(state.drag.drag_active, 0);
+  state.design.edit_mode = 1;
+  state.bed_edit.bed_handles_shown = 1;
+  drag(Window(-0.25, 0.5) + QPoint(0, 3), Window(-0.25, 0.5) + QPoint(30, -40));
+  EXPECT_EQ(state.bed_edit.bed_move_active, 0);
+}
+
 TEST_F(DrawingWindowTest, ScrollBarStepsMoveTheView) {
   QScrollBar* h = window->horizontalScrollBar();
   QScrollBar* v = window->verticalScrollBar();

@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -408,6 +411,35 @@ TEST_F(MainWindowTest, HelpOpensFromCommandAndF1AndClosesWithTheProgram) {
   EXPECT_TRUE(window->Help()->isVisible());
   EXPECT_TRUE(window->close());
   EXPECT_FALSE(window->Help()->isVisible());
+}
+
+// Every link of the manual leads to a page of it, and to an anchor that page has.
+TEST_F(MainWindowTest, EveryManualLinkLeadsToAPageAndAnchorThatExist) {
+  const QStringList pages = QDir(QStringLiteral(":/help")).entryList(QDir::Files);
+  ASSERT_TRUE(pages.contains(QStringLiteral("index.html")));
+  const auto read = [](const QString& page) {
+    QFile file(QStringLiteral(":/help/") + page);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+  };
+  const QRegularExpression href(QStringLiteral("href=\"([^\"]*)\""));
+  int links = 0;
+  for (const QString& page : pages) {
+    const QString text = read(page);
+    for (const QRegularExpressionMatch& match : href.globalMatch(text)) {
+      const QString target = match.captured(1);
+      const QString file = target.section(QLatin1Char('#'), 0, 0);
+      const QString anchor = target.section(QLatin1Char('#'), 1);
+      const QString target_page = file.isEmpty() ? page : file;
+      ASSERT_TRUE(pages.contains(target_page)) << page.toStdString() << " links to " << target.toStdString();
+      if (!anchor.isEmpty()) {
+        EXPECT_TRUE(read(target_page).contains(QStringLiteral("id=\"") + anchor + QStringLiteral("\"")))
+            << page.toStdString() << " links to " << target.toStdString();
+      }
+      ++links;
+    }
+  }
+  EXPECT_GT(links, 10);
+  EXPECT_TRUE(read(QStringLiteral("index.html")).contains(QStringLiteral("href=\"analysis.html\"")));
 }
 
 TEST_F(MainWindowTest, ClosingAsksNothing) {

@@ -243,5 +243,73 @@ TEST(QtCanvasTest, DefaultSceneAgreesWithTheRecording) {
   EXPECT_EQ(image.pixel(320, 380), qRgb(255, 255, 255));
 }
 
+// Cells with rising and falling edges, a column of no width, one cell off the surface.
+struct CellGrid {
+  std::vector<int> xs{-10, 5, 12, 12, 30};
+  std::vector<int> ys{35, 20, 8};
+  std::vector<Rgb> colours{{10, 20, 30}, {200, 0, 0}, {1, 2, 3}, {0, 90, 255},
+                           {40, 40, 40}, {0, 255, 0}, {9, 9, 9}, {250, 250, 0}};
+};
+
+// The pixels of the grid drawn through the canvas, and cell by cell as rectangles.
+std::pair<QImage, QImage> FastAndCellByCell(const CellGrid& grid, const QRegion& clip) {
+  Surface fast;
+  Surface slow;
+  fast.painter.setClipRegion(clip);
+  slow.painter.setClipRegion(clip);
+  {
+    QtCanvas canvas(fast.painter);
+    canvas.FillCells(grid.xs, grid.ys, grid.colours);
+    QtCanvas reference(slow.painter);
+    reference.Canvas::FillCells(grid.xs, grid.ys, grid.colours);
+  }
+  return {fast.Done(), slow.Done()};
+}
+
+TEST(QtCanvasCells, TheImageOfTheCellsEqualsTheCellsDrawnOneByOne) {
+  const CellGrid grid;
+  for (const QRegion& clip : {QRegion(0, 0, 40, 40), QRegion(3, 4, 20, 20) + QRegion(25, 0, 10, 40)}) {
+    const auto [fast, slow] = FastAndCellByCell(grid, clip);
+    EXPECT_EQ(fast, slow);
+  }
+  const auto [fast, slow] = FastAndCellByCell(grid, QRegion(0, 0, 40, 40));
+  EXPECT_EQ(fast.pixel(0, 25), qRgb(10, 20, 30));  // cell (0, 0) from x -10, cut at the edge
+  EXPECT_EQ(fast.pixel(5, 20), qRgb(200, 0, 0));   // row edge 20 is the smaller of row 0, so in it
+  EXPECT_EQ(fast.pixel(29, 10), qRgb(250, 250, 0));
+  EXPECT_EQ(fast.pixel(30, 10), qRgb(255, 255, 255));  // the largest edge is left out
+  EXPECT_EQ(fast.pixel(12, 7), qRgb(255, 255, 255));
+}
+
+TEST(QtCanvasCells, KeepsThePenAndBrushAndHonoursAnEarlierClip) {
+  const CellGrid grid;
+  Surface s;
+  s.painter.setClipRect(0, 0, 10, 40);
+  {
+    QtCanvas canvas(s.painter);
+    canvas.SelectPen(Pen{1, kMapGreen, false});
+    canvas.SelectBrush(Brush{kMapBlue, false});
+    canvas.FillCells(grid.xs, grid.ys, grid.colours);
+    EXPECT_EQ(canvas.SelectPen(Pen{}), (Pen{1, kMapGreen, false}));
+    EXPECT_EQ(canvas.SelectBrush(Brush{}), (Brush{kMapBlue, false}));
+  }
+  const QImage image = s.Done();
+  EXPECT_EQ(image.pixel(9, 25), qRgb(200, 0, 0));
+  EXPECT_EQ(image.pixel(10, 25), qRgb(255, 255, 255));
+}
+
+TEST(QtCanvasCells, AnImageOfAnotherFormatGetsTheSameColours) {
+  const CellGrid grid;
+  QImage image(40, 40, QImage::Format_RGB888);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    QtCanvas canvas(painter);
+    canvas.FillCells(grid.xs, grid.ys, grid.colours);
+  }
+  EXPECT_EQ(image.pixel(0, 25), qRgb(10, 20, 30));
+  EXPECT_EQ(image.pixel(29, 10), qRgb(250, 250, 0));
+  EXPECT_EQ(image.pixel(30, 10), qRgb(255, 255, 255));
+}
+
 }  // namespace
 }  // namespace orvendi

@@ -6,6 +6,7 @@
 //            --screenshot=PATH  (where the grabbed screen is saved)
 
 #include <sys/resource.h>
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -13,17 +14,20 @@
 #include <QPixmap>
 #include <QScreen>
 #include <cstdio>
+#include <set>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
 #include <QClipboard>
+#include <QMessageBox>
 #include <QMimeData>
 
 #include "position/scan_grid.h"
 #include "shell/main_window.h"
 #include "shell/menu_model.h"
 #include "support/modal_probe.h"
+#include "views/colour_map.h"
 #include "views/drawing_window.h"
 #include "views/view_geometry.h"
 
@@ -190,13 +194,51 @@ int main(int argc, char** argv) {
     }
   }
 
+  // The error map over the grid: every cell's middle in a colour of the table, the legend's bar
+  // at the top-left corner. Last, as turning it on is a change of the design, after which the
+  // file commands would first ask about saving.
+  const auto viridis = [](QRgb pixel) {
+    for (const orvendi::Rgb& c : orvendi::ViridisColours()) {
+      if ((pixel & 0xFFFFFF) == (qRgb(c.r, c.g, c.b) & 0xFFFFFF)) return true;
+    }
+    return false;
+  };
+  window.ActionFor(orvendi::kCmdViewErrorMap)->trigger();
+  Check(state.design.show_error_map == 1, "\"View &Error Map\" turns the error map on");
+  RunEventsFor(300);
+  const QImage mapped = screen->grabWindow(0).toImage();
+  const std::string map_shot = screenshot.substr(0, screenshot.rfind('.')) + "_error_map.png";
+  Check(!mapped.isNull() && mapped.save(QString::fromStdString(map_shot)), "screenshot saved to " + map_shot);
+  int coloured_cells = 0;
+  for (int j = 0; j < 5; ++j) {
+    for (int i = 0; i < 5; ++i) {
+      coloured_cells += viridis(mapped.pixel(on_screen(-0.2 + 0.1 * i, -0.2 + 0.1 * j, 0.4)));
+    }
+  }
+  Check(coloured_cells == 25, "the error map colours " + std::to_string(coloured_cells) + " of 25 cells");
+  std::set<QRgb> bar_colours;
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 300; ++x) {
+      const QRgb pixel = mapped.pixel(origin + QPoint(x, y));
+      if (viridis(pixel)) bar_colours.insert(pixel & 0xFFFFFF);
+    }
+  }
+  Check(bar_colours.size() >= 200, "the legend's bar shows " + std::to_string(bar_colours.size()) +
+                                       " colours of the table at the top-left corner");
+
   window.ActionFor(orvendi::kCmdCopy)->trigger();
   const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
   Check(copied != nullptr && copied->hasFormat("image/svg+xml") &&
             copied->data("image/svg+xml").contains("<svg"),
         "\"&Copy\" puts an SVG picture on the clipboard");
 
-  window.close();
+  // The error map's toggle changed the design, so closing asks first; "No" closes unsaved.
+  const orvendi::testing::ModalSeen asked = orvendi::testing::ProbeModal(
+      [&] { window.close(); }, {},
+      [](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) box->button(QMessageBox::No)->click();
+      });
+  Check(asked.seen && !window.isVisible(), "closing a changed design asks about saving, and \"No\" closes");
   std::printf("%s\n", failures == 0 ? "smoke test passed" : "smoke test FAILED");
   return failures == 0 ? 0 : 1;
 }
