@@ -41,7 +41,8 @@ TEST(MonkeyDesignChecks, OnlyWhatADialogStoresAsTypedMayBeNonFinite) {
   EXPECT_TRUE(KeyMayBeNonFinite("generators[2].side_m"));
   EXPECT_FALSE(KeyMayBeNonFinite("generators[0].x"));
   EXPECT_FALSE(KeyMayBeNonFinite("bed_x1"));
-  EXPECT_FALSE(KeyMayBeNonFinite("scan_x_step"));
+  EXPECT_FALSE(KeyMayBeNonFinite("scan_x_from"));
+  EXPECT_TRUE(KeyMayBeNonFinite("scan_z_step")) << "an infinite step makes a grid of one row";
   EXPECT_FALSE(KeyMayBeNonFinite("bed_cells_x"));
 }
 

@@ -670,13 +670,21 @@ std::string MonkeySession::CloseWindow() {
 
 std::string MonkeySession::PokeWindows(Rng& rng) {
   std::string what = "windows:";
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top == window_.get() || !top->isVisible()) continue;
+  // An answer may close (and delete) a window, or open another.
+  std::vector<QPointer<QWidget>> tops;
+  for (QWidget* top : QApplication::topLevelWidgets()) tops.emplace_back(top);
+  for (const QPointer<QWidget>& top : tops) {
+    if (!top || top == window_.get() || !top->isVisible()) continue;
     if ((top->windowType() & Qt::Popup) == Qt::Popup) continue;
     NoteWindow(top->windowTitle());
     what += " \"" + Utf8(top->windowTitle()) + "\"";
+    const std::vector<QAbstractButton*> buttons = ClickableButtons(top);
     if (qobject_cast<QDialog*>(top) != nullptr || !top->findChildren<QLineEdit*>().isEmpty()) {
       AnswerDialog(top, rng, false);
+    } else if (!buttons.empty() && Chance(rng, 0.5)) {
+      QAbstractButton* button = buttons[static_cast<std::size_t>(Pick(rng, static_cast<int>(buttons.size())))];
+      what += " clicked \"" + Utf8(Plain(button->text())) + "\"";
+      button->click();
     } else if (Chance(rng, 0.5)) {
       top->close();
     } else {
@@ -824,8 +832,8 @@ void MonkeySession::Answer(QWidget* modal) {
     return;
   }
   if (auto* files = qobject_cast<QFileDialog*>(modal)) {
-    Fail("a file dialog appeared; the window asks for files through its file chooser");
-    files->reject();
+    NoteWindow(QStringLiteral("file dialog: ") + files->windowTitle());
+    AnswerFileDialog(files, rng);
     return;
   }
   if (auto* box = qobject_cast<QMessageBox*>(modal)) {
@@ -836,6 +844,22 @@ void MonkeySession::Answer(QWidget* modal) {
   NoteWindow(modal->windowTitle());
   dialog_answered_ = true;
   AnswerDialog(modal, rng, rounds > kRoundsBeforeCancel);
+}
+
+void MonkeySession::AnswerFileDialog(QFileDialog* files, Rng& rng) {
+  // The main window asks through its file chooser; other windows (a plot's Save As) ask here.
+  const int draw = Pick(rng, 10);
+  if (draw < 3) {
+    files->reject();
+    return;
+  }
+  const QString suffix = files->defaultSuffix().isEmpty() ? QStringLiteral("svg") : files->defaultSuffix();
+  QString name = ScratchPath(QStringLiteral("asked-%1.%2").arg(Pick(rng, 3)).arg(suffix));
+  if (draw == 3) name = ScratchPath(QStringLiteral("no-such-folder/asked.") + suffix);
+  if (draw == 4) name = QStringLiteral("asked-without-ending");
+  files->selectFile(name);
+  // Its own accept is protected; through the base it is the same virtual call as the Save button.
+  static_cast<QDialog*>(files)->accept();
 }
 
 void MonkeySession::AnswerMessage(QMessageBox* box, Rng& rng) {

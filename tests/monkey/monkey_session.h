@@ -21,6 +21,7 @@
 
 class QAbstractButton;
 class QDialog;
+class QFileDialog;
 class QMessageBox;
 class QProgressDialog;
 class QWidget;
@@ -105,6 +106,7 @@ class MonkeySession {
   void Answer(QWidget* modal);
   void AnswerProgress(QProgressDialog* progress);
   void AnswerMessage(QMessageBox* box, Rng& rng);
+  void AnswerFileDialog(QFileDialog* files, Rng& rng);
   void AnswerDialog(QWidget* dialog, Rng& rng, bool forced);
   void FillEntries(QWidget* dialog, Rng& rng);
   void NoteWindow(const QString& name);

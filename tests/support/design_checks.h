@@ -31,12 +31,16 @@ inline std::vector<DesignNumber> DesignNumbers(const DesignRecord& design) {
 }
 
 // Whether the design file lets `key` hold a value that is not finite: what a dialog stores as
-// typed. Positions and the scan range never may.
+// typed (a scan step may be infinite). Positions and the ends of the scan range never may.
 inline bool KeyMayBeNonFinite(std::string_view key) {
-  DesignRecord design;
-  ApplyDesignDefaults(design);
-  std::string error;
-  return SetDesignNumber(design, key, std::numeric_limits<double>::quiet_NaN(), error);
+  constexpr double kInfinity = std::numeric_limits<double>::infinity();
+  for (const double value : {std::numeric_limits<double>::quiet_NaN(), kInfinity, -kInfinity}) {
+    DesignRecord design;
+    ApplyDesignDefaults(design);
+    std::string error;
+    if (SetDesignNumber(design, key, value, error)) return true;
+  }
+  return false;
 }
 
 // The keys that were finite in `before` and are not in `after`. With `typed` (a dialog took
