@@ -30,6 +30,7 @@
 #include "design/design_file.h"
 #include "monkey/crash_report.h"
 #include "shell/menu_model.h"
+#include "shell/qt_recovery.h"
 #include "views/bed_editing.h"
 #include "views/drawing_window.h"
 #include "views/stored_view.h"
@@ -246,8 +247,12 @@ bool MonkeySession::Run() {
     } else {
       what = RunAction(rng);
     }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - action_started).count();
+    if (ms > slowest_ms_) {
+      slowest_ms_ = ms;
+      slowest_action_ = action_;
+    }
     if (options_.trace) {
-      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - action_started).count();
       Print(stdout, Text(action_) + " " + what + "  [" + Text(ms) + " ms, history " +
                         Text(window_->UndoStack().index()) + "/" + Text(window_->UndoStack().count()) + "]");
     }
@@ -292,7 +297,8 @@ bool MonkeySession::Run() {
   Print(stdout, "monkey: " + Text(menu_ids - never_count) + " of " + Text(menu_ids) + " menu commands carried out" +
                     (never_run.empty() ? "" : "; never:" + never_run));
   Print(stdout, "monkey: " + Text(designs_replaced_) + " designs replaced (New, Open), the longest history " +
-                    Text(longest_history_) + " steps");
+                    Text(longest_history_) + " steps, the slowest action " + Text(slowest_action_) + " (" +
+                    Text(slowest_ms_) + " ms)");
   std::string windows;
   for (const auto& [name, count] : windows_seen_) windows += " \"" + Utf8(name) + "\" " + Text(count) + ";";
   Print(stdout, "monkey: windows answered:" + windows);
@@ -306,7 +312,7 @@ std::string MonkeySession::RunAction(Rng& rng) {
     int weight;
     std::string (MonkeySession::*run)(Rng&);
   };
-  static constexpr std::array<Kind, 16> kKinds{{
+  static constexpr std::array<Kind, 17> kKinds{{
       {"menu", 30, &MonkeySession::MenuCommand},
       {"stray-command", 2, &MonkeySession::StrayCommand},
       {"key", 14, &MonkeySession::KeyPress},
@@ -322,6 +328,7 @@ std::string MonkeySession::RunAction(Rng& rng) {
       {"windows", 2, &MonkeySession::PokeWindows},
       {"files", 2, &MonkeySession::ChangeFiles},
       {"wait", 1, &MonkeySession::Wait},
+      {"recovery", 1, &MonkeySession::RecoveryCopy},
       {"rare", 2, nullptr},
   }};
   int total = 0;
@@ -670,9 +677,17 @@ std::string MonkeySession::CloseWindow() {
 
 std::string MonkeySession::PokeWindows(Rng& rng) {
   std::string what = "windows:";
-  // An answer may close (and delete) a window, or open another.
-  std::vector<QPointer<QWidget>> tops;
-  for (QWidget* top : QApplication::topLevelWidgets()) tops.emplace_back(top);
+  // In the order they first showed, not the application's (which follows their addresses), so
+  // that a seed replays; an answer may close (and delete) a window, or open another.
+  std::erase_if(known_windows_, [](const QPointer<QWidget>& known) { return known.isNull(); });
+  std::vector<QWidget*> appeared;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (std::find(known_windows_.begin(), known_windows_.end(), top) == known_windows_.end()) appeared.push_back(top);
+  }
+  std::stable_sort(appeared.begin(), appeared.end(),
+                   [](QWidget* a, QWidget* b) { return a->windowTitle() < b->windowTitle(); });
+  known_windows_.insert(known_windows_.end(), appeared.begin(), appeared.end());
+  const std::vector<QPointer<QWidget>> tops = known_windows_;
   for (const QPointer<QWidget>& top : tops) {
     if (!top || top == window_.get() || !top->isVisible()) continue;
     if ((top->windowType() & Qt::Popup) == Qt::Popup) continue;
@@ -714,6 +729,21 @@ std::string MonkeySession::Wait(Rng& rng) {
   const int ms = RandomIn(rng, 0, 200);
   QTest::qWait(ms);
   return "wait " + Text(ms) + " ms";
+}
+
+std::string MonkeySession::RecoveryCopy(Rng&) {
+  // As when the pause after the last change is over: the copy holds the design as it stands.
+  window_->WriteRecoveryNow();
+  if (State().design.design_modified == 0) return "recovery copy (nothing unsaved)";
+  DesignRecord kept = State().design;
+  StoredView view;
+  std::string error;
+  if (!ReadDesignFile(FileSystemPath(window_->Recovery().DesignPath()), kept, view, error)) {
+    Fail("the recovery copy does not open: " + error);
+  } else if (!testing::SameUndoableDesign(kept, State().design)) {
+    Fail("the recovery copy holds another design (" + testing::FirstDifference(kept, State().design) + " differs)");
+  }
+  return "recovery copy";
 }
 
 QString MonkeySession::BrokenDesignFile(Rng& rng) {

@@ -88,6 +88,7 @@ class MonkeySession {
   std::string PokeWindows(Rng& rng);
   std::string ChangeFiles(Rng& rng);
   std::string Wait(Rng& rng);
+  std::string RecoveryCopy(Rng& rng);
 
   QPoint PressPoint(Rng& rng) const;
   QPoint NextPoint(Rng& rng, QPoint from) const;
@@ -147,6 +148,9 @@ class MonkeySession {
   std::vector<testing::DesignNumber> numbers_;
   ViewState view_;
 
+  // Top-level windows in the order they first showed.
+  std::vector<QPointer<QWidget>> known_windows_;
+
   // Files.
   int file_counter_ = 0;
   std::vector<QString> saved_files_;
@@ -157,6 +161,8 @@ class MonkeySession {
   std::map<std::string, int> actions_run_;
   int designs_replaced_ = 0;
   int longest_history_ = 0;
+  long long slowest_ms_ = 0;
+  int slowest_action_ = 0;
 };
 
 }  // namespace orvendi::monkey
