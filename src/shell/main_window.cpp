@@ -510,10 +510,7 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   state_->design = design;
   state_->design.app_active = app_active;
   state_->design.edit_mode = edit_mode;
-  BedEditState bed_edit;
-  bed_edit.bed_handles_shown = state_->bed_edit.bed_handles_shown;
-  state_->bed_edit = bed_edit;
-  state_->drag = GeneratorDragState{};
+  drawing_->AbandonMouseEdit();
   // Like the results of the last run, which a design read from a file does not have.
   state_->monte_carlo = MonteCarloRecord{};
   // A preview of the design before must not show over this one for a moment.
@@ -534,6 +531,7 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   if (modified) DesignChanged();
   UpdateTitle();
   UpdateMenuMarks();
+  emit DesignReplaced();
 }
 
 void MainWindow::NewDesign() {

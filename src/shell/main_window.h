@@ -87,6 +87,11 @@ class MainWindow : public QMainWindow {
   void SetLiveUpdate(bool on);
   LiveCalculation& Live() { return *live_; }
 
+ signals:
+  // Another design took the window's place (New, Open, a restored design); the undo steps of the
+  // one before are gone.
+  void DesignReplaced();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

@@ -166,7 +166,6 @@ void DrawingWindow::mousePressEvent(QMouseEvent* event) {
   // A click into an inactive application only activates it.
   if (event->button() != Qt::LeftButton || state_.design.app_active == 0) return;
   const QPoint at = event->position().toPoint();
-  const DesignRecord before = state_.design;
   switch (state_.design.edit_mode) {
     case 0:
       PickGenerator(at.x(), at.y(), state_.design, state_.view, state_.drag, *this);
@@ -177,10 +176,7 @@ void DrawingWindow::mousePressEvent(QMouseEvent* event) {
     default:
       break;
   }
-  if (mouse_edit_.empty()) {
-    mouse_edit_ = MouseEditName(state_.drag, state_.bed_edit);
-    if (!mouse_edit_.empty()) mouse_edit_before_ = before;
-  }
+  if (mouse_edit_.empty()) mouse_edit_ = MouseEditName(state_.drag, state_.bed_edit);
 }
 
 void DrawingWindow::mouseDoubleClickEvent(QMouseEvent*) {
@@ -210,6 +206,9 @@ void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {
   const int y = event->position().toPoint().y();
   DesignRecord& design = state_.design;
   BedEditState& bed = state_.bed_edit;
+  // Only the release writes the edit; what the keys did to the design meanwhile (an undo, a
+  // dialog) stays a step of its own.
+  const DesignRecord before = design;
   switch (design.edit_mode) {
     case 0:
       DropGenerator(x, y, design, state_.view, state_.drag, *this);
@@ -227,8 +226,19 @@ void DrawingWindow::mouseReleaseEvent(QMouseEvent* event) {
   if (!mouse_edit_.empty() && MouseEditName(state_.drag, bed).empty()) {
     const std::string name = std::move(mouse_edit_);
     mouse_edit_.clear();
-    if (mouse_edit_done_) mouse_edit_done_(name, mouse_edit_before_);
+    if (mouse_edit_done_) mouse_edit_done_(name, before);
   }
+}
+
+void DrawingWindow::AbandonMouseEdit() {
+  BedEditState bed_edit;
+  bed_edit.bed_handles_shown = state_.bed_edit.bed_handles_shown;
+  state_.bed_edit = bed_edit;
+  state_.drag = GeneratorDragState{};
+  mouse_edit_.clear();
+  ReleaseMouse();
+  // The drag mark or rubber band is inverted into the picture; a repaint takes it out.
+  InvalidateDrawing(*this);
 }
 
 void DrawingWindow::wheelEvent(QWheelEvent* event) { event->ignore(); }

@@ -37,12 +37,16 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   void SetInfobar(QWidget* infobar) { infobar_ = infobar; }
 
   // Told when a mouse edit (a generator drag, a bed move or resize) has ended, with its name and
-  // the design as it was when the button went down: one drag, one call.
+  // the design as it was just before the release wrote the edit: one drag, one call.
   using MouseEditDone = std::function<void(const std::string& name, const DesignRecord& before)>;
   void SetMouseEditDone(MouseEditDone done) { mouse_edit_done_ = std::move(done); }
   // Told of each pointer position while a mouse edit is under way, after its marks have moved.
   using MouseEditMoved = std::function<void(int x, int y)>;
   void SetMouseEditMoved(MouseEditMoved moved) { mouse_edit_moved_ = std::move(moved); }
+
+  // Ends a mouse edit under way without writing it, for a design that replaces the one it was
+  // made on: the mouse is let go and the button's release changes nothing.
+  void AbandonMouseEdit();
 
   // The picture as it stands (stale parts rendered first); for tests.
   QImage SceneImage();
@@ -95,7 +99,6 @@ class DrawingWindow : public QAbstractScrollArea, public Host {
   MouseEditDone mouse_edit_done_;
   MouseEditMoved mouse_edit_moved_;
   std::string mouse_edit_;  // the edit under way, empty for none
-  DesignRecord mouse_edit_before_;
 };
 
 }  // namespace orvendi

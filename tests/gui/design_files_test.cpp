@@ -294,6 +294,45 @@ TEST_F(DesignFilesTest, AGeneratorDragIsOneStepThatUndoesAndRedoesBitForBit) {
   EXPECT_EQ(window->UndoStack().count(), 1);
 }
 
+// Keys work while the button is held: an undo or a new design in the middle of a drag.
+TEST_F(DesignFilesTest, ADragAcrossAnUndoOrANewDesignNeverBringsBackWhatWasReplaced) {
+  const std::string original = DesignText();
+  EditInDialog(kCmdBedDesign, "2010", "7.5");
+  const GeneratorRecord& generator = State().design.generators[1];
+  const QPoint start(WorldToWindowX(State().view, generator.x, generator.y),
+                     WorldToWindowY(State().view, generator.y, generator.z));
+  const QPoint end = start + QPoint(30, 10);
+  QWidget* viewport = window->Drawing()->viewport();
+  // The keys go to the active window, which the dialog was last.
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+  QTest::mousePress(viewport, Qt::LeftButton, {}, start);
+  QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(State().design.bed_ohms_per_m, 1.0);
+  QTest::mouseMove(viewport, end);
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, end);
+  const std::string moved = DesignText();
+  ASSERT_NE(moved, original);
+  EXPECT_EQ(State().design.bed_ohms_per_m, 1.0);
+  EXPECT_EQ(window->UndoStack().count(), 1) << "the drag takes the place of the undone edit";
+  window->RunCommand(kCmdUndo);
+  EXPECT_EQ(DesignText(), original) << "undoing the drag brought back the undone edit";
+  window->RunCommand(kCmdRedo);
+  EXPECT_EQ(DesignText(), moved);
+
+  answers.push_back(Path("dragged.orvendi"));
+  window->RunCommand(kCmdSave);
+  QTest::mousePress(viewport, Qt::LeftButton, {}, end);
+  window->RunCommand(kCmdNew);
+  const std::string fresh = DesignText();
+  QTest::mouseMove(viewport, start);
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, start);
+  EXPECT_EQ(DesignText(), fresh);
+  EXPECT_EQ(window->UndoStack().count(), 0) << "a step reached back into the design before New";
+  EXPECT_FALSE(window->Drawing()->MouseCaptured());
+}
+
 TEST_F(DesignFilesTest, BedMovesAndResizesAreStepsOfTheirOwn) {
   window->RunCommand(kCmdBedPosition);
   const std::string before = DesignText();
