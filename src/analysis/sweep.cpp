@@ -84,6 +84,63 @@ bool CheckSweepOptions(const SweepOptions& options, const DesignSetter& setter, 
   return CheckMonteCarloOptions(options.monte_carlo, error);
 }
 
+// Finds the first row of the sweep whose values the setter refuses (-1 when none is), as trying
+// every row in order would. A row is refused when one of its values of a key that stands alone is,
+// tried on the base, or its combination of the other axes' values is, set in axis order; so each
+// standing-alone axis is tried one value at a time and only the other axes in every combination.
+// False when the host asked to stop.
+bool FindFirstRefusedRow(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
+                         Host& host, std::int64_t& first) {
+  const std::vector<SweepAxis>& axes = options.axes;
+  std::vector<std::int64_t> stride(axes.size(), 1);
+  for (std::size_t a = axes.size() - 1; a-- > 0;) stride[a] = stride[a + 1] * axes[a + 1].count;
+  std::int64_t tries = 0;
+  const auto go_on = [&] { return ++tries % kRowsPerCheckReport != 0 || host.ReportProgress(0.0); };
+  const auto refused_at = [&first](std::int64_t row) {
+    if (first < 0 || row < first) first = row;
+  };
+  first = -1;
+  std::string reason;
+
+  std::vector<std::size_t> together;
+  for (std::size_t a = 0; a < axes.size(); ++a) {
+    if (!options.key_stands_alone || !options.key_stands_alone(axes[a].key)) {
+      together.push_back(a);
+      continue;
+    }
+    for (int i = 0; i < axes[a].count; ++i) {
+      if (!go_on()) return false;
+      DesignRecord trial = base;
+      if (!setter(trial, axes[a].key, SweepAxisValue(axes[a], i), reason)) {
+        refused_at(i * stride[a]);
+        break;
+      }
+    }
+  }
+  if (together.empty()) return true;
+
+  // The combinations of the other axes in row order, the last of them running fastest.
+  std::vector<int> index(together.size(), 0);
+  while (true) {
+    if (!go_on()) return false;
+    DesignRecord trial = base;
+    std::int64_t row = 0;
+    bool accepted = true;
+    for (std::size_t t = 0; t < together.size(); ++t) {
+      const SweepAxis& axis = axes[together[t]];
+      row += index[t] * stride[together[t]];
+      accepted = accepted && setter(trial, axis.key, SweepAxisValue(axis, index[t]), reason);
+    }
+    if (!accepted) {
+      refused_at(row);
+      return true;
+    }
+    std::size_t t = together.size();
+    while (t > 0 && ++index[t - 1] == axes[together[t - 1]].count) index[--t] = 0;
+    if (t == 0) return true;
+  }
+}
+
 enum class RowStatus { kDone, kCancelled, kFailed };
 
 AnalysisStatus Stopped(RowStatus status, std::string& error) {
@@ -114,14 +171,15 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
                      std::string& error) {
   std::int64_t total = 0;
   if (!CheckSweepOptions(options, setter, total, error)) return AnalysisStatus::kFailed;
-  // Every shard tries the whole sweep, so that a bad value fails all shards alike.
-  for (std::int64_t row = 0; row < total; ++row) {
-    if (row % kRowsPerCheckReport == kRowsPerCheckReport - 1 && !host.ReportProgress(0.0)) {
-      error = kCancelledMessage;
-      return AnalysisStatus::kCancelled;
-    }
+  // Every shard checks the whole sweep, so that a bad value fails all shards alike.
+  std::int64_t refused = -1;
+  if (!FindFirstRefusedRow(base, options, setter, host, refused)) {
+    error = kCancelledMessage;
+    return AnalysisStatus::kCancelled;
+  }
+  if (refused >= 0) {
     DesignRecord trial = base;
-    if (!ApplyRow(trial, options.axes, row, SweepRowValues(options.axes, row), setter, error)) {
+    if (!ApplyRow(trial, options.axes, refused, SweepRowValues(options.axes, refused), setter, error)) {
       return AnalysisStatus::kFailed;
     }
   }

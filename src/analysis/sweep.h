@@ -39,6 +39,10 @@ struct SweepOptions {
   std::vector<SweepAxis> axes;  // every combination runs, first axis slowest
   MonteCarloOptions monte_carlo;
   SweepShard shard;
+  // Whether the setter's verdict on a value of a key depends on nothing but the value, and no
+  // other key's on it (DesignNumberStandsAlone for SetDesignNumber). Such axes are checked one
+  // value at a time instead of in every combination. Empty: every combination is checked.
+  std::function<bool(std::string_view key)> key_stands_alone;
 };
 
 // One combination: the axis values in axis order, the figures of run 1 (a single "Calculate"),

@@ -225,6 +225,7 @@ int CliSweep(const SweepArgs& args, CliHost& host, const Console& console) {
     return kExitUsage;
   }
   if (!ReadDesign(args.file, base, console)) return kExitUsage;
+  options.key_stands_alone = DesignNumberStandsAlone;
   const std::optional<std::int64_t> total = SweepCombinations(options.axes, error);
   if (!total) {
     Complain(console, error);

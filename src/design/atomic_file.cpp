@@ -14,6 +14,8 @@ namespace orvendi {
 
 namespace {
 
+constexpr std::string_view kTemporarySuffix = "XXXXXX";
+
 std::string Reason(int err) { return std::generic_category().message(err); }
 
 std::string FolderOf(const std::string& path) {
@@ -107,7 +109,7 @@ bool AtomicFileWriter::Open(const std::string& path, std::string& error) {
   }
 
   const std::string folder = FolderOf(target_);
-  temp_ = (folder == "/" ? "/." : folder + "/.") + NameOf(target_) + ".XXXXXX";
+  temp_ = (folder == "/" ? "/." : folder + "/.") + NameOf(target_) + "." + std::string(kTemporarySuffix);
   fd_ = mkostemp(temp_.data(), O_CLOEXEC);
   if (fd_ < 0) return Fail("cannot create a temporary file in " + folder, errno, error);
 
@@ -145,6 +147,12 @@ bool AtomicFileWriter::Commit(std::string& error) {
   }
   SyncFolder(FolderOf(target_));
   return true;
+}
+
+bool IsTemporaryFileOf(std::string_view entry, std::string_view target_name) {
+  const std::size_t length = 1 + target_name.size() + 1 + kTemporarySuffix.size();
+  return entry.size() == length && entry.front() == '.' && entry.substr(1, target_name.size()) == target_name &&
+         entry[1 + target_name.size()] == '.';
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view content, std::string& error) {

@@ -14,6 +14,10 @@ namespace orvendi {
 // and no temporary file is left behind.
 bool WriteFileAtomically(const std::string& path, std::string_view content, std::string& error);
 
+// Whether `entry`, a name in the target's folder, is a temporary file that a write of the target
+// named `target_name` makes: ".NAME.XXXXXX". One whose writer was killed stays behind.
+bool IsTemporaryFileOf(std::string_view entry, std::string_view target_name);
+
 // The same replacement for content that is written in parts as it is made: Open creates the
 // temporary file, Write appends to it, Commit flushes it and renames it over the target. Until
 // Commit succeeds the target is as before; a writer that fails, or is destroyed or abandoned

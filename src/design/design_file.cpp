@@ -654,4 +654,10 @@ bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, s
   return true;
 }
 
+bool DesignNumberStandsAlone(std::string_view key) {
+  return std::none_of(std::begin(kScanAxes), std::end(kScanAxes), [key](const ScanAxis& axis) {
+    return key == axis.from_key || key == axis.to_key || key == axis.step_key;
+  });
+}
+
 }  // namespace orvendi

@@ -84,4 +84,9 @@ std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_vi
 // the design is unchanged and error says why.
 bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, std::string& error);
 
+// Whether SetDesignNumber's verdict on a value of the key depends on nothing but that value (given
+// a design that reads), and no other key's verdict depends on the key's value: true for every key
+// but the nine scan range values, which are judged as a set.
+bool DesignNumberStandsAlone(std::string_view key);
+
 }  // namespace orvendi

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "design/atomic_file.h"
@@ -99,6 +100,16 @@ std::vector<RecoveryStore::LeftDesign> RecoveryStore::FindLeftDesigns() const {
 void RecoveryStore::Forget(LeftDesign& left) {
   QFile::remove(left.design_path);
   QFile::remove(left.source_path);
+  // A program killed while writing them leaves the writer's hidden temporary files behind; with
+  // the program gone nobody else writes them.
+  for (const QString& path : {left.design_path, left.source_path}) {
+    const QFileInfo file(path);
+    QDir folder = file.dir();
+    const std::string target = file.fileName().toStdString();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+      if (IsTemporaryFileOf(name.toStdString(), target)) folder.remove(name);
+    }
+  }
   if (left.lock) left.lock->unlock();
   left.lock.reset();
 }

@@ -45,7 +45,7 @@ class RecoveryStore {
     std::shared_ptr<QLockFile> lock;
   };
   std::vector<LeftDesign> FindLeftDesigns() const;
-  // Deletes a left design's files and its lock.
+  // Deletes a left design's files, the temporary files of a write of them cut short, and its lock.
   static void Forget(LeftDesign& left);
 
  private:

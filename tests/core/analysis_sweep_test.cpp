@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "analysis_test_support.h"
+#include "design/design_file.h"
 #include "support/fake_host.h"
 
 namespace orvendi {
@@ -347,6 +350,86 @@ TEST(RunSweep, ACancelStopsTheSweepAndLeavesTheBaseAlone) {
   EXPECT_EQ(base.bed_currents[4], Phasor(0.0, 0.0));
   EXPECT_EQ(host.Count("capture"), 1);
   EXPECT_EQ(host.Count("release"), 1);
+}
+
+// The up-front check with the design file's own setter: each axis whose key stands alone is
+// tried value by value, the scan range keys together. It must refuse exactly the row, with exactly
+// the message, that trying every combination gives.
+SweepOutcome CheckedWithDesignSetter(const SweepOptions& options, std::atomic<long>& calls) {
+  SweepOutcome out;
+  NullHost host;
+  const DesignSetter counted = [&calls](DesignRecord& design, std::string_view key, double value,
+                                        std::string& error) {
+    ++calls;
+    return SetDesignNumber(design, key, value, error);
+  };
+  // A sweep that passes its check stops at its first row: only the check is compared.
+  out.status = RunSweep(
+      DefaultDesign(), options, counted, host,
+      [](const SweepRow&, std::string& reason) {
+        reason = "checked";
+        return false;
+      },
+      out.error);
+  return out;
+}
+
+TEST(SweepCheck, AxisByAxisRefusesTheSameRowWithTheSameMessageAsEveryCombination) {
+  // Keys that stand alone, with values of which some are refused, and scan range keys, whose
+  // values are refused or not depending on each other.
+  const std::vector<SweepAxis> pool = {
+      Axis("algorithm_type", 1.0, 2.0, 2),      Axis("generators[0].turns", 1.0, 3.0, 3),
+      Axis("noise_peak_v", 0.0, 1e-4, 3),       Axis("frequency_hz", 1000.0, 2000.0, 2),
+      Axis("coil_display[3]", 0.0, 1.0, 2),     Axis("scan_plane", 0.0, 3.0, 4),
+      Axis("scan_x_from", -0.4, 0.5, 4),        Axis("scan_x_to", 0.45, -0.5, 4),
+      Axis("scan_x_step", 0.05, 0.001, 3),      Axis("scan_y_from", -0.2, -0.1, 3),
+      Axis("generators[1].x", -0.3, 0.2, 2),    Axis("bed_cells_x", 10.0, 10.5, 2),
+  };
+  std::mt19937 random(7u);
+  int refused = 0;
+  for (int trial = 0; trial < 60; ++trial) {
+    SweepOptions options;
+    const int axes = 1 + static_cast<int>(random() % 4);
+    for (int a = 0; a < axes; ++a) options.axes.push_back(pool[random() % pool.size()]);
+    std::string keys;
+    for (const SweepAxis& axis : options.axes) keys += axis.key + " ";
+    SCOPED_TRACE(keys);
+
+    std::atomic<long> every_calls{0}, by_axis_calls{0};
+    const SweepOutcome every = CheckedWithDesignSetter(options, every_calls);
+    options.key_stands_alone = DesignNumberStandsAlone;
+    const SweepOutcome by_axis = CheckedWithDesignSetter(options, by_axis_calls);
+    EXPECT_EQ(by_axis.status, every.status);
+    EXPECT_EQ(by_axis.error, every.error);
+    if (every.error != "checked") ++refused;
+  }
+  EXPECT_GT(refused, 15);
+  EXPECT_LT(refused, 55);
+}
+
+TEST(SweepCheck, AMillionDesignsAreCheckedWithAFewThousandTrials) {
+  SweepOptions options;
+  // Every row of the first million is fine; the first of the second million has algorithm 3.
+  options.axes = {Axis("algorithm_type", 1.0, 3.0, 2), Axis("noise_peak_v", 0.0, 1e-4, 1000),
+                  Axis("generators[0].turns", 1.0, 1000.0, 1000)};
+  options.key_stands_alone = DesignNumberStandsAlone;
+  std::atomic<long> calls{0};
+  const SweepOutcome out = CheckedWithDesignSetter(options, calls);
+  EXPECT_EQ(out.status, AnalysisStatus::kFailed);
+  EXPECT_EQ(out.error.rfind("row 1000001 (algorithm_type=3, noise_peak_v=0, generators[0].turns=1): algorithm_type", 0),
+            0u)
+      << out.error;
+  EXPECT_LE(calls.load(), 2 + 1000 + 1000 + 3);
+
+  // A cancel is still heard while the scan keys are tried in every combination.
+  options.axes = {Axis("scan_x_from", -0.4, -0.3, 1000), Axis("scan_x_to", 0.3, 0.4, 1000)};
+  FakeHost host;
+  host.cancel_after = 3;
+  std::string error;
+  EXPECT_EQ(RunSweep(DefaultDesign(), options, SetDesignNumber, host,
+                     [](const SweepRow&, std::string&) { return true; }, error),
+            AnalysisStatus::kCancelled);
+  EXPECT_EQ(error, "cancelled");
 }
 
 }  // namespace

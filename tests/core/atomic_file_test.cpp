@@ -140,5 +140,21 @@ TEST_F(AtomicWrite, StreamAbandonedOrDroppedLeavesTheTargetAndNoTemporary) {
   EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
 }
 
+TEST_F(AtomicWrite, ItsTemporaryFilesAreKnownByNameAndNothingElseIs) {
+  std::string error;
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.Open(path_, error)) << error;
+  const std::vector<std::string> entries = Entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_TRUE(IsTemporaryFileOf(entries[0], "out.json"));
+  EXPECT_FALSE(IsTemporaryFileOf(entries[0], "out.jso"));
+  EXPECT_FALSE(IsTemporaryFileOf(entries[0], "ut.json"));
+  for (const char* other : {"out.json", ".out.json", ".out.json.", ".out.json.abc", ".out.json.abcdefg",
+                            "xout.json.abcdef", ".out.jsonxabcdef", ".other.abcdef"}) {
+    EXPECT_FALSE(IsTemporaryFileOf(other, "out.json")) << other;
+  }
+  writer.Abandon();
+}
+
 }  // namespace
 }  // namespace orvendi

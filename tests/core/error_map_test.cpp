@@ -205,7 +205,8 @@ TEST(ErrorMapPainting, LegendNamesTheQuantityTheRangeInMillimetresAndTheMissingP
   }
   // The box is framed in black, filled white and drawn before its contents.
   const RecordingCanvas::Call* frame = nullptr;
-  for (const auto& call : canvas.Of(Kind::kRectangle)) {
+  const auto rectangles = canvas.Of(Kind::kRectangle);
+  for (const auto& call : rectangles) {
     if (call.a == kLegendLeft && call.b == kLegendTop) frame = &call;
   }
   ASSERT_NE(frame, nullptr);

@@ -471,6 +471,38 @@ TEST_F(DesignFilesTest, AFailedSaveIsReportedLeavesWhatWasThereAndKeepsTheDesign
   EXPECT_EQ(left, QStringList{"plain"});
 }
 
+// Save writes the design in the window; what became of the file since it was opened is no input.
+TEST_F(DesignFilesTest, SaveWritesTheOpenDesignWhateverHappenedToItsFileMeanwhile) {
+  DesignRecord other = State().design;
+  other.frequency_hz = 55.0;
+  std::string other_text = WriteDesignJson(other, StoredView{});
+  const struct {
+    const char* what;
+    std::function<void(const QString&)> change;
+  } changes[] = {
+      {"truncated", [](const QString& path) { WriteAll(path, ""); }},
+      {"cut in half", [](const QString& path) { WriteAll(path, ReadAll(path).left(ReadAll(path).size() / 2)); }},
+      {"replaced by another design", [&](const QString& path) { WriteAll(path, QByteArray::fromStdString(other_text)); }},
+      {"replaced by garbage", [](const QString& path) { WriteAll(path, QByteArray("\0\xff{[", 5)); }},
+      {"removed", [](const QString& path) { QFile::remove(path); }},
+  };
+  answers.push_back(Path("open.orvendi"));
+  window->RunCommand(kCmdSaveAs);
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.what);
+    ASSERT_TRUE(window->OpenFile(Path("open.orvendi")));
+    EditInDialog(kCmdFrequency, "2067", "4321");
+    const std::string in_window = DesignText();
+    change.change(Path("open.orvendi"));
+
+    EXPECT_FALSE(ProbeModal([&] { window->RunCommand(kCmdSave); }, {}, {}, 200).seen);
+    EXPECT_EQ(ReadAll(Path("open.orvendi")).toStdString(), in_window);
+    EXPECT_EQ(DesignText(), in_window);
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_EQ(asked.size(), 1u) << "Save asked for a file";
+  }
+}
+
 TEST_F(DesignFilesTest, OpeningShowsTheFilesViewAndNoResults) {
   DesignRecord design = State().design;
   SetGeneratorPosition(design.generators[1], -0.4, 0.1, 0.0);
@@ -529,6 +561,23 @@ class RecoveryTest : public DesignFilesTest {
     EXPECT_TRUE(WriteDesignFile(path.toStdString(), design, StoredView{}, error)) << error;
     if (!saved_path.isEmpty()) WriteAll(recovery_folder + "/recovery-" + pid + ".source", saved_path.toUtf8());
     return path;
+  }
+
+  // Offers the left designs, answers Restore and then the refusal that follows; returns the
+  // refusal's text.
+  QString RestoreRefused(int& boxes) {
+    QString refusal;
+    boxes = AnswerEach([&] { window->OfferRecovery(); }, [&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      if (auto* restore = box->findChild<QAbstractButton*>("Restore")) {
+        restore->click();
+        return;
+      }
+      refusal = box->text();
+      box->button(QMessageBox::Ok)->click();
+    });
+    return refusal;
   }
 
   ModalSeen Offer(const char* button) {
@@ -595,22 +644,62 @@ TEST_F(RecoveryTest, ACorruptLeftDesignIsRefusedWithAMessage) {
   QDir().mkpath(recovery_folder);
   const QString left = recovery_folder + "/recovery-999997.orvendi";
   WriteAll(left, "{\"format\": \"orvendi-design\", \"generators\": [1, 2");
-  QString refusal;
-  const int boxes = AnswerEach([&] { window->OfferRecovery(); }, [&](QWidget* modal) {
-    auto* box = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(box, nullptr);
-    if (auto* restore = box->findChild<QAbstractButton*>("Restore")) {
-      restore->click();
-      return;
-    }
-    refusal = box->text();
-    box->button(QMessageBox::Ok)->click();
-  });
+  int boxes = 0;
+  const QString refusal = RestoreRefused(boxes);
   EXPECT_EQ(boxes, 2);
   EXPECT_TRUE(refusal.contains("recovery-999997.orvendi")) << refusal.toStdString();
   EXPECT_EQ(State().design.frequency_hz, 10000.0);
   EXPECT_FALSE(window->isWindowModified());
   EXPECT_FALSE(QFile::exists(left));
+}
+
+TEST_F(RecoveryTest, EveryKindOfDamagedLeftDesignIsRefusedWithAMessageAndRemoved) {
+  DesignRecord design = State().design;
+  design.frequency_hz = 777.0;
+  const QByteArray whole = QByteArray::fromStdString(WriteDesignJson(design, StoredView{}));
+  QByteArray binary(4096, '\0');
+  for (int i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>(i * 7919 % 256);
+  const struct {
+    const char* what;
+    QByteArray content;
+  } damage[] = {
+      {"empty", QByteArray()},
+      {"cut short", whole.left(whole.size() - 40)},
+      {"binary", binary},
+      {"another format", QByteArray("{\"format\": \"something-else\", \"version\": 1}")},
+      {"a value out of range", QByteArray(whole).replace("\"algorithm_type\": 1", "\"algorithm_type\": 9")},
+      {"larger than any design", QByteArray(static_cast<qsizetype>(kMaxDesignFileBytes) + 10, ' ')},
+  };
+  QDir().mkpath(recovery_folder);
+  for (const auto& d : damage) {
+    SCOPED_TRACE(d.what);
+    ASSERT_NE(d.content, whole);
+    const QString left = recovery_folder + "/recovery-999996.orvendi";
+    WriteAll(left, d.content);
+    // A garbled record of where it was saved does no harm either.
+    WriteAll(recovery_folder + "/recovery-999996.source", binary.left(300));
+    int boxes = 0;
+    const QString refusal = RestoreRefused(boxes);
+    EXPECT_EQ(boxes, 2);
+    EXPECT_TRUE(refusal.startsWith("The unsaved design could not be restored.")) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains("recovery-999996.orvendi")) << refusal.toStdString();
+    EXPECT_EQ(State().design.frequency_hz, 10000.0);
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_FALSE(QFile::exists(left));
+    EXPECT_FALSE(QFile::exists(recovery_folder + "/recovery-999996.source"));
+  }
+}
+
+TEST_F(RecoveryTest, TemporaryFilesOfAWriteCutShortGoWithTheLeftDesign) {
+  const QString left = LeaveDesign("999995", 777.0, "/somewhere/plan.orvendi");
+  const QStringList cut_short = {".recovery-999995.orvendi.a1B2c3", ".recovery-999995.source.Zz9Yy8"};
+  const QStringList others = {".recovery-999994.orvendi.a1B2c3", ".recovery-999995.orvendi.long-name",
+                              "recovery-999995.orvendi.a1B2c3"};
+  for (const QString& name : cut_short + others) WriteAll(recovery_folder + "/" + name, "{");
+  ASSERT_TRUE(Offer("Discard").seen);
+  EXPECT_FALSE(QFile::exists(left));
+  for (const QString& name : cut_short) EXPECT_FALSE(QFile::exists(recovery_folder + "/" + name)) << name.toStdString();
+  for (const QString& name : others) EXPECT_TRUE(QFile::exists(recovery_folder + "/" + name)) << name.toStdString();
 }
 
 TEST_F(RecoveryTest, ADesignOfARunningProgramIsNotOffered) {
