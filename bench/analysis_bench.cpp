@@ -3,10 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/monte_carlo.h"
-#include "analysis/sweep.h"
-#include "design/design_record.h"
-#include "platform/host.h"
+#include "core/analysis/monte_carlo.h"
+#include "core/analysis/sweep.h"
+#include "core/design/design_record.h"
+#include "core/platform/host.h"
 
 namespace orvendi {
 namespace {

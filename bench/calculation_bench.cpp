@@ -1,10 +1,10 @@
 #include <benchmark/benchmark.h>
 
-#include "design/design_record.h"
-#include "field/bed_model.h"
-#include "platform/host.h"
-#include "position/calculation.h"
-#include "views/view_state.h"
+#include "core/design/design_record.h"
+#include "core/field/bed_model.h"
+#include "core/platform/host.h"
+#include "core/position/calculation.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

@@ -7,12 +7,12 @@
 #include <cmath>
 #include <map>
 
-#include "design/design_record.h"
-#include "field/bed_field.h"
-#include "field/bed_flux_kernel.h"
-#include "field/bed_model.h"
-#include "field/coil_field.h"
-#include "platform/host.h"
+#include "core/design/design_record.h"
+#include "core/field/bed_field.h"
+#include "core/field/bed_flux_kernel.h"
+#include "core/field/bed_model.h"
+#include "core/field/coil_field.h"
+#include "core/platform/host.h"
 #include "support/default_design.h"
 
 namespace orvendi {

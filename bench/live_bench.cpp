@@ -7,10 +7,10 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "analysis/live_calculation.h"
-#include "design/design_record.h"
-#include "field/bed_model.h"
-#include "platform/host.h"
+#include "core/analysis/live_calculation.h"
+#include "core/design/design_record.h"
+#include "core/field/bed_model.h"
+#include "core/platform/host.h"
 #include "support/default_design.h"
 
 namespace orvendi {

@@ -4,22 +4,22 @@
 #include <cmath>
 #include <vector>
 
-#include "design/design_record.h"
-#include "field/bed_model.h"
-#include "platform/host.h"
-#include "position/calculation.h"
-#include "views/error_map.h"
-#include "views/field_display.h"
-#include "views/scene_painter.h"
-#include "views/view_geometry.h"
-#include "views/view_state.h"
+#include "core/design/design_record.h"
+#include "core/field/bed_model.h"
+#include "core/platform/host.h"
+#include "core/position/calculation.h"
+#include "core/views/error_map.h"
+#include "core/views/field_display.h"
+#include "core/views/scene_painter.h"
+#include "core/views/view_geometry.h"
+#include "core/views/view_state.h"
 
 #ifdef ORVENDI_BENCH_GUI
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
-#include "platform/qt_canvas.h"
+#include "gui/widgets/qt_canvas.h"
 #endif
 
 namespace orvendi {

@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/monte_carlo.h"
-#include "analysis/sweep.h"
-#include "design/design_record.h"
-#include "field/bed_model.h"
-#include "platform/compute_threads.h"
-#include "platform/host.h"
-#include "position/calculation.h"
+#include "core/analysis/monte_carlo.h"
+#include "core/analysis/sweep.h"
+#include "core/design/design_record.h"
+#include "core/field/bed_model.h"
+#include "core/platform/compute_threads.h"
+#include "core/platform/host.h"
+#include "core/position/calculation.h"
 #include "support/default_design.h"
 
 namespace orvendi {

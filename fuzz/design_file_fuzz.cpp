@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "design/design_file.h"
-#include "design/design_record.h"
+#include "core/design/design_file.h"
+#include "core/design/design_record.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "design/number_text.h"
-#include "dialogs/dialog_logic.h"
+#include "core/design/number_text.h"
+#include "core/dialogs/dialog_logic.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/sweep.h"
-#include "design/design_file.h"
-#include "design/design_record.h"
+#include "core/analysis/sweep.h"
+#include "core/design/design_file.h"
+#include "core/design/design_record.h"
 #include "fuzz_check.h"
 
 namespace {

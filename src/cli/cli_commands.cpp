@@ -5,15 +5,15 @@
 #include <optional>
 #include <utility>
 
-#include "analysis/monte_carlo.h"
-#include "analysis/sweep.h"
+#include "core/analysis/monte_carlo.h"
+#include "core/analysis/sweep.h"
 #include "cli/cli_options.h"
 #include "cli/cli_report.h"
 #include "cli/progress_bar.h"
-#include "design/atomic_file.h"
-#include "design/design_file.h"
-#include "field/bed_model.h"
-#include "position/calculation.h"
+#include "core/design/atomic_file.h"
+#include "core/design/design_file.h"
+#include "core/field/bed_model.h"
+#include "core/position/calculation.h"
 
 namespace orvendi {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/point_results.h"
-#include "design/design_record.h"
+#include "core/analysis/point_results.h"
+#include "core/design/design_record.h"
 
 namespace orvendi {
 

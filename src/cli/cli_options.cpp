@@ -1,6 +1,6 @@
 #include "cli/cli_options.h"
 
-#include "platform/compute_threads.h"
+#include "core/platform/compute_threads.h"
 
 #include <charconv>
 #include <limits>

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "analysis/csv_text.h"
-#include "dialogs/result_dialogs.h"
+#include "core/analysis/csv_text.h"
+#include "core/dialogs/result_dialogs.h"
 
 namespace orvendi {
 

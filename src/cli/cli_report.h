@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/monte_carlo.h"
-#include "analysis/point_results.h"
-#include "design/design_record.h"
+#include "core/analysis/monte_carlo.h"
+#include "core/analysis/point_results.h"
+#include "core/design/design_record.h"
 
 namespace orvendi {
 

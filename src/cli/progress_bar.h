@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/host.h"
+#include "core/platform/host.h"
 
 namespace orvendi {
 

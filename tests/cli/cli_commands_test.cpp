@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "analysis/monte_carlo.h"
-#include "analysis/sweep.h"
+#include "core/analysis/monte_carlo.h"
+#include "core/analysis/sweep.h"
 #include "cli/cli_options.h"
 #include "cli/cli_report.h"
 #include "cli/progress_bar.h"
 #include "core/analysis_test_support.h"
-#include "design/design_file.h"
-#include "dialogs/result_dialogs.h"
-#include "field/bed_model.h"
+#include "core/design/design_file.h"
+#include "core/dialogs/result_dialogs.h"
+#include "core/field/bed_model.h"
 #include "support/temp_folder.h"
 
 namespace orvendi {

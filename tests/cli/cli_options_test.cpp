@@ -1,5 +1,5 @@
 #include "cli/cli_options.h"
-#include "platform/compute_threads.h"
+#include "core/platform/compute_threads.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "position/accuracy.h"
+#include "core/position/accuracy.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <limits>
 
-#include "platform/host.h"
-#include "position/calculation.h"
-#include "views/view_state.h"
+#include "core/platform/host.h"
+#include "core/position/calculation.h"
+#include "core/views/view_state.h"
 #include "support/default_design.h"
 
 namespace orvendi {

@@ -1,4 +1,4 @@
-#include "position/algorithm1.h"
+#include "core/position/algorithm1.h"
 
 #include <gtest/gtest.h>
 

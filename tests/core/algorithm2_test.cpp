@@ -1,4 +1,4 @@
-#include "position/algorithm2.h"
+#include "core/position/algorithm2.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "analysis/monte_carlo.h"
+#include "core/analysis/monte_carlo.h"
 
 #include <gtest/gtest.h>
 

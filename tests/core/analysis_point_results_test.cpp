@@ -1,4 +1,4 @@
-#include "analysis/point_results.h"
+#include "core/analysis/point_results.h"
 
 #include <gtest/gtest.h>
 

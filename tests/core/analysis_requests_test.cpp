@@ -1,4 +1,4 @@
-#include "dialogs/analysis_requests.h"
+#include "core/dialogs/analysis_requests.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "design/design_file.h"
-#include "dialogs/error_map_settings.h"
+#include "core/design/design_file.h"
+#include "core/dialogs/error_map_settings.h"
 #include "support/default_design.h"
 
 namespace orvendi {

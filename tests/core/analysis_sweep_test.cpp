@@ -1,4 +1,4 @@
-#include "analysis/sweep.h"
+#include "core/analysis/sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "analysis_test_support.h"
-#include "design/design_file.h"
+#include "core/design/design_file.h"
 #include "support/fake_host.h"
 
 namespace orvendi {

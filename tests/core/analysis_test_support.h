@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
-#include "analysis/sweep.h"
-#include "design/design_record.h"
-#include "position/accuracy.h"
-#include "position/calculation.h"
+#include "core/analysis/sweep.h"
+#include "core/design/design_record.h"
+#include "core/position/accuracy.h"
+#include "core/position/calculation.h"
 #include "support/default_design.h"
 
 namespace orvendi::testing {

@@ -1,4 +1,4 @@
-#include "design/atomic_file.h"
+#include "core/design/atomic_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -1,14 +1,14 @@
-#include "field/bed_field.h"
+#include "core/field/bed_field.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "design/design_record.h"
-#include "platform/host.h"
+#include "core/design/design_record.h"
+#include "core/platform/host.h"
 #include "support/printed_value.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

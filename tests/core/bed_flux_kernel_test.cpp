@@ -1,4 +1,4 @@
-#include "field/bed_flux_kernel.h"
+#include "core/field/bed_flux_kernel.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <limits>
 #include <string>
 
-#include "design/design_record.h"
-#include "field/coil_field.h"
-#include "platform/host.h"
+#include "core/design/design_record.h"
+#include "core/field/coil_field.h"
+#include "core/platform/host.h"
 #include "support/printed_value.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 #include "support/default_design.h"
 
 namespace orvendi {

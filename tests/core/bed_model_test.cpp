@@ -1,4 +1,4 @@
-#include "field/bed_model.h"
+#include "core/field/bed_model.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "design/design_record.h"
+#include "core/design/design_record.h"
 #include "support/fake_host.h"
 #include "support/printed_value.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

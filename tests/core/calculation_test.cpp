@@ -1,4 +1,4 @@
-#include "position/calculation.h"
+#include "core/position/calculation.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <cmath>
 #include <cstdint>
 
-#include "field/bed_field.h"
-#include "field/coil_field.h"
-#include "platform/host.h"
+#include "core/field/bed_field.h"
+#include "core/field/coil_field.h"
+#include "core/platform/host.h"
 #include "support/fake_host.h"
 #include "support/ideal_responses.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 #include "support/default_design.h"
 
 namespace orvendi {

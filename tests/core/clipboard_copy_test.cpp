@@ -1,11 +1,11 @@
-#include "views/clipboard_copy.h"
+#include "core/views/clipboard_copy.h"
 
 #include <gtest/gtest.h>
 
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/scene_painter.h"
-#include "views/view_geometry.h"
+#include "core/views/scene_painter.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

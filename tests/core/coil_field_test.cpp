@@ -1,4 +1,4 @@
-#include "field/coil_field.h"
+#include "core/field/coil_field.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <cmath>
 #include <limits>
 
-#include "design/design_record.h"
-#include "platform/host.h"
+#include "core/design/design_record.h"
+#include "core/platform/host.h"
 #include "support/printed_value.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

@@ -1,4 +1,4 @@
-#include "shell/command_dispatch.h"
+#include "core/app/command_dispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "shell/app_state.h"
-#include "shell/menu_model.h"
+#include "core/app/app_state.h"
+#include "core/app/menu_model.h"
 #include "support/fake_host.h"
-#include "views/view_geometry.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/compute_threads.h"
+#include "core/platform/compute_threads.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

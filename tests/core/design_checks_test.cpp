@@ -6,7 +6,7 @@
 #include <limits>
 #include <set>
 
-#include "design/number_text.h"
+#include "core/design/number_text.h"
 #include "support/default_design.h"
 #include "support/entry_text.h"
 

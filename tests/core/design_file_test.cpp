@@ -1,4 +1,4 @@
-#include "design/design_file.h"
+#include "core/design/design_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

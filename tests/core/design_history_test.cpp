@@ -1,4 +1,4 @@
-#include "views/design_history.h"
+#include "core/views/design_history.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "design/design_file.h"
+#include "core/design/design_file.h"
 #include "support/default_design.h"
 
 namespace orvendi {

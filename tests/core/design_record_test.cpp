@@ -1,4 +1,4 @@
-#include "design/design_record.h"
+#include "core/design/design_record.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "design/design_file.h"
+#include "core/design/design_file.h"
 #include "support/default_design.h"
 #include "support/fake_host.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialogs/dialog_logic.h"
+#include "core/dialogs/dialog_logic.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@
 #include <type_traits>
 #include <vector>
 
-#include "design/design_record.h"
-#include "design/number_text.h"
-#include "platform/host.h"
-#include "views/view_state.h"
+#include "core/design/design_record.h"
+#include "core/design/number_text.h"
+#include "core/platform/host.h"
+#include "core/views/view_state.h"
 #include "support/default_design.h"
 
 namespace orvendi {

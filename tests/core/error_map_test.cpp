@@ -1,4 +1,4 @@
-#include "views/error_map.h"
+#include "core/views/error_map.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,10 @@
 #include "support/estimates.h"
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/colour_map.h"
-#include "views/field_display.h"
-#include "views/scene_painter.h"
-#include "views/view_geometry.h"
+#include "core/views/colour_map.h"
+#include "core/views/field_display.h"
+#include "core/views/scene_painter.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

@@ -1,17 +1,17 @@
-#include "views/field_display.h"
+#include "core/views/field_display.h"
 
 #include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
 
-#include "design/round_half_away.h"
-#include "field/bed_field.h"
-#include "field/bed_model.h"
-#include "field/coil_field.h"
+#include "core/design/round_half_away.h"
+#include "core/field/bed_field.h"
+#include "core/field/bed_model.h"
+#include "core/field/coil_field.h"
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/view_geometry.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

@@ -19,9 +19,9 @@
 #include <thread>
 #include <vector>
 
-#include "design/atomic_file.h"
-#include "design/design_file.h"
-#include "shell/file_names.h"
+#include "core/design/atomic_file.h"
+#include "core/design/design_file.h"
+#include "core/app/file_names.h"
 #include "support/default_design.h"
 #include "support/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "shell/file_names.h"
+#include "core/app/file_names.h"
 
 #include <gtest/gtest.h>
 

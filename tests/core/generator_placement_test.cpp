@@ -1,4 +1,4 @@
-#include "views/generator_placement.h"
+#include "core/views/generator_placement.h"
 
 #include <climits>
 
@@ -6,8 +6,8 @@
 
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/infobar.h"
-#include "views/view_geometry.h"
+#include "core/views/infobar.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

@@ -1,4 +1,4 @@
-#include "views/infobar.h"
+#include "core/views/infobar.h"
 
 #include <clocale>
 #include <cmath>
@@ -9,7 +9,7 @@
 
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/view_geometry.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

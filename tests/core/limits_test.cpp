@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "analysis/monte_carlo.h"
-#include "platform/host.h"
+#include "core/analysis/monte_carlo.h"
+#include "core/platform/host.h"
 #include "support/default_design.h"
 #include "support/fake_host.h"
 

@@ -1,4 +1,4 @@
-#include "analysis/live_calculation.h"
+#include "core/analysis/live_calculation.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "position/calculation.h"
+#include "core/position/calculation.h"
 #include "support/default_design.h"
 #include "support/fake_host.h"
 

@@ -1,4 +1,4 @@
-#include "views/live_preview.h"
+#include "core/views/live_preview.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/design_history.h"
-#include "views/scene_model.h"
-#include "views/scene_painter.h"
-#include "views/view_geometry.h"
+#include "core/views/design_history.h"
+#include "core/views/scene_model.h"
+#include "core/views/scene_painter.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

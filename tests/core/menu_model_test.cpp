@@ -1,4 +1,4 @@
-#include "shell/menu_model.h"
+#include "core/app/menu_model.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "design/design_record.h"
+#include "core/design/design_record.h"
 #include "support/fake_host.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/monte_carlo.h"
-#include "analysis/sweep.h"
+#include "core/analysis/monte_carlo.h"
+#include "core/analysis/sweep.h"
 #include "analysis_test_support.h"
-#include "field/bed_flux_kernel.h"
-#include "field/bed_model.h"
-#include "position/calculation.h"
+#include "core/field/bed_flux_kernel.h"
+#include "core/field/bed_model.h"
+#include "core/position/calculation.h"
 #include "support/fake_host.h"
 #include "support/thread_count.h"
 

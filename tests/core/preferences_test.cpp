@@ -1,4 +1,4 @@
-#include "dialogs/preferences.h"
+#include "core/dialogs/preferences.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "dialogs/result_dialogs.h"
+#include "core/dialogs/result_dialogs.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "dialogs/dialog_logic.h"
-#include "position/scan_grid.h"
+#include "core/dialogs/dialog_logic.h"
+#include "core/position/scan_grid.h"
 #include "support/fake_host.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 #include "support/default_design.h"
 
 namespace orvendi {

@@ -1,4 +1,4 @@
-#include "design/round_half_away.h"
+#include "core/design/round_half_away.h"
 
 #include <gtest/gtest.h>
 

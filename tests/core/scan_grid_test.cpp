@@ -1,4 +1,4 @@
-#include "position/scan_grid.h"
+#include "core/position/scan_grid.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <set>
 #include <vector>
 
-#include "design/design_record.h"
-#include "platform/host.h"
-#include "views/view_state.h"
+#include "core/design/design_record.h"
+#include "core/platform/host.h"
+#include "core/views/view_state.h"
 #include "support/default_design.h"
 
 namespace orvendi {

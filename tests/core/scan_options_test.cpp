@@ -1,4 +1,4 @@
-#include "dialogs/scan_options.h"
+#include "core/dialogs/scan_options.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "design/design_record.h"
-#include "platform/host.h"
-#include "views/view_state.h"
+#include "core/design/design_record.h"
+#include "core/platform/host.h"
+#include "core/views/view_state.h"
 #include "support/default_design.h"
 
 namespace orvendi {

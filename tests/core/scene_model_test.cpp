@@ -1,4 +1,4 @@
-#include "views/scene_model.h"
+#include "core/views/scene_model.h"
 
 #include <gtest/gtest.h>
 

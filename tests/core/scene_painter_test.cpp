@@ -1,4 +1,4 @@
-#include "views/scene_painter.h"
+#include "core/views/scene_painter.h"
 
 #include <cmath>
 #include <limits>
@@ -7,7 +7,7 @@
 
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/view_geometry.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

@@ -1,14 +1,14 @@
-#include "views/view_geometry.h"
+#include "core/views/view_geometry.h"
 
 #include <climits>
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-#include "design/design_record.h"
+#include "core/design/design_record.h"
 #include "support/fake_host.h"
-#include "views/infobar.h"
-#include "views/view_state.h"
+#include "core/views/infobar.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

@@ -35,9 +35,9 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/plot_window.h"
-#include "shell/main_window.h"
-#include "shell/menu_model.h"
+#include "gui/widgets/plot_window.h"
+#include "gui/shell/main_window.h"
+#include "core/app/menu_model.h"
 
 namespace orvendi {
 namespace {

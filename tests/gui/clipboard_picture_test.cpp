@@ -1,4 +1,4 @@
-#include "views/qt_clipboard_picture.h"
+#include "gui/widgets/qt_clipboard_picture.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
@@ -11,9 +11,9 @@
 
 #include "support/estimates.h"
 #include "support/fake_host.h"
-#include "views/colour_map.h"
-#include "views/error_map.h"
-#include "views/view_geometry.h"
+#include "core/views/colour_map.h"
+#include "core/views/error_map.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

@@ -21,14 +21,14 @@
 #include <memory>
 #include <string>
 
-#include "design/design_file.h"
-#include "shell/file_names.h"
-#include "shell/main_window.h"
-#include "shell/menu_model.h"
-#include "shell/qt_recovery.h"
+#include "core/design/design_file.h"
+#include "core/app/file_names.h"
+#include "gui/shell/main_window.h"
+#include "core/app/menu_model.h"
+#include "gui/files/qt_recovery.h"
 #include "support/modal_probe.h"
-#include "views/drawing_window.h"
-#include "views/view_geometry.h"
+#include "gui/widgets/drawing_window.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

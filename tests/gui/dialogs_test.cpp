@@ -25,13 +25,13 @@
 
 #include <gtest/gtest.h>
 
-#include "design/design_record.h"
-#include "dialogs/dialogs.h"
-#include "dialogs/qt_dialogs.h"
-#include "dialogs/qt_progress_host.h"
-#include "position/scan_grid.h"
+#include "core/design/design_record.h"
+#include "gui/dialogs/dialogs.h"
+#include "gui/dialogs/qt_dialogs.h"
+#include "gui/widgets/qt_progress_host.h"
+#include "core/position/scan_grid.h"
 #include "support/fake_host.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 
 namespace orvendi {
 namespace {

@@ -1,4 +1,4 @@
-#include "views/drawing_window.h"
+#include "gui/widgets/drawing_window.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -9,9 +9,9 @@
 #include <cmath>
 #include <memory>
 
-#include "platform/canvas.h"
-#include "shell/app_state.h"
-#include "views/view_geometry.h"
+#include "core/platform/canvas.h"
+#include "core/app/app_state.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

@@ -1,4 +1,4 @@
-#include "views/infobar_widget.h"
+#include "gui/widgets/infobar_widget.h"
 
 #include <QImage>
 #include <QPainter>
@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "platform/qt_canvas.h"
-#include "views/infobar.h"
+#include "gui/widgets/qt_canvas.h"
+#include "core/views/infobar.h"
 
 namespace orvendi {
 namespace {

@@ -17,17 +17,17 @@
 #include <string>
 #include <vector>
 
-#include "design/number_text.h"
-#include "dialogs/preferences_dialog.h"
-#include "platform/compute_threads.h"
-#include "platform/host.h"
-#include "position/calculation.h"
-#include "shell/main_window.h"
-#include "shell/menu_model.h"
+#include "core/design/number_text.h"
+#include "gui/dialogs/preferences_dialog.h"
+#include "core/platform/compute_threads.h"
+#include "core/platform/host.h"
+#include "core/position/calculation.h"
+#include "gui/shell/main_window.h"
+#include "core/app/menu_model.h"
 #include "support/modal_probe.h"
-#include "views/design_history.h"
-#include "views/drawing_window.h"
-#include "views/view_geometry.h"
+#include "core/views/design_history.h"
+#include "gui/widgets/drawing_window.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

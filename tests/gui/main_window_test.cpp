@@ -1,4 +1,4 @@
-#include "shell/main_window.h"
+#include "gui/shell/main_window.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -28,14 +28,14 @@
 #include <memory>
 #include <string>
 
-#include "platform/qt_canvas.h"
-#include "shell/help_window.h"
-#include "shell/menu_model.h"
+#include "gui/widgets/qt_canvas.h"
+#include "gui/shell/help_window.h"
+#include "core/app/menu_model.h"
 #include "support/modal_probe.h"
-#include "views/drawing_window.h"
-#include "views/infobar.h"
-#include "views/infobar_widget.h"
-#include "views/view_geometry.h"
+#include "gui/widgets/drawing_window.h"
+#include "core/views/infobar.h"
+#include "gui/widgets/infobar_widget.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

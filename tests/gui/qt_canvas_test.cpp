@@ -1,4 +1,4 @@
-#include "platform/qt_canvas.h"
+#include "gui/widgets/qt_canvas.h"
 
 #include <QImage>
 #include <QPainter>
@@ -8,8 +8,8 @@
 
 #include "support/fake_host.h"
 #include "support/recording_canvas.h"
-#include "views/scene_painter.h"
-#include "views/view_geometry.h"
+#include "core/views/scene_painter.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi {
 namespace {

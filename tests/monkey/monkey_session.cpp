@@ -27,14 +27,14 @@
 #include <cctype>
 #include <cstdio>
 
-#include "design/design_file.h"
+#include "core/design/design_file.h"
 #include "monkey/crash_report.h"
-#include "shell/menu_model.h"
-#include "shell/qt_recovery.h"
-#include "views/bed_editing.h"
-#include "views/drawing_window.h"
-#include "views/stored_view.h"
-#include "views/view_geometry.h"
+#include "core/app/menu_model.h"
+#include "gui/files/qt_recovery.h"
+#include "core/views/bed_editing.h"
+#include "gui/widgets/drawing_window.h"
+#include "core/views/stored_view.h"
+#include "core/views/view_geometry.h"
 
 namespace orvendi::monkey {
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "design/design_record.h"
-#include "shell/main_window.h"
+#include "core/design/design_record.h"
+#include "gui/shell/main_window.h"
 #include "support/design_checks.h"
 #include "support/entry_text.h"
-#include "views/view_state.h"
+#include "core/views/view_state.h"
 
 class QAbstractButton;
 class QDialog;

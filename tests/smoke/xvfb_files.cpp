@@ -19,8 +19,8 @@
 #include <cmath>
 #include <vector>
 
-#include "design/design_file.h"
-#include "shell/file_names.h"
+#include "core/design/design_file.h"
+#include "core/app/file_names.h"
 #include "smoke/x_display.h"
 
 #include <X11/extensions/XTest.h>

@@ -23,13 +23,13 @@
 #include <QMessageBox>
 #include <QMimeData>
 
-#include "position/scan_grid.h"
-#include "shell/main_window.h"
-#include "shell/menu_model.h"
+#include "core/position/scan_grid.h"
+#include "gui/shell/main_window.h"
+#include "core/app/menu_model.h"
 #include "support/modal_probe.h"
-#include "views/colour_map.h"
-#include "views/drawing_window.h"
-#include "views/view_geometry.h"
+#include "core/views/colour_map.h"
+#include "gui/widgets/drawing_window.h"
+#include "core/views/view_geometry.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "design/design_record.h"
-#include "platform/host.h"
-#include "views/view_state.h"
+#include "core/design/design_record.h"
+#include "core/platform/host.h"
+#include "core/views/view_state.h"
 
 namespace orvendi::testing {
 

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "design/design_file.h"
-#include "design/design_record.h"
-#include "views/design_history.h"
-#include "views/view_state.h"
+#include "core/design/design_file.h"
+#include "core/design/design_record.h"
+#include "core/views/design_history.h"
+#include "core/views/view_state.h"
 
 namespace orvendi::testing {
 

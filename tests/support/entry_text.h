@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "design/number_text.h"
+#include "core/design/number_text.h"
 
 namespace orvendi::testing {
 

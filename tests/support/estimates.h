@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "design/design_record.h"
-#include "position/scan_grid.h"
+#include "core/design/design_record.h"
+#include "core/position/scan_grid.h"
 
 namespace orvendi::testing {
 

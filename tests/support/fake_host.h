@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host.h"
+#include "core/platform/host.h"
 
 namespace orvendi::testing {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "field/vector3.h"
+#include "core/field/vector3.h"
 
 namespace orvendi::testing {
 

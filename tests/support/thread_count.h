@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/compute_threads.h"
+#include "core/platform/compute_threads.h"
 
 namespace orvendi::testing {
 

@@ -1,0 +1,163 @@
+#include "core/design/design_record.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace orvendi {
+
+void ResetBedResults(DesignRecord& design) {
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    for (int a = 0; a < 3; ++a) design.bed_currents[3 * g + a] = Phasor(0.0, 0.0);
+    for (int a = 0; a < 3; ++a) design.bed_voltages[3 * g + a] = Phasor(0.0, 0.0);
+  }
+}
+
+void SetGeneratorPosition(GeneratorRecord& generator, double x, double y, double z) {
+  generator.x = x;
+  generator.y = y;
+  generator.z = z;
+  for (CoilRecord& coil : generator.coils) {
+    coil.x = x;
+    coil.y = y;
+    coil.z = z;
+  }
+}
+
+namespace {
+
+void DefaultGenerator(GeneratorRecord& generator, double x, double y) {
+  generator.side_m = 0.02;
+  generator.area_m2 = 0.0004;
+  generator.turns = 50;
+  generator.peak_current_a = 5.0;
+  generator.real_dipole = 1;
+  for (int a = 0; a < 3; ++a) {
+    CoilRecord& coil = generator.coils[a];
+    coil.side_m = 0.02;
+    coil.peak_current_a = 5.0;
+    coil.axis = a;
+    coil.turns = 50;
+  }
+  SetGeneratorPosition(generator, x, y, 0.0);
+}
+
+}  // namespace
+
+void ApplyDesignDefaults(DesignRecord& design) {
+  design.app_active = 1;
+  design.design_modified = 0;
+  design.edit_mode = 0;
+
+  DefaultGenerator(design.generators[0], 0.0, -0.26);
+  DefaultGenerator(design.generators[1], -0.25, 0.25);
+  DefaultGenerator(design.generators[2], 0.25, 0.25);
+  design.dipole_type = 1;
+  design.frequency_hz = 10000.0;
+  design.algorithm_type = 1;
+  design.sensor_sensitivity_v_per_t = 10000.0;
+  design.sensor_theta_rad = 0.0;
+  design.sensor_phi_rad = 0.0;
+  design.noise_peak_v = 0.0;
+  design.offset_v = 0.0;
+
+  ResetBedResults(design);
+
+  design.bed_x1 = -0.5;
+  design.bed_y1 = -0.5;
+  design.bed_z1 = 0.1;
+  design.bed_x2 = 0.5;
+  design.bed_y2 = 0.5;
+  design.bed_z2 = 0.1;
+  design.bed_ohms_per_m = 1.0;
+  design.bed_cells_x = 25;
+  design.bed_cells_y = 25;
+  design.bed_stale = 1;
+
+  design.scan_x_from = -0.25;
+  design.scan_x_to = 0.25;
+  design.scan_x_step = 0.1;
+  design.scan_y_from = -0.25;
+  design.scan_y_to = 0.25;
+  design.scan_y_step = 0.1;
+  design.scan_z_from = 0.1;
+  design.scan_z_to = 0.6;
+  design.scan_z_step = 0.1;
+  design.scan_plane = 0;
+  design.scan_plane_z = 0.4;
+  design.scan_plane_x = 0.0;
+  // scan_plane_y is left as it was: zero from construction.
+  design.include_bed_currents = 0;
+  design.results_valid = 0;
+
+  design.show_generators = 1;
+  design.show_bed = 1;
+  design.show_actual_map = 1;
+  design.show_measured_map = 1;
+  design.show_b_field = 0;
+  design.coil_display = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+  design.display_bed_field = 0;
+  design.map_style = 1;
+  design.show_error_map = 0;
+  design.error_map_quantity = kErrorMapError;
+  design.error_magnification = 1.0;
+}
+
+namespace {
+
+// Bit for bit, so that NaN equals NaN and 0 differs from -0.
+bool Same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+bool SameCoil(const CoilRecord& a, const CoilRecord& b) {
+  return Same(a.x, b.x) && Same(a.y, b.y) && Same(a.z, b.z) && Same(a.side_m, b.side_m) &&
+         Same(a.peak_current_a, b.peak_current_a) && a.axis == b.axis && a.turns == b.turns;
+}
+
+bool SameGenerator(const GeneratorRecord& a, const GeneratorRecord& b) {
+  for (int c = 0; c < 3; ++c) {
+    if (!SameCoil(a.coils[c], b.coils[c])) return false;
+  }
+  return Same(a.x, b.x) && Same(a.y, b.y) && Same(a.z, b.z) && Same(a.side_m, b.side_m) &&
+         Same(a.area_m2, b.area_m2) && a.turns == b.turns && Same(a.peak_current_a, b.peak_current_a) &&
+         a.real_dipole == b.real_dipole;
+}
+
+}  // namespace
+
+bool SameSimulationInputs(const DesignRecord& a, const DesignRecord& b) {
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    if (!SameGenerator(a.generators[g], b.generators[g])) return false;
+  }
+  const double DesignRecord::*const doubles[] = {
+      &DesignRecord::frequency_hz,     &DesignRecord::sensor_sensitivity_v_per_t,
+      &DesignRecord::sensor_theta_rad, &DesignRecord::sensor_phi_rad,
+      &DesignRecord::noise_peak_v,     &DesignRecord::offset_v,
+      &DesignRecord::bed_x1,           &DesignRecord::bed_y1,
+      &DesignRecord::bed_z1,           &DesignRecord::bed_x2,
+      &DesignRecord::bed_y2,           &DesignRecord::bed_z2,
+      &DesignRecord::bed_ohms_per_m,   &DesignRecord::scan_x_from,
+      &DesignRecord::scan_x_to,        &DesignRecord::scan_x_step,
+      &DesignRecord::scan_y_from,      &DesignRecord::scan_y_to,
+      &DesignRecord::scan_y_step,      &DesignRecord::scan_z_from,
+      &DesignRecord::scan_z_to,        &DesignRecord::scan_z_step,
+      &DesignRecord::scan_plane_z,     &DesignRecord::scan_plane_x,
+      &DesignRecord::scan_plane_y,
+  };
+  for (const auto member : doubles) {
+    if (!Same(a.*member, b.*member)) return false;
+  }
+  const std::int32_t DesignRecord::*const ints[] = {
+      &DesignRecord::dipole_type, &DesignRecord::algorithm_type, &DesignRecord::bed_cells_x,
+      &DesignRecord::bed_cells_y, &DesignRecord::scan_plane,     &DesignRecord::include_bed_currents,
+  };
+  for (const auto member : ints) {
+    if (a.*member != b.*member) return false;
+  }
+  return true;
+}
+
+bool ValidErrorMagnification(double factor) {
+  return std::isfinite(factor) && factor >= kMinErrorMagnification && factor <= kMaxErrorMagnification;
+}
+
+}  // namespace orvendi

@@ -1,0 +1,244 @@
+#include "core/dialogs/dialog_logic.h"
+
+#include "core/design/design_record.h"
+#include "core/design/number_text.h"
+
+namespace orvendi {
+
+std::string DialogFields::Text(int id) const {
+  const auto it = texts.find(id);
+  return it == texts.end() ? std::string() : it->second;
+}
+
+bool DialogFields::Checked(int id) const {
+  const auto it = checks.find(id);
+  return it != checks.end() && it->second;
+}
+
+std::string ShowEntry(double value, EntryFormat format) {
+  switch (format) {
+    case EntryFormat::kGeneral:
+      return FormatNumber(value, ShowFormat::kGeneral);
+    case EntryFormat::kFixed3:
+      return FormatNumber(value, ShowFormat::kFixed3);
+    case EntryFormat::kInteger:
+      // Integer boxes show 32-bit fields, so the value is always in range.
+      return FormatInteger(static_cast<std::int32_t>(value));
+  }
+  return std::string();
+}
+
+std::optional<double> ReadEntry(std::string_view text, EntryFormat format) {
+  if (format == EntryFormat::kInteger) {
+    const std::optional<std::int32_t> value = ReadInteger(text);
+    if (!value) return std::nullopt;
+    return static_cast<double>(*value);
+  }
+  return ReadDouble(text);
+}
+
+namespace {
+
+// Integer fields travel through EditBinding as doubles; every int32 is exact in a double and
+// ReadEntry only hands back values that fit.
+std::int32_t ToInt32(double value) { return static_cast<std::int32_t>(value); }
+
+void StoreTurns(DesignRecord& design, double value) {
+  for (GeneratorRecord& generator : design.generators) {
+    generator.turns = ToInt32(value);
+    for (CoilRecord& coil : generator.coils) coil.turns = ToInt32(value);
+  }
+}
+
+void StoreSide(DesignRecord& design, double value) {
+  for (GeneratorRecord& generator : design.generators) {
+    generator.side_m = value;
+    generator.area_m2 = value * value;
+    for (CoilRecord& coil : generator.coils) coil.side_m = value;
+  }
+}
+
+void StorePeakCurrent(DesignRecord& design, double value) {
+  for (GeneratorRecord& generator : design.generators) {
+    generator.peak_current_a = value;
+    for (CoilRecord& coil : generator.coils) coil.peak_current_a = value;
+  }
+}
+
+void StoreDipoleType(DesignRecord& design, std::int32_t value) {
+  design.dipole_type = value;
+  for (GeneratorRecord& generator : design.generators) generator.real_dipole = value;
+}
+
+template <int k>
+CheckBinding CoilDisplayBox() {
+  return CheckBinding{2052 + k, [](const DesignRecord& d) { return d.coil_display[k]; },
+                      [](DesignRecord& d, std::int32_t v) { d.coil_display[k] = v; }};
+}
+
+std::vector<SettingsDialog> BuildSettingsDialogs() {
+  std::vector<SettingsDialog> dialogs;
+  dialogs.push_back({"AlgorithmType",
+                     "Algorithm",
+                     false,
+                     {RadioBinding{{{2072, 1, true}, {2073, 2, false}},
+                                   2,
+                                   [](const DesignRecord& d) { return d.algorithm_type; },
+                                   [](DesignRecord& d, std::int32_t v) { d.algorithm_type = v; }}}});
+  dialogs.push_back(
+      {"Frequency",
+       "Frequency",
+       true,
+       {EditBinding{2067, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.frequency_hz; },
+                    [](DesignRecord& d, double v) { d.frequency_hz = v; }}}});
+  // Generator 0 stands for all three: the copies are equal.
+  dialogs.push_back(
+      {"GeneratorDesign",
+       "Generator Design",
+       true,
+       {EditBinding{2050, EntryFormat::kInteger,
+                    [](const DesignRecord& d) { return static_cast<double>(d.generators[0].turns); },
+                    StoreTurns},
+        EditBinding{2051, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.generators[0].side_m; },
+                    StoreSide},
+        EditBinding{2049, EntryFormat::kGeneral,
+                    [](const DesignRecord& d) { return d.generators[0].peak_current_a; },
+                    StorePeakCurrent}}});
+  dialogs.push_back({"SensorDesign",
+                     "Sensor Design",
+                     false,
+                     {EditBinding{2066, EntryFormat::kFixed3,
+                                  [](const DesignRecord& d) { return d.sensor_sensitivity_v_per_t; },
+                                  [](DesignRecord& d, double v) { d.sensor_sensitivity_v_per_t = v; }}}});
+  dialogs.push_back(
+      {"BedDesign",
+       "Bed Design",
+       true,
+       {EditBinding{2010, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.bed_ohms_per_m; },
+                    [](DesignRecord& d, double v) { d.bed_ohms_per_m = v; }}}});
+  // The noise box works in hundredths of a volt.
+  dialogs.push_back(
+      {"SignalNoise",
+       "Signal Noise",
+       false,
+       {EditBinding{2026, EntryFormat::kGeneral, [](const DesignRecord& d) { return 100 * d.noise_peak_v; },
+                    [](DesignRecord& d, double v) { d.noise_peak_v = v / 100; }},
+        EditBinding{2027, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.offset_v; },
+                    [](DesignRecord& d, double v) { d.offset_v = v; }}}});
+  dialogs.push_back(
+      {"SensorOrientation",
+       "Sensor Orientation",
+       false,
+       {EditBinding{2064, EntryFormat::kFixed3, [](const DesignRecord& d) { return d.sensor_theta_rad; },
+                    [](DesignRecord& d, double v) { d.sensor_theta_rad = v; }},
+        EditBinding{2065, EntryFormat::kFixed3, [](const DesignRecord& d) { return d.sensor_phi_rad; },
+                    [](DesignRecord& d, double v) { d.sensor_phi_rad = v; }}}});
+  dialogs.push_back({"DipoleType",
+                     "DipoleType",
+                     true,
+                     {RadioBinding{{{2068, 0, false}, {2069, 1, true}},
+                                   0,
+                                   [](const DesignRecord& d) { return d.dipole_type; },
+                                   StoreDipoleType}}});
+  dialogs.push_back({"CalcBedParams",
+                     "Calculate Bed Parameters",
+                     true,
+                     {EditBinding{2028, EntryFormat::kInteger,
+                                  [](const DesignRecord& d) { return static_cast<double>(d.bed_cells_x); },
+                                  [](DesignRecord& d, double v) { d.bed_cells_x = ToInt32(v); }},
+                      EditBinding{2029, EntryFormat::kInteger,
+                                  [](const DesignRecord& d) { return static_cast<double>(d.bed_cells_y); },
+                                  [](DesignRecord& d, double v) { d.bed_cells_y = ToInt32(v); }}}});
+  dialogs.push_back({"ViewOptions",
+                     "View Options",
+                     false,
+                     {CoilDisplayBox<0>(), CoilDisplayBox<1>(), CoilDisplayBox<2>(), CoilDisplayBox<3>(),
+                      CoilDisplayBox<4>(), CoilDisplayBox<5>(), CoilDisplayBox<6>(), CoilDisplayBox<7>(),
+                      CoilDisplayBox<8>(),
+                      RadioBinding{{{2062, 0, true}, {2063, 1, true}},
+                                   std::nullopt,
+                                   [](const DesignRecord& d) { return d.map_style; },
+                                   [](DesignRecord& d, std::int32_t v) { d.map_style = v; }},
+                      CheckBinding{2061, [](const DesignRecord& d) { return d.display_bed_field; },
+                                   [](DesignRecord& d, std::int32_t v) { d.display_bed_field = v; }}}});
+  return dialogs;
+}
+
+void Fill(const EditBinding& edit, const DesignRecord& design, DialogFields& fields) {
+  fields.texts[edit.id] = ShowEntry(edit.show(design), edit.format);
+}
+
+void Fill(const CheckBinding& check, const DesignRecord& design, DialogFields& fields) {
+  fields.checks[check.id] = check.get(design) != 0;
+}
+
+void Fill(const RadioBinding& radio, const DesignRecord& design, DialogFields& fields) {
+  const std::int32_t value = radio.get(design);
+  for (const RadioButton& button : radio.buttons) fields.checks[button.id] = button.value == value;
+}
+
+void Store(const EditBinding& edit, const DialogFields& fields, DesignRecord& design) {
+  const std::string& text = fields.Text(edit.id);
+  // A value whose text is longer than an entry hands over would come back cut short, a
+  // different number; left untouched, it keeps the value it had.
+  if (text.size() > kEntryTextLimit && text == ShowEntry(edit.show(design), edit.format)) return;
+  if (const std::optional<double> value = ReadEntry(text, edit.format))
+    edit.store(design, *value);
+}
+
+void Store(const CheckBinding& check, const DialogFields& fields, DesignRecord& design) {
+  check.set(design, fields.Checked(check.id) ? 1 : 0);
+}
+
+void Store(const RadioBinding& radio, const DialogFields& fields, DesignRecord& design) {
+  std::optional<std::int32_t> value = radio.otherwise;
+  for (const RadioButton& button : radio.buttons) {
+    if (button.tested_on_ok && fields.Checked(button.id)) value = button.value;
+  }
+  if (value) radio.set(design, *value);
+}
+
+}  // namespace
+
+const std::vector<SettingsDialog>& SettingsDialogs() {
+  static const std::vector<SettingsDialog> dialogs = BuildSettingsDialogs();
+  return dialogs;
+}
+
+const SettingsDialog* FindSettingsDialog(std::string_view resource_name) {
+  for (const SettingsDialog& dialog : SettingsDialogs()) {
+    if (dialog.resource_name == resource_name) return &dialog;
+  }
+  return nullptr;
+}
+
+DialogFields FillSettingsDialog(const SettingsDialog& dialog, const DesignRecord& design) {
+  DialogFields fields;
+  for (const DialogBinding& binding : dialog.bindings) {
+    std::visit([&](const auto& b) { Fill(b, design, fields); }, binding);
+  }
+  return fields;
+}
+
+void StoreSettingsDialog(const SettingsDialog& dialog, const DialogFields& fields, DesignRecord& design) {
+  for (const DialogBinding& binding : dialog.bindings) {
+    std::visit([&](const auto& b) { Store(b, fields, design); }, binding);
+  }
+  if (dialog.sets_bed_stale) design.bed_stale = 1;
+}
+
+bool FillSettingsDialog(std::string_view resource_name, const DesignRecord& design, DialogFields& fields) {
+  const SettingsDialog* dialog = FindSettingsDialog(resource_name);
+  if (dialog == nullptr) return false;
+  fields = FillSettingsDialog(*dialog, design);
+  return true;
+}
+
+bool StoreSettingsDialog(std::string_view resource_name, const DialogFields& fields, DesignRecord& design) {
+  const SettingsDialog* dialog = FindSettingsDialog(resource_name);
+  if (dialog == nullptr) return false;
+  StoreSettingsDialog(*dialog, fields, design);
+  return true;
+}
+
+}  // namespace orvendi

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/design/design_record.h"
+#include "core/dialogs/dialog_logic.h"
+
+namespace orvendi {
+
+class Host;
+class ResultBuffer;
+
+// "%g+i%g" of the real and imaginary part, or "%g-i%g" with the imaginary part's magnitude when
+// it is negative: 0.5-i0.25, 0.5+i0.25, 1+i0.
+std::string FormatComplex(Phasor value);
+
+// Value boxes of the result dialogs.
+inline constexpr int kFirstBedVoltageBox = 2040;  // 2040..2048 in coil-index order
+inline constexpr int kFirstBedCurrentBox = 2030;  // 2030..2038
+inline constexpr int kMaxErrorBox = 2070;
+inline constexpr int kRmsErrorBox = 2071;
+
+// The nine phasors as the bed dialogs show them, from the stored results.
+DialogFields BedVoltageFields(const DesignRecord& design);
+DialogFields BedCurrentFields(const DesignRecord& design);
+// The two errors with "%lf", from the stored values.
+DialogFields PositionAccuracyFields(const DesignRecord& design);
+
+// Opening a bed dialog: the bed results are brought up to date first (through the host, which
+// may cancel; the stored results, still marked stale, are then shown).
+DialogFields OpenBedVoltages(DesignRecord& design, Host& host);
+DialogFields OpenBedCurrents(DesignRecord& design, Host& host);
+// Opening the accuracy dialog: the statistics are computed afresh from the last run.
+DialogFields OpenPositionAccuracy(DesignRecord& design, const ResultBuffer& results);
+
+}  // namespace orvendi

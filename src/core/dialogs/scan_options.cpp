@@ -1,0 +1,65 @@
+#include "core/dialogs/scan_options.h"
+
+#include <array>
+
+#include "core/design/design_record.h"
+
+namespace orvendi {
+
+namespace {
+
+// The twelve entries in the order OK reads them, each with its field.
+struct ScanEntry {
+  int id;
+  double DesignRecord::*field;
+};
+
+constexpr std::array<ScanEntry, 12> kScanEntries{{
+    {scan_ids::kXFrom, &DesignRecord::scan_x_from},
+    {scan_ids::kXTo, &DesignRecord::scan_x_to},
+    {scan_ids::kXStep, &DesignRecord::scan_x_step},
+    {scan_ids::kYFrom, &DesignRecord::scan_y_from},
+    {scan_ids::kYTo, &DesignRecord::scan_y_to},
+    {scan_ids::kYStep, &DesignRecord::scan_y_step},
+    {scan_ids::kZFrom, &DesignRecord::scan_z_from},
+    {scan_ids::kZTo, &DesignRecord::scan_z_to},
+    {scan_ids::kZStep, &DesignRecord::scan_z_step},
+    {scan_ids::kPlaneZ, &DesignRecord::scan_plane_z},
+    {scan_ids::kPlaneX, &DesignRecord::scan_plane_x},
+    {scan_ids::kPlaneY, &DesignRecord::scan_plane_y},
+}};
+
+constexpr std::array<int, 3> kPlaneButtons{scan_ids::kXyPlane, scan_ids::kYzPlane, scan_ids::kZxPlane};
+
+}  // namespace
+
+DialogFields FillScanOptions(const DesignRecord& design) {
+  DialogFields fields;
+  for (const ScanEntry& entry : kScanEntries) {
+    fields.texts[entry.id] = ShowEntry(design.*entry.field, EntryFormat::kGeneral);
+  }
+  fields.checks[scan_ids::kIncludeBedCurrents] = design.include_bed_currents != 0;
+  for (int plane = 0; plane < 3; ++plane) fields.checks[kPlaneButtons[plane]] = design.scan_plane == plane;
+  return fields;
+}
+
+bool StoreScanOptions(const DialogFields& fields, DesignRecord& design) {
+  std::array<double, kScanEntries.size()> values{};
+  for (std::size_t i = 0; i < kScanEntries.size(); ++i) {
+    values[i] = ReadEntry(fields.Text(kScanEntries[i].id), EntryFormat::kGeneral)
+                    .value_or(design.*kScanEntries[i].field);
+  }
+  const bool accepted =
+      values[2] >= kMinScanStep && ValidateScanSettings(values[0], values[1], values[2], values[3], values[4],
+                                                        values[5], values[6], values[7], values[8]);
+  if (!accepted) return false;
+
+  for (std::size_t i = 0; i < kScanEntries.size(); ++i) design.*kScanEntries[i].field = values[i];
+  design.include_bed_currents = fields.Checked(scan_ids::kIncludeBedCurrents) ? 1 : 0;
+  for (int plane = 0; plane < 3; ++plane) {
+    if (fields.Checked(kPlaneButtons[plane])) design.scan_plane = plane;
+  }
+  return true;
+}
+
+}  // namespace orvendi

@@ -1,0 +1,179 @@
+#include "core/position/calculation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "core/field/bed_field.h"
+#include "core/field/bed_model.h"
+#include "core/field/coil_field.h"
+#include "core/field/loop_geometry.h"
+#include "core/platform/compute_threads.h"
+#include "core/platform/host.h"
+
+namespace orvendi {
+
+double DipoleCoefficient(const GeneratorRecord& generator) {
+  return generator.side_m * generator.side_m * generator.turns * generator.peak_current_a * 4e-7 *
+         3.1415926536 / 12.5663706144;
+}
+
+double NoiseVolts(int draw, double noise_peak_v) {
+  return (draw / 32767.0 * 1000.0 - 500.0) * noise_peak_v / 500.0;
+}
+
+void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const Vector3& point,
+                         std::array<double, 9>& n) {
+  std::array<Vector3, 9> field;
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    field[3 * g] = CoilFieldX(design.generators[g], point);
+    field[3 * g + 1] = CoilFieldY(design.generators[g], point);
+    field[3 * g + 2] = CoilFieldZ(design.generators[g], point);
+  }
+  if (design.include_bed_currents != 0) {
+    // One bed geometry at the point serves all nine currents.
+    const LoopShapes bed = ShapesOfLoop(MakeLoopSides(BedLoopCorners(design)), point);
+    for (int k = 0; k < kCoilCount; ++k) {
+      field[k] += FieldOfLoop(bed, BedStrength(BedCurrentMagnitude(design.bed_currents[k])));
+    }
+  }
+
+  const double s = design.sensor_sensitivity_v_per_t;
+  const double theta = design.sensor_theta_rad;
+  const double phi = design.sensor_phi_rad;
+  const double ux = s * (std::sin(theta) * std::cos(phi));
+  const double uy = s * (std::sin(theta) * std::sin(phi));
+  const double uz = s * std::cos(theta);
+
+  double v[9];
+  for (int k = 0; k < kCoilCount; ++k) {
+    v[k] = ux * field[k].x + uy * field[k].y + uz * field[k].z + design.offset_v;
+  }
+  // Nine draws at every point, whatever the noise level, so the sequence advances alike.
+  for (int k = 0; k < kCoilCount; ++k) v[k] += NoiseVolts(noise.Next(), design.noise_peak_v);
+
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    const double scale = s * DipoleCoefficient(design.generators[g]);
+    for (int a = 0; a < 3; ++a) n[3 * g + a] = v[3 * g + a] / scale;
+  }
+}
+
+void CalculatePoint(const DesignRecord& design, ResultBuffer& results, CalculationWork& work, int first_index,
+                    int second_index, double x, double y, double z) {
+  std::array<double, 9> n;
+  NormalisedResponses(design, work.noise, {x, y, z}, n);
+
+  // Outputs an algorithm leaves unwritten stay NaN: "no estimate" in the slot.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  double ex = nan, ey = nan, ez = nan, angle1 = nan, angle2 = nan;
+  if (design.algorithm_type == 1) {
+    EstimatePosition1(work.alg1, n, ex, ey, ez, angle1, angle2);
+  } else {
+    EstimatePosition2(work.alg2, n, ex, ey, ez, angle1, angle2);
+  }
+  double* slot = results.Slot(first_index, second_index);
+  if (slot == nullptr) return;
+  slot[0] = ex;
+  slot[1] = ey;
+  slot[2] = ez;
+}
+
+void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work) {
+  if (design.algorithm_type == 1) {
+    for (int g = 0; g < kGeneratorCount; ++g) {
+      work.alg1.generator_x[g] = design.generators[g].x;
+      work.alg1.generator_y[g] = design.generators[g].y;
+    }
+  } else {
+    for (int g = 0; g < kGeneratorCount; ++g) {
+      work.alg2.generator_x[g] = design.generators[g].x;
+      work.alg2.generator_y[g] = design.generators[g].y;
+    }
+  }
+}
+
+namespace {
+
+// The grid in scan order. The coordinates are summed step by step, so only the traversal itself
+// gives them exactly.
+std::vector<ScanPoint> CollectGrid(const DesignRecord& design, double& rows) {
+  std::vector<ScanPoint> points;
+  ScanState scan;
+  ScanStart(scan, design);
+  rows = scan.second_count + 1.0;
+  ScanPoint point;
+  while (ScanNextAlongFirst(scan, point)) points.push_back(point);
+  return points;
+}
+
+constexpr std::uint64_t kDrawsPerPoint = kCoilCount;
+
+}  // namespace
+
+bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, CalculationWork& work,
+                   const std::function<bool(double)>& row_done) {
+  results.Clear();
+  double rows = 0.0;
+  const std::vector<ScanPoint> points = CollectGrid(design, rows);
+  const std::int64_t count = static_cast<std::int64_t>(points.size());
+  const int first_count = points.empty() ? 0 : points.back().first_index;
+  const CalculationWork before = work;
+  CalculationWork last = work;
+
+  // Every point draws its noise at its place in the single sequence and estimates from a work
+  // state of its own; the algorithms carry nothing from one point to the next.
+  const auto compute = [&](std::int64_t p, int) {
+    const ScanPoint& point = points[static_cast<std::size_t>(p)];
+    CalculationWork local = before;
+    local.noise.Skip(kDrawsPerPoint * static_cast<std::uint64_t>(p));
+    CalculatePoint(design, results, local, point.first_index, point.second_index, point.x, point.y, point.z);
+    if (p == count - 1) last = local;
+  };
+  std::int64_t done = count;
+  const auto finish = [&](std::int64_t p, int) {
+    const ScanPoint& point = points[static_cast<std::size_t>(p)];
+    if (point.first_index != first_count || !row_done || row_done((point.second_index + 1) / rows))
+      return true;
+    done = p + 1;
+    return false;
+  };
+  const bool complete =
+      RunInOrder(count, static_cast<int>(std::max<std::int64_t>(count, 1)), compute, finish);
+
+  // As if the run had stopped right after the row that asked it to.
+  for (std::int64_t p = done; p < count; ++p) {
+    double* slot = results.Slot(points[static_cast<std::size_t>(p)].first_index,
+                                points[static_cast<std::size_t>(p)].second_index);
+    if (slot != nullptr) slot[0] = slot[1] = slot[2] = std::numeric_limits<double>::quiet_NaN();
+  }
+  if (complete) {
+    work.alg1 = last.alg1;
+    work.alg2 = last.alg2;
+  }
+  work.noise = before.noise;
+  work.noise.Skip(kDrawsPerPoint * static_cast<std::uint64_t>(done));
+  return complete;
+}
+
+void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host) {
+  if (design.include_bed_currents != 0 && !RefreshBedModel(design, host)) return;
+
+  BusyScope busy(host);
+  LoadGeneratorPositions(design, work);
+
+  // The run fills a buffer of its own: the window may repaint from the shown results while other
+  // threads compute, and a cancelled run leaves no trace, the previous noise sequence coming back.
+  ResultBuffer computed;
+  const NoiseSource previous_noise = work.noise;
+  if (!CalculateGrid(design, computed, work, [&host](double share) { return host.ReportProgress(share); })) {
+    work.noise = previous_noise;
+    return;
+  }
+  results = std::move(computed);
+  design.results_valid = 1;
+}
+
+}  // namespace orvendi

@@ -1,0 +1,64 @@
+#include "core/views/design_history.h"
+
+#include <charconv>
+#include <utility>
+
+#include "core/design/design_file.h"
+
+namespace orvendi {
+
+bool SameDesign(const DesignRecord& a, const DesignRecord& b) {
+  // The file text is exact (every double reads back bit for bit) and covers every value a user
+  // sets, so equal texts mean equal designs.
+  const StoredView view;
+  return WriteDesignJson(a, view) == WriteDesignJson(b, view);
+}
+
+std::optional<DesignStep> MakeDesignStep(std::string name, const DesignRecord& before, const DesignRecord& after,
+                                         bool sets_bed_stale) {
+  if (SameDesign(before, after)) return std::nullopt;
+  return DesignStep{std::move(name), before, after, sets_bed_stale};
+}
+
+namespace {
+
+void KeepRunState(const DesignRecord& from, DesignRecord& to) {
+  to.bed_stale = from.bed_stale;
+  to.bed_currents = from.bed_currents;
+  to.bed_voltages = from.bed_voltages;
+  to.results_valid = from.results_valid;
+  to.max_error_m = from.max_error_m;
+  to.rms_error_m = from.rms_error_m;
+
+  to.show_generators = from.show_generators;
+  to.show_bed = from.show_bed;
+  to.show_actual_map = from.show_actual_map;
+  to.show_measured_map = from.show_measured_map;
+  to.show_b_field = from.show_b_field;
+
+  to.design_modified = from.design_modified;
+  to.app_active = from.app_active;
+  to.edit_mode = from.edit_mode;
+}
+
+}  // namespace
+
+void ApplyDesignSnapshot(const DesignRecord& snapshot, bool sets_bed_stale, DesignRecord& live) {
+  DesignRecord next = snapshot;
+  KeepRunState(live, next);
+  live = next;
+  if (sets_bed_stale) live.bed_stale = 1;
+}
+
+std::string MouseEditName(const GeneratorDragState& drag, const BedEditState& bed_edit) {
+  if (drag.drag_active != 0 && drag.drag_generator >= 0 && drag.drag_generator < kGeneratorCount) {
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, drag.drag_generator).ptr;
+    return "Move Generator " + std::string(digits, end);
+  }
+  if (bed_edit.bed_move_active != 0) return "Move Bed";
+  if (bed_edit.bed_resize_active != 0) return "Resize Bed";
+  return {};
+}
+
+}  // namespace orvendi

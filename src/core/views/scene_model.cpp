@@ -1,0 +1,16 @@
+#include "core/views/scene_model.h"
+
+namespace orvendi {
+
+const MonteCarloRecord* CurrentMonteCarlo(const SceneModel& scene) {
+  const MonteCarloRecord& record = scene.monte_carlo;
+  if (!record.present || !SameSimulationInputs(record.design, scene.design)) return nullptr;
+  return &record;
+}
+
+const std::vector<MonteCarloPoint>* CurrentMonteCarloPoints(const SceneModel& scene) {
+  const MonteCarloRecord* record = CurrentMonteCarlo(scene);
+  return record == nullptr ? nullptr : &record->result.points;
+}
+
+}  // namespace orvendi
