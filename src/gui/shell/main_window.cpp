@@ -186,22 +186,22 @@ void MainWindow::CreateMenus() {
     }
   }
   // Undo and Redo name the step they would take.
-  auto follow = [this](int id, std::string_view caption, bool enabled, const QString& step) {
+  auto follow = [this](int id, bool enabled, const QString& step) {
     QAction* action = actions_[id];
     action->setEnabled(enabled);
-    action->setText(ToQString(StepCaption(caption, step.toStdString())));
+    action->setText(ToQString(StepCaption(FindCommand(id)->caption, step.toStdString())));
   };
   connect(&undo_, &QUndoStack::canUndoChanged, this, [this, follow](bool can) {
-    follow(kCmdUndo, "&Undo", can, undo_.undoText());
+    follow(kCmdUndo, can, undo_.undoText());
   });
   connect(&undo_, &QUndoStack::undoTextChanged, this, [this, follow](const QString& text) {
-    follow(kCmdUndo, "&Undo", undo_.canUndo(), text);
+    follow(kCmdUndo, undo_.canUndo(), text);
   });
   connect(&undo_, &QUndoStack::canRedoChanged, this, [this, follow](bool can) {
-    follow(kCmdRedo, "&Redo", can, undo_.redoText());
+    follow(kCmdRedo, can, undo_.redoText());
   });
   connect(&undo_, &QUndoStack::redoTextChanged, this, [this, follow](const QString& text) {
-    follow(kCmdRedo, "&Redo", undo_.canRedo(), text);
+    follow(kCmdRedo, undo_.canRedo(), text);
   });
   FillRecentMenu();
   UpdateMenuMarks();
@@ -213,20 +213,11 @@ QAction* MainWindow::ActionFor(int id) const {
 }
 
 void MainWindow::UpdateMenuMarks() {
+  const SessionMarks session{undo_.canUndo(), undo_.canRedo(), !RecentFiles().isEmpty(), live_update_};
   for (const auto& [id, action] : actions_) {
-    const MenuMark mark = MenuMarks(id, state_->design, state_->view);
+    const MenuMark mark = MenuMarks(id, state_->design, state_->view, session);
     if (mark.checkable) action->setChecked(mark.checked);
-    if (id == kCmdUndo) {
-      action->setEnabled(undo_.canUndo());
-    } else if (id == kCmdRedo) {
-      action->setEnabled(undo_.canRedo());
-    } else if (id == kCmdOpenRecent) {
-      action->setEnabled(!RecentFiles().isEmpty());
-    } else if (id == kCmdLiveUpdate) {
-      action->setChecked(live_update_);
-    } else {
-      action->setEnabled(mark.enabled);
-    }
+    action->setEnabled(mark.enabled);
   }
 }
 
@@ -377,10 +368,10 @@ void MainWindow::OpenPlot(std::string_view name) {
   if (state_->design.results_valid == 0) return;
   const PointResults run = CollectPointResults(state_->design, state_->results);
   PlotWindow* window = nullptr;
-  if (name == "ErrorDistance") {
+  if (name == plot_names::kErrorDistance) {
     window = new PlotWindow(MakeErrorDistanceChart(ErrorAgainstDistance(state_->design, run)),
                             QStringLiteral("Error against Distance"), this);
-  } else if (name == "ErrorHistogram") {
+  } else if (name == plot_names::kErrorHistogram) {
     const int bins = HistogramBins(static_cast<int>(run.rows.size()) - run.summary.failed_points);
     window = new PlotWindow(MakeErrorHistogramChart(MakeErrorHistogram(run, bins)),
                             QStringLiteral("Error Histogram"), this);
