@@ -4,6 +4,7 @@
 #include <csignal>
 #include <string>
 
+#include "gui/files/design_files.h"
 #include "gui/shell/main_window.h"
 
 int main(int argc, char* argv[]) {
@@ -27,7 +28,7 @@ int main(int argc, char* argv[]) {
 
   orvendi::MainWindow window;
   window.show();
-  if (!file.empty()) window.OpenFile(QString::fromLocal8Bit(file.c_str()));
-  window.OfferRecovery();
+  if (!file.empty()) window.Files().OpenFile(QString::fromLocal8Bit(file.c_str()));
+  window.Files().OfferRecovery();
   return app.exec();
 }
