@@ -22,6 +22,7 @@
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/error_map_dialog.h"
 #include "gui/widgets/qt_progress_host.h"
+#include "gui/widgets/qt_text.h"
 #include "core/dialogs/control_ids.h"
 #include "core/dialogs/dialog_table.h"
 #include "core/dialogs/result_dialogs.h"
@@ -354,7 +355,7 @@ DialogFields RecordDialog::CollectFields() const {
 
 ScanOptionsDialog::ScanOptionsDialog(DesignRecord& design, QWidget* owner)
     : RecordDialog(owner), design_(design) {
-  setWindowTitle(QString::fromUtf8(kScanOptionsTitle.data(), static_cast<qsizetype>(kScanOptionsTitle.size())));
+  setWindowTitle(ToQString(kScanOptionsTitle));
   auto* root = new QVBoxLayout(this);
   BuildScanOptionsBody(this, root);
   QPushButton* ok = AddButtons(this, root, true);
@@ -389,7 +390,7 @@ std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec, DialogContext& cont
       const SettingsDialog* entry = FindSettingsDialog(spec.name);
       if (entry == nullptr) return nullptr;
       auto dialog = std::make_unique<SettingsDialogWidget>(*entry, context.design, owner);
-      dialog->setWindowTitle(QString::fromUtf8(entry->title.data(), static_cast<int>(entry->title.size())));
+      dialog->setWindowTitle(ToQString(entry->title));
       auto* root = new QVBoxLayout(dialog.get());
       BuildSettingsBody(spec.name, dialog.get(), root);
       QPushButton* ok = AddButtons(dialog.get(), root, true);
@@ -421,7 +422,7 @@ std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogCont
   std::unique_ptr<QDialog> dialog = BuildDialog(*spec, context, owner);
   if (!dialog) return dialog;
   // The resource name, so that the dialog can be found like its controls.
-  dialog->setObjectName(QString::fromUtf8(resource_name.data(), static_cast<int>(resource_name.size())));
+  dialog->setObjectName(ToQString(resource_name));
   Finish(dialog.get(), *spec);
   return dialog;
 }

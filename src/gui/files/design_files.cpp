@@ -16,14 +16,11 @@
 #include "core/design/design_file.h"
 #include "core/views/stored_view.h"
 #include "gui/files/qt_recovery.h"
+#include "gui/widgets/qt_text.h"
 
 namespace orvendi {
 
 namespace {
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const QString kRecentKey = QStringLiteral("recentFiles");
 const QString kDesignFilter = QStringLiteral("Orvendi designs (*.orvendi);;All files (*)");

@@ -30,6 +30,7 @@
 #include "gui/widgets/infobar_widget.h"
 #include "gui/widgets/qt_clipboard_picture.h"
 #include "gui/widgets/qt_progress_host.h"
+#include "gui/widgets/qt_text.h"
 
 // The resources live in a static library: their registration must be pulled in by name.
 static void InitOrvendiResources() { Q_INIT_RESOURCE(orvendi); }
@@ -37,10 +38,6 @@ static void InitOrvendiResources() { Q_INIT_RESOURCE(orvendi); }
 namespace orvendi {
 
 namespace {
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // One design step on the undo stack. The edit has been made when the step is pushed, so the
 // push's redo does nothing.

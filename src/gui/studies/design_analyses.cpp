@@ -27,14 +27,11 @@
 #include "gui/widgets/plot_window.h"
 #include "gui/widgets/qt_error_charts.h"
 #include "gui/widgets/qt_progress_host.h"
+#include "gui/widgets/qt_text.h"
 
 namespace orvendi {
 
 namespace {
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 const QString kThreadsKey = QStringLiteral("compute/threads");
 const QString kLiveUpdateKey = QStringLiteral("results/liveUpdate");
