@@ -135,6 +135,84 @@ if [ -w /dev/full ]; then
   [ $? -eq 1 ] || fail "calculate into /dev/full did not exit with 1"
 fi
 
+# ---- new - is standard output; a sweep's values are the decimal grid typed
+expect_status 0 "$cli" new -
+same_file out.txt design.json
+expect_status 0 "$cli" sweep design.json --vary 'generators[1].x=-0.45:-0.15:7' --out grid.csv
+[ "$(tail -n +2 grid.csv | cut -d, -f1 | tr '\n' ' ')" = "-0.45 -0.4 -0.35 -0.3 -0.25 -0.2 -0.15 " ] ||
+  fail "sweep values: $(cut -d, -f1 grid.csv | tr '\n' ' ')"
+
+# ---- values without physical sense are warned of; the status stays 0
+sed 's/"frequency_hz": [^,]*,/"frequency_hz": 0,/' design.json >zero_hz.json
+for command in validate calculate; do
+  expect_status 0 "$cli" "$command" zero_hz.json
+  [ "$(cat err.txt)" = "warning: zero_hz.json: frequency_hz: 0 is not above 0; the coils are driven at no frequency" ] ||
+    fail "$command zero_hz.json warned: $(cat err.txt)"
+done
+
+# ---- the longest file name a folder takes can be written
+long_name=$(printf 'n%.0s' $(seq 255))
+expect_status 0 "$cli" calculate design.json --points "$long_name"
+same_file "$long_name" points.csv
+rm -f "$long_name"
+
+# ---- a command that fails leaves every output as it was, standard output included
+if [ -w /dev/full ]; then
+  printf 'old' >old_points.csv
+  printf 'old' >old_summary.json
+  before=$(ls -A)
+  for command in "calculate design.json" "montecarlo noisy.json --runs 2" "sweep design.json --vary noise_peak_v=0:1e-5:2"; do
+    if [ "${command%% *}" = sweep ]; then outputs=(--out old_points.csv); else outputs=(--points old_points.csv --summary old_summary.json); fi
+    # shellcheck disable=SC2086
+    "$cli" $command "${outputs[@]}" >/dev/full 2>err.txt
+    got=$?
+    [ "$got" -eq 1 ] || fail "$command into /dev/full exited with $got, not 1"
+    [ "$(cat old_points.csv)$(cat old_summary.json)" = "oldold" ] || fail "$command into /dev/full changed its outputs"
+    [ "$(ls -A)" = "$before" ] || fail "$command into /dev/full left files: $(ls -A)"
+  done
+fi
+
+# ---- another user's file in a sticky folder is refused before anything is replaced
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+  sticky=$(mktemp -d)
+  chmod 1777 "$sticky"
+  cp "$cli" design.json "$sticky/"
+  chmod 755 "$sticky/$(basename "$cli")"
+  printf 'old' >"$sticky/points.csv"
+  chown 65534:65534 "$sticky/points.csv"
+  printf 'old' >"$sticky/summary.json"
+  chmod 666 "$sticky/summary.json"
+  (cd "$sticky" && setpriv --reuid=65534 --regid=65534 --clear-groups "./$(basename "$cli")" calculate design.json \
+    --points points.csv --summary summary.json) >out.txt 2>err.txt
+  got=$?
+  [ "$got" -eq 2 ] || fail "a summary.json that cannot be replaced gave status $got, not 2: $(cat err.txt)"
+  grep -q 'cannot replace it' err.txt || fail "the sticky folder's refusal said: $(cat err.txt)"
+  [ "$(cat "$sticky/points.csv")$(cat "$sticky/summary.json")" = "oldold" ] || fail "the sticky folder's outputs changed"
+  [ "$(ls -A "$sticky" | wc -l)" -eq 4 ] || fail "the sticky folder holds: $(ls -A "$sticky")"
+  rm -rf "$sticky"
+fi
+
+# ---- SIGHUP, SIGTERM and two quick SIGINTs stop a sweep and leave no file behind
+for signals in HUP TERM "INT INT"; do
+  "$cli" sweep design.json --vary noise_peak_v=0:1e-4:1000000 --out long.csv --quiet 2>err.txt &
+  pid=$!
+  for _ in $(seq 200); do
+    compgen -G '.long.csv.*' >/dev/null && break
+    sleep 0.1
+  done
+  for signal in $signals; do kill -s "$signal" "$pid"; done
+  for _ in $(seq 300); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -s KILL "$pid" 2>/dev/null
+  wait "$pid"
+  got=$?
+  [ "$got" -eq 130 ] || fail "a sweep sent $signals exited with $got, not 130"
+  [ -z "$(compgen -G '*long.csv*')" ] || fail "a sweep sent $signals left $(compgen -G '*long.csv*')"
+  grep -q 'interrupted' err.txt || fail "a sweep sent $signals said: $(cat err.txt)"
+done
+
 # ---- bad input: status 2, one line on standard error, nothing left behind
 mkdir bad
 cd bad || exit 1
@@ -186,6 +264,14 @@ bad montecarlo design.json
 bad montecarlo design.json --runs 2 --seed -1
 bad new nowhere/design.json
 bad new folder
+bad new ''
+# Two outputs naming one file, whether or not it exists; an empty output name.
+bad calculate design.json --points p.csv --summary ./p.csv
+bad calculate design.json --points kept.csv --summary ./kept.csv
+bad montecarlo design.json --runs 2 --points p.csv --summary ../bad/p.csv
+bad calculate design.json --points ''
+bad montecarlo design.json --runs 2 --summary ''
+bad sweep design.json --vary noise_peak_v=0:1:2 --out ''
 cd ..
 
 if [ "$failures" -gt 0 ]; then

@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -154,6 +155,76 @@ TEST_F(AtomicWrite, ItsTemporaryFilesAreKnownByNameAndNothingElseIs) {
     EXPECT_FALSE(IsTemporaryFileOf(other, "out.json")) << other;
   }
   writer.Abandon();
+}
+
+// The temporary name is the target's with 8 more bytes, cut where the longest name allows.
+TEST_F(AtomicWrite, NamesUpToTheLongestAFolderTakesCanBeWritten) {
+  const std::string e_acute = "\xC3\xA9";
+  for (const std::string& name : {std::string(247, 'a'), std::string(248, 'b'), std::string(255, 'c'),
+                                  std::string(246, 'd') + e_acute + "dddddd"}) {
+    const std::string path = folder_ + "/" + name;
+    std::string error;
+    AtomicFileWriter writer;
+    ASSERT_TRUE(writer.Open(path, error)) << name.size() << ": " << error;
+    const std::vector<std::string> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(IsTemporaryFileOf(entries[0], name)) << entries[0];
+    EXPECT_FALSE(IsTemporaryFileOf(entries[0], name + "x")) << entries[0];
+    ASSERT_TRUE(writer.Commit(error)) << error;
+    EXPECT_EQ(Entries(), std::vector<std::string>{name});
+    std::filesystem::remove(path);
+  }
+}
+
+TEST_F(AtomicWrite, FinishedFilesReplaceTheirTargetsOnlyWhenAsked) {
+  std::ofstream(path_) << "old";
+  std::string error;
+  AtomicFileWriter writer;
+  ASSERT_TRUE(writer.Open(path_, error) && writer.Write("new", error) && writer.Finish(error)) << error;
+  EXPECT_TRUE(writer.IsOpen());
+  EXPECT_EQ(Content(path_), "old");
+  ASSERT_TRUE(writer.Replace(error)) << error;
+  EXPECT_EQ(Content(path_), "new");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+}
+
+// What a second Ctrl-C does before the program ends.
+TEST_F(AtomicWrite, TemporaryFilesCanBeRemovedAtOnce) {
+  std::ofstream(path_) << "old";
+  std::string error;
+  AtomicFileWriter first;
+  AtomicFileWriter second;
+  ASSERT_TRUE(first.Open(path_, error) && second.Open(folder_ + "/new.csv", error)) << error;
+  ASSERT_EQ(Entries().size(), 3u);
+  RemoveTemporaryFilesNow();
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+  EXPECT_EQ(Content(path_), "old");
+}
+
+// Another user's file in a sticky folder (as /tmp) cannot be renamed over: Open says so at once.
+TEST_F(AtomicWrite, AnotherUsersFileInAStickyFolderIsRefusedAtOpen) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  const std::string sticky = folder_ + "/sticky";
+  ASSERT_EQ(chmod(folder_.c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(sticky.c_str(), 0755), 0);
+  ASSERT_EQ(chmod(sticky.c_str(), 01777), 0);
+  const std::string roots = sticky + "/roots.json";
+  std::ofstream(roots) << "old";
+  ASSERT_EQ(chmod(roots.c_str(), 0666), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    std::string error;
+    AtomicFileWriter writer;
+    if (writer.Open(roots, error)) _exit(1);
+    _exit(error.find("cannot replace it") != std::string::npos ? 0 : 2);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(Content(roots), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sticky), {}), 1);
 }
 
 }  // namespace
