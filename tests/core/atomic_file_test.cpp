@@ -169,7 +169,7 @@ TEST_F(AtomicWrite, NamesUpToTheLongestAFolderTakesCanBeWritten) {
     const std::vector<std::string> entries = Entries();
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_TRUE(IsTemporaryFileOf(entries[0], name)) << entries[0];
-    EXPECT_FALSE(IsTemporaryFileOf(entries[0], name + "x")) << entries[0];
+    EXPECT_FALSE(IsTemporaryFileOf(entries[0], "x" + name)) << entries[0];
     ASSERT_TRUE(writer.Commit(error)) << error;
     EXPECT_EQ(Entries(), std::vector<std::string>{name});
     std::filesystem::remove(path);

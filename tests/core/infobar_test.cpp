@@ -150,7 +150,7 @@ TEST(InfobarPaint, FrontAndSideViewsReadTheViewCentreForTheHiddenAxis) {
   s.view.view_centre_x = 0.2;
   texts = s.Paint(900, -4000, 0).Of(Kind::kText);
   EXPECT_EQ(texts[0].text, "X: 0.200   ");
-  EXPECT_EQ(texts[1].text, "Y: -11.300   ");  // a pointer outside the area still reads
+  EXPECT_EQ(texts[1].text, "Y: -11.30   ");  // a pointer outside the area still reads
 }
 
 TEST(InfobarPaint, FramesAndFields) {

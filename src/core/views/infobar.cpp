@@ -39,7 +39,7 @@ namespace {
 constexpr std::size_t kCoordinateChars = 6;
 
 std::string Written(const char* first, std::to_chars_result result) {
-  return result.ec == std::errc() ? std::string(first, result.ptr) : std::string();
+  return result.ec == std::errc() ? std::string(first, static_cast<const char*>(result.ptr)) : std::string();
 }
 
 // "1.5e+12" as "1.5e12": the exponent's sign and leading zeros only when needed.
