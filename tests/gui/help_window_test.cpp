@@ -9,11 +9,10 @@ namespace {
 
 TEST(HelpWindowTest, EscapeAndControlWCloseIt) {
   HelpWindow help;
-  for (const QKeyCombination key : {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::ControlModifier, Qt::Key_W)}) {
+  for (const auto modifier : {Qt::NoModifier, Qt::ControlModifier}) {
     help.ShowIndex();
-    ASSERT_TRUE(help.isVisible());
-    QTest::keyClick(&help, key.key(), key.keyboardModifiers());
-    EXPECT_FALSE(help.isVisible()) << key.toCombined();
+    QTest::keyClick(&help, modifier == Qt::NoModifier ? Qt::Key_Escape : Qt::Key_W, modifier);
+    EXPECT_FALSE(help.isVisible()) << modifier;
   }
   help.ShowIndex();
   QTest::keyClick(&help, Qt::Key_W);

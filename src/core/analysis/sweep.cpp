@@ -48,8 +48,8 @@ constexpr int kSweepDigits = 15;
 // The exponent scientific notation gives a finite positive number at kSweepDigits digits.
 int DecimalExponent(double magnitude) {
   char buffer[64];
-  const auto written =
-      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, kSweepDigits - 1);
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
+                                     kSweepDigits - 1);
   const char* e = std::find(buffer, written.ptr, 'e');
   if (e == written.ptr) return 0;
   const char* digits = e + 1 + (e[1] == '+' ? 1 : 0);
@@ -374,7 +374,8 @@ double SweepAxisValue(const SweepAxis& axis, int i) {
     return std::fabs(value) >= unit / 2 ? std::copysign(unit, value) : 0.0;
   }
   char buffer[64];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, digits);
+  const auto written =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, digits);
   // A grid value that rounds to 0 from below is 0, not -0.
   return ReadBack(std::string_view(buffer, static_cast<std::size_t>(written.ptr - buffer))) + 0.0;
 }

@@ -170,8 +170,9 @@ bool AtomicFileWriter::CheckTarget(bool& exists, unsigned& mode, unsigned& uid, 
     if (S_ISDIR(existing.st_mode)) return Fail("it is a directory", 0, error);
     if (!S_ISREG(existing.st_mode)) return Fail("it is not a regular file", 0, error);
     if (StickyForbids(FolderOf(target_), existing.st_uid))
-      return Fail("cannot replace it: it belongs to another user in a folder that only lets owners replace files",
-                  0, error);
+      return Fail(
+          "cannot replace it: it belongs to another user in a folder that only lets owners replace files", 0,
+          error);
     if (Immutable(target_)) return Fail("cannot replace it: it is marked immutable or append-only", 0, error);
   } else if (errno != ENOENT) {
     return Fail("cannot look at it", errno, error);
@@ -192,8 +193,8 @@ bool AtomicFileWriter::Open(const std::string& path, std::string& error) {
   if (!CheckTarget(exists, existing_mode, uid, gid, error)) return false;
 
   const std::string folder = FolderOf(target_);
-  std::string temp = (folder == "/" ? "/." : folder + "/.") + std::string(TemporaryStem(NameOf(target_))) + "." +
-                     std::string(kTemporarySuffix);
+  std::string temp = (folder == "/" ? "/." : folder + "/.") + std::string(TemporaryStem(NameOf(target_))) +
+                     "." + std::string(kTemporarySuffix);
   fd_ = mkostemp(temp.data(), O_CLOEXEC);
   if (fd_ < 0) return Fail("cannot create a temporary file in " + folder, errno, error);
   temp_ = std::move(temp);

@@ -17,7 +17,8 @@ std::string Shortest(double value) {
 // NaN is not above 0 either.
 void NotAboveZero(std::vector<std::string>& warnings, const std::string& key, double value,
                   std::string_view what) {
-  if (!(value > 0.0)) warnings.push_back(key + ": " + Shortest(value) + " is not above 0; " + std::string(what));
+  if (!(value > 0.0))
+    warnings.push_back(key + ": " + Shortest(value) + " is not above 0; " + std::string(what));
 }
 
 }  // namespace
@@ -34,7 +35,8 @@ std::vector<std::string> PhysicalWarnings(const DesignRecord& design) {
   NotAboveZero(warnings, "sensor_sensitivity_v_per_t", design.sensor_sensitivity_v_per_t,
                "the sensor gives no voltage");
   if (!(design.noise_peak_v >= 0.0))
-    warnings.push_back("noise_peak_v: " + Shortest(design.noise_peak_v) + " is not 0 or more; a noise amplitude cannot be negative");
+    warnings.push_back("noise_peak_v: " + Shortest(design.noise_peak_v) +
+                       " is not 0 or more; a noise amplitude cannot be negative");
   NotAboveZero(warnings, "bed_ohms_per_m", design.bed_ohms_per_m, "the bed currents have no limit");
   if (design.include_bed_currents != 0 && (design.bed_x1 == design.bed_x2 || design.bed_y1 == design.bed_y2))
     warnings.push_back("include_bed_currents: the bed is included but has no area");

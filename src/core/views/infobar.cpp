@@ -45,8 +45,8 @@ std::string Written(const char* first, std::to_chars_result result) {
 // "1.5e+12" as "1.5e12": the exponent's sign and leading zeros only when needed.
 std::string ShortScientific(double value, int decimals) {
   char digits[64];
-  const std::string text =
-      Written(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, decimals));
+  const std::string text = Written(
+      digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, decimals));
   const std::size_t e = text.find('e');
   if (e == std::string::npos) return text;
   std::string exponent = text.substr(e + 1);
@@ -61,7 +61,8 @@ std::string CoordinateNumber(double value) {
   char digits[400];
   std::string text;
   for (int decimals = 3; decimals >= 0; --decimals) {
-    text = Written(digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals));
+    text = Written(digits,
+                   std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals));
     if (text.size() <= kCoordinateChars) return text;
   }
   for (int decimals = 2; decimals >= 0; --decimals) {
