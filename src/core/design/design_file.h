@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/design/design_record.h"
+#include "core/design/design_schema.h"
 
 namespace orvendi {
 

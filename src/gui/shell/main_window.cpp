@@ -25,6 +25,7 @@
 #include "core/analysis/point_results.h"
 #include "core/design/atomic_file.h"
 #include "core/design/design_file.h"
+#include "core/design/design_schema.h"
 #include "core/analysis/monte_carlo.h"
 #include "core/analysis/sweep.h"
 #include "core/dialogs/analysis_requests.h"
@@ -505,11 +506,9 @@ void MainWindow::ApplySnapshot(const DesignRecord& snapshot, bool sets_bed_stale
 void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* view, const QString& path,
                                bool modified) {
   // The edit mode and the handles that go with it belong to the window, not to the design.
-  const std::int32_t app_active = state_->design.app_active;
-  const std::int32_t edit_mode = state_->design.edit_mode;
-  state_->design = design;
-  state_->design.app_active = app_active;
-  state_->design.edit_mode = edit_mode;
+  DesignRecord next = design;
+  CopyKeysOfKind(KeyKind::kSession, state_->design, next);
+  state_->design = next;
   drawing_->AbandonMouseEdit();
   // Like the results of the last run, which a design read from a file does not have.
   state_->monte_carlo = MonteCarloRecord{};
