@@ -115,28 +115,30 @@ void AddChanges(const SchemaKey<Record>& key, const std::string& path, KeyKind k
         } else if constexpr (std::is_same_v<Value, CoilFlags>) {
           changes.push_back({path + "[0]", kind, false, [=](DesignRecord& d) {
                                std::string error;
-                               EXPECT_TRUE(SetDesignNumber(d, path + "[0]", 1 - (record(d).*member)[0], error));
+                               EXPECT_TRUE(
+                                   SetDesignNumber(d, path + "[0]", 1 - (record(d).*member)[0], error));
                              }});
         } else if constexpr (std::is_same_v<Value, CoilPhasors>) {
-          changes.push_back({path, kind, false, [=](DesignRecord& d) { (record(d).*member)[4] = Phasor(1.0, -2.0); }});
+          changes.push_back(
+              {path, kind, false, [=](DesignRecord& d) { (record(d).*member)[4] = Phasor(1.0, -2.0); }});
         } else if constexpr (std::is_same_v<Value, GeneratorRecords>) {
           for (int g = 0; g < kGeneratorCount; ++g) {
             for (const SchemaKey<GeneratorRecord>& inner : kGeneratorKeys) {
               const std::string name = path + "[" + std::to_string(g) + "]." +
                                        std::string(inner.name.empty() ? "(copy)" : inner.name);
               AddChanges<GeneratorRecord>(
-                  inner, name, kind, [=](DesignRecord& d) -> GeneratorRecord& { return (record(d).*member)[g]; },
-                  changes);
+                  inner, name, kind,
+                  [=](DesignRecord& d) -> GeneratorRecord& { return (record(d).*member)[g]; }, changes);
             }
           }
         } else if constexpr (std::is_same_v<Value, CoilRecords>) {
           for (int c = 0; c < 3; ++c) {
             for (const SchemaKey<CoilRecord>& inner : kCoilKeys) {
-              const std::string name = path + ".coils[" + std::to_string(c) + "] value " +
-                                       std::to_string(&inner - kCoilKeys);
+              const std::string name =
+                  path + ".coils[" + std::to_string(c) + "] value " + std::to_string(&inner - kCoilKeys);
               AddChanges<CoilRecord>(
-                  inner, name, kind,
-                  [=](DesignRecord& d) -> CoilRecord& { return (record(d).*member)[c]; }, changes);
+                  inner, name, kind, [=](DesignRecord& d) -> CoilRecord& { return (record(d).*member)[c]; },
+                  changes);
             }
           }
         }
@@ -150,8 +152,9 @@ TEST(DesignSchema, ExactlyTheSimulationInputsChangeWhatIsComputedAndTheBedInputs
   std::vector<Change> changes;
   for (const DesignKey& key : kDesignKeys) {
     const std::string unnamed = "key " + std::to_string(&key - kDesignKeys) + " (not in the file)";
-    AddChanges<DesignRecord>(key, key.name.empty() ? unnamed : std::string(key.name), key.kind,
-                             [](DesignRecord& d) -> DesignRecord& { return d; }, changes);
+    AddChanges<DesignRecord>(
+        key, key.name.empty() ? unnamed : std::string(key.name), key.kind,
+        [](DesignRecord& d) -> DesignRecord& { return d; }, changes);
   }
   const std::vector<DesignRecord> bases = Bases();
   std::vector<std::vector<std::uint64_t>> computed;
