@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "core/design/design_schema.h"
 #include "core/app/file_names.h"
 #include "core/app/menu_model.h"
 #include "core/views/live_preview.h"
@@ -375,11 +376,9 @@ void MainWindow::ApplySnapshot(const DesignRecord& snapshot, bool sets_bed_stale
 void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* view, const QString& path,
                                bool modified) {
   // The edit mode and the handles that go with it belong to the window, not to the design.
-  const std::int32_t app_active = state_->design.app_active;
-  const std::int32_t edit_mode = state_->design.edit_mode;
-  state_->design = design;
-  state_->design.app_active = app_active;
-  state_->design.edit_mode = edit_mode;
+  DesignRecord next = design;
+  CopyKeysOfKind(KeyKind::kSession, state_->design, next);
+  state_->design = next;
   drawing_->AbandonMouseEdit();
   // Like the results of the last run, which a design read from a file does not have.
   state_->monte_carlo = MonteCarloRecord{};
