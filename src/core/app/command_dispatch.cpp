@@ -4,8 +4,9 @@
 
 #include "core/dialogs/dialog_logic.h"
 #include "core/dialogs/scan_options.h"
+#include "core/dialogs/window_runs.h"
 #include "core/platform/host.h"
-#include "core/position/calculation.h"
+#include "core/platform/progress.h"
 #include "core/app/app_state.h"
 #include "core/app/menu_model.h"
 #include "core/views/generator_placement.h"
@@ -46,7 +47,7 @@ CommandOutcome Toggle(std::int32_t& flag, Host& host) {
 
 }  // namespace
 
-CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host, Progress& progress) {
   if (id >= kCmdBeepFirst && id <= kCmdBeepLast) return Just(Action::kBeep);
   if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
     CommandOutcome outcome = Just(Action::kOpenRecent);
@@ -156,7 +157,7 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       return Dialog("CalcBedParams");
 
     case kCmdCalculate:
-      CalculateCommand(design, state.results, state.work, host);
+      CalculateInWindow(design, state.results, state.work, host, progress);
       return Done();
     case kCmdPositionalError:
       return Dialog("PositionAccuracy");
@@ -178,6 +179,11 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
     default:
       return CommandOutcome{};
   }
+}
+
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
+  NoProgress unwatched;
+  return DispatchCommand(id, state, host, unwatched);
 }
 
 std::optional<DialogEdit> DialogEditOf(std::string_view resource_name) {

@@ -6,6 +6,7 @@
 namespace orvendi {
 
 class Host;
+class Progress;
 struct AppState;
 
 enum class DialogOwner { kMainWindow, kDrawingArea };
@@ -44,8 +45,10 @@ struct CommandOutcome {
 };
 
 // Carries out a menu command on the records (toggles, views, scales, edit modes, the
-// calculation run), with the repaint requests going through the drawing area's host, and says
-// what is left for the window to do.
+// calculation run), with the repaint requests going through the drawing area's host and the
+// calculation's progress to `progress`, and says what is left for the window to do.
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host, Progress& progress);
+// The same with a calculation that nobody watches or stops.
 CommandOutcome DispatchCommand(int id, AppState& state, Host& host);
 
 // What OK in a dialog that edits the design does, as an undo step: the step's name (the dialog's

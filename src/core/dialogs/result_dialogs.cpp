@@ -1,7 +1,7 @@
 #include "core/dialogs/result_dialogs.h"
 
 #include "core/design/number_text.h"
-#include "core/field/bed_model.h"
+#include "core/dialogs/window_runs.h"
 #include "core/position/accuracy.h"
 
 namespace orvendi {
@@ -40,13 +40,13 @@ DialogFields PositionAccuracyFields(const DesignRecord& design) {
   return fields;
 }
 
-DialogFields OpenBedVoltages(DesignRecord& design, Host& host) {
-  RefreshBedModel(design, host);
+DialogFields OpenBedVoltages(DesignRecord& design, Host& host, Progress& progress) {
+  RefreshBedModelInWindow(design, host, progress);
   return BedVoltageFields(design);
 }
 
-DialogFields OpenBedCurrents(DesignRecord& design, Host& host) {
-  RefreshBedModel(design, host);
+DialogFields OpenBedCurrents(DesignRecord& design, Host& host, Progress& progress) {
+  RefreshBedModelInWindow(design, host, progress);
   return BedCurrentFields(design);
 }
 

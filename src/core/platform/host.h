@@ -16,8 +16,8 @@ struct PixelRect {
 enum class ScrollBar { kHorizontal, kVertical };
 enum class HostWindow { kDrawing, kInfobar };
 
-// What the computation and the mouse editing ask of the window system. The drawing window
-// implements it; tests use a fake that records the requests.
+// What the mouse editing and the busy state around a long computation ask of the window system.
+// The drawing window implements it; tests use a fake that records the requests.
 class Host {
  public:
   virtual ~Host() = default;
@@ -36,12 +36,9 @@ class Host {
   // paint cycle (drag mark, rubber band). May return null when there is nothing to draw on.
   virtual Canvas* BeginTransientDrawing() = 0;
   virtual void EndTransientDrawing(Canvas* canvas) = 0;
-  // Called now and then during a long computation with the share done (0..1). Returning false
-  // asks the computation to stop and keep its previous results.
-  virtual bool ReportProgress(double /*fraction_done*/) { return true; }
 };
 
-// A host that does nothing: for computations run without a window.
+// A host that does nothing: for editing handlers run on copies, away from the window.
 class NullHost : public Host {
  public:
   void CaptureMouse() override {}

@@ -300,7 +300,8 @@ std::unique_ptr<QDialog> CreateResultDialog(std::string_view name, DialogContext
   if (name == "DisplayBedVoltages" || name == "DisplayBedCurrents") {
     const bool voltages = name == "DisplayBedVoltages";
     ProgressHost progress(context.host, owner, QStringLiteral("Computing bed model..."));
-    fields = voltages ? OpenBedVoltages(context.design, progress) : OpenBedCurrents(context.design, progress);
+    fields = voltages ? OpenBedVoltages(context.design, progress, progress)
+                       : OpenBedCurrents(context.design, progress, progress);
     title = voltages ? QStringLiteral("Open Loop Bed Voltages") : QStringLiteral("Bed Currents");
     first_box = voltages ? kFirstBedVoltageBox : kFirstBedCurrentBox;
   } else if (name == "PositionAccuracy") {

@@ -28,6 +28,7 @@
 #include "core/analysis/monte_carlo.h"
 #include "core/analysis/sweep.h"
 #include "core/dialogs/analysis_requests.h"
+#include "core/dialogs/window_runs.h"
 #include "gui/dialogs/dialogs.h"
 #include "gui/dialogs/monte_carlo_dialog.h"
 #include "gui/dialogs/monte_carlo_result_dialog.h"
@@ -237,7 +238,7 @@ bool MainWindow::RunCommand(int id) {
     // The run's own results take the preview's place, and the worker leaves it every core.
     DropLivePreview();
     ProgressHost progress(*drawing_, this, QStringLiteral("Calculating..."));
-    outcome = DispatchCommand(id, *state_, progress);
+    outcome = DispatchCommand(id, *state_, progress, progress);
   } else {
     outcome = DispatchCommand(id, *state_, *drawing_);
   }
@@ -333,7 +334,7 @@ void MainWindow::RunMonteCarloCommand() {
   AnalysisStatus status;
   {
     ProgressHost progress(*drawing_, this, QStringLiteral("Running Monte Carlo..."));
-    status = RunMonteCarlo(state_->design, options, progress, result, error);
+    status = RunMonteCarloInWindow(state_->design, options, progress, progress, result, error);
   }
   if (status == AnalysisStatus::kCancelled) return;
   if (status == AnalysisStatus::kFailed) {
@@ -359,7 +360,7 @@ void MainWindow::RunSweepCommand() {
   AnalysisStatus status;
   {
     ProgressHost progress(*drawing_, this, QStringLiteral("Sweeping..."));
-    status = RunSweep(state_->design, options, SetDesignNumber, progress, keep, error);
+    status = RunSweepInWindow(state_->design, options, SetDesignNumber, progress, progress, keep, error);
   }
   if (status == AnalysisStatus::kCancelled) return;
   if (status == AnalysisStatus::kFailed) {

@@ -52,16 +52,12 @@ Canvas* ProgressHost::BeginTransientDrawing() { return inner_.BeginTransientDraw
 
 void ProgressHost::EndTransientDrawing(Canvas* canvas) { inner_.EndTransientDrawing(canvas); }
 
-bool ProgressHost::ReportProgress(double fraction_done) {
+bool ProgressHost::Report(double share_done) {
   if (cancelled_) return false;
-  if (!inner_.ReportProgress(fraction_done)) {
-    cancelled_ = true;
-    return false;
-  }
   if (!dialog_ && clock_.elapsed() >= delay_ms_) ShowProgressDialog();
   if (!dialog_) return true;
 
-  const double share = std::isfinite(fraction_done) ? std::fmin(std::fmax(fraction_done, 0.0), 1.0) : 0.0;
+  const double share = std::isfinite(share_done) ? std::fmin(std::fmax(share_done, 0.0), 1.0) : 0.0;
   const int value = static_cast<int>(share * kProgressSteps);
   if (value != dialog_->value() && value < kProgressSteps) dialog_->setValue(value);
   QCoreApplication::processEvents();

@@ -5,18 +5,20 @@
 #include <memory>
 
 #include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 class QProgressDialog;
 class QWidget;
 
 namespace orvendi {
 
-// Wraps the window's host for one long computation. When the computation is still running
-// after `delay_ms`, a modal progress dialog with a Cancel button appears and events are
-// processed between reports, so the user can stop it; the computation then keeps its previous
-// results. While the progress dialog is up, the mouse is handed back from the drawing area and
-// the normal cursor is shown so that Cancel can be clicked.
-class ProgressHost : public Host {
+// The progress of one long computation, wrapping the window's host for the busy state around it.
+// When the computation is still running after `delay_ms`, a modal progress dialog with a Cancel
+// button appears and events are processed between reports, so the user can stop it; the
+// computation then keeps its previous results. While the progress dialog is up, the mouse is
+// handed back from the drawing area and the normal cursor is shown so that Cancel can be clicked;
+// restoring the cursor at the end of the busy state closes the dialog.
+class ProgressHost : public Host, public Progress {
  public:
   ProgressHost(Host& inner, QWidget* owner, QString label, int delay_ms = 500);
   ~ProgressHost() override;
@@ -32,7 +34,7 @@ class ProgressHost : public Host {
   void SetScrollPos(ScrollBar bar, int pos, bool redraw) override;
   Canvas* BeginTransientDrawing() override;
   void EndTransientDrawing(Canvas* canvas) override;
-  bool ReportProgress(double fraction_done) override;
+  bool Report(double share_done) override;
 
   // Whether the user asked to stop.
   bool Cancelled() const { return cancelled_; }
