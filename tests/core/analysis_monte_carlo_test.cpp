@@ -242,7 +242,8 @@ TEST(RunMonteCarlo, BadRunCountsAreRefusedBeforeAnythingRuns) {
     MonteCarloResult result;
     result.summary.runs = 77;
     std::string error;
-    EXPECT_EQ(RunMonteCarloInWindow(design, {runs, 1}, host, progress, result, error), AnalysisStatus::kFailed);
+    EXPECT_EQ(RunMonteCarloInWindow(design, {runs, 1}, host, progress, result, error),
+              AnalysisStatus::kFailed);
     EXPECT_NE(error.find("runs"), std::string::npos) << error;
     EXPECT_TRUE(host.log.empty());
     EXPECT_EQ(progress.progress_calls, 0);
@@ -279,7 +280,8 @@ TEST(RunMonteCarlo, ACancelChangesNothing) {
     FakeProgress progress;
     progress.cancel_after = cancel_at;
     std::string error;
-    EXPECT_EQ(RunMonteCarloInWindow(design, {10, 1}, host, progress, result, error), AnalysisStatus::kCancelled);
+    EXPECT_EQ(RunMonteCarloInWindow(design, {10, 1}, host, progress, result, error),
+              AnalysisStatus::kCancelled);
     EXPECT_EQ(error, "cancelled");
     EXPECT_TRUE(SameResult(result, before));
     EXPECT_EQ(design.bed_stale, 1);

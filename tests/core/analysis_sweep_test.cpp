@@ -57,8 +57,9 @@ SweepOutcome Sweep(const DesignRecord& base, const SweepOptions& options, Progre
     out.rows.push_back(row);
     return true;
   };
-  out.status = host != nullptr ? RunSweepInWindow(base, options, SetTestValue, *host, progress, keep, out.error)
-                               : RunSweep(base, options, SetTestValue, progress, keep, out.error);
+  out.status = host != nullptr
+                   ? RunSweepInWindow(base, options, SetTestValue, *host, progress, keep, out.error)
+                   : RunSweep(base, options, SetTestValue, progress, keep, out.error);
   return out;
 }
 

@@ -321,7 +321,8 @@ TEST(ParallelSweep, CsvAndProgressAreTheSameOnEveryThreadCount) {
     for (int threads : {2, 7}) {
       ThreadCount count(threads);
       FakeProgress progress;
-      EXPECT_EQ(SweepText(base, options, nullptr, &progress), one) << "runs " << runs << ", threads " << threads;
+      EXPECT_EQ(SweepText(base, options, nullptr, &progress), one)
+          << "runs " << runs << ", threads " << threads;
       EXPECT_EQ(progress.shares, one_progress.shares) << "runs " << runs << ", threads " << threads;
     }
   }

@@ -19,7 +19,7 @@ class FakeProgress : public Progress {
 
   int progress_calls = 0;
   double last_progress = 0.0;
-  std::vector<double> shares;  // every report, in order
+  std::vector<double> shares;       // every report, in order
   std::optional<int> cancel_after;  // stop at this many reports
 };
 

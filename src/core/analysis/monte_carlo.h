@@ -11,7 +11,6 @@
 
 namespace orvendi {
 
-
 inline constexpr std::uint64_t kDefaultMonteCarloSeed = 1;
 inline constexpr int kMaxMonteCarloRuns = 100000;
 
@@ -102,8 +101,8 @@ class MonteCarloAccumulator {
 bool CheckMonteCarloOptions(const MonteCarloOptions& options, std::string& error);
 
 // Every run of the design, refreshing its bed results first when they are included and stale.
-// False when `progress` asked to stop. Several runs go
-// on at once on the compute threads; `progress` hears from this thread only, in run order.
+// False when `progress` asked to stop. Several runs go on at once on the compute threads;
+// `progress` hears from this thread only, in run order.
 bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const ProgressCallback& progress,
                   MonteCarloResult& result);
 

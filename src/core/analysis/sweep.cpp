@@ -167,8 +167,8 @@ RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options,
 }
 
 AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                     Progress& progress, const std::function<bool(std::string&)>& start, const SweepRowSink& sink,
-                     std::string& error) {
+                     Progress& progress, const std::function<bool(std::string&)>& start,
+                     const SweepRowSink& sink, std::string& error) {
   std::int64_t total = 0;
   if (!CheckSweepOptions(options, setter, total, error)) return AnalysisStatus::kFailed;
   // Every shard checks the whole sweep, so that a bad value fails all shards alike.

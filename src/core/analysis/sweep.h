@@ -14,7 +14,6 @@
 
 namespace orvendi {
 
-
 // Sets one design value by its key ("frequency_hz", "generators[1].x"); false with a message when
 // the key is unknown or the value not allowed.
 using DesignSetter =

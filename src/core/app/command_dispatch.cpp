@@ -47,7 +47,7 @@ CommandOutcome Toggle(std::int32_t& flag, Host& host) {
 
 }  // namespace
 
-CommandOutcome DispatchCommand(int id, AppState& state, Host& host, Progress& progress) {
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host, BusyHost& busy, Progress& progress) {
   if (id >= kCmdBeepFirst && id <= kCmdBeepLast) return Just(Action::kBeep);
   if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
     CommandOutcome outcome = Just(Action::kOpenRecent);
@@ -157,7 +157,7 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host, Progress& pr
       return Dialog("CalcBedParams");
 
     case kCmdCalculate:
-      CalculateInWindow(design, state.results, state.work, host, progress);
+      CalculateInWindow(design, state.results, state.work, busy, progress);
       return Done();
     case kCmdPositionalError:
       return Dialog("PositionAccuracy");
@@ -183,7 +183,7 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host, Progress& pr
 
 CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
   NoProgress unwatched;
-  return DispatchCommand(id, state, host, unwatched);
+  return DispatchCommand(id, state, host, host, unwatched);
 }
 
 std::optional<DialogEdit> DialogEditOf(std::string_view resource_name) {

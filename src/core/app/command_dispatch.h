@@ -5,6 +5,7 @@
 
 namespace orvendi {
 
+class BusyHost;
 class Host;
 class Progress;
 struct AppState;
@@ -45,9 +46,10 @@ struct CommandOutcome {
 };
 
 // Carries out a menu command on the records (toggles, views, scales, edit modes, the
-// calculation run), with the repaint requests going through the drawing area's host and the
-// calculation's progress to `progress`, and says what is left for the window to do.
-CommandOutcome DispatchCommand(int id, AppState& state, Host& host, Progress& progress);
+// calculation run), with the repaint requests going through the drawing area's host, the
+// calculation's busy state through `busy` and its progress to `progress`, and says what is left
+// for the window to do.
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host, BusyHost& busy, Progress& progress);
 // The same with a calculation that nobody watches or stops.
 CommandOutcome DispatchCommand(int id, AppState& state, Host& host);
 

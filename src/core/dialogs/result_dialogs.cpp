@@ -40,12 +40,12 @@ DialogFields PositionAccuracyFields(const DesignRecord& design) {
   return fields;
 }
 
-DialogFields OpenBedVoltages(DesignRecord& design, Host& host, Progress& progress) {
+DialogFields OpenBedVoltages(DesignRecord& design, BusyHost& host, Progress& progress) {
   RefreshBedModelInWindow(design, host, progress);
   return BedVoltageFields(design);
 }
 
-DialogFields OpenBedCurrents(DesignRecord& design, Host& host, Progress& progress) {
+DialogFields OpenBedCurrents(DesignRecord& design, BusyHost& host, Progress& progress) {
   RefreshBedModelInWindow(design, host, progress);
   return BedCurrentFields(design);
 }

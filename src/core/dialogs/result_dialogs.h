@@ -9,7 +9,7 @@
 
 namespace orvendi {
 
-class Host;
+class BusyHost;
 class Progress;
 class ResultBuffer;
 
@@ -31,8 +31,8 @@ DialogFields PositionAccuracyFields(const DesignRecord& design);
 
 // Opening a bed dialog: the bed results are brought up to date first, in the window's busy state
 // (`progress` may stop it; the stored results, still marked stale, are then shown).
-DialogFields OpenBedVoltages(DesignRecord& design, Host& host, Progress& progress);
-DialogFields OpenBedCurrents(DesignRecord& design, Host& host, Progress& progress);
+DialogFields OpenBedVoltages(DesignRecord& design, BusyHost& host, Progress& progress);
+DialogFields OpenBedCurrents(DesignRecord& design, BusyHost& host, Progress& progress);
 // Opening the accuracy dialog: the statistics are computed afresh from the last run.
 DialogFields OpenPositionAccuracy(DesignRecord& design, const ResultBuffer& results);
 

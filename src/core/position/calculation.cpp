@@ -158,7 +158,8 @@ bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, Calculatio
   return complete;
 }
 
-void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Progress& progress) {
+void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work,
+                      Progress& progress) {
   if (design.include_bed_currents != 0 && !RefreshBedModel(design, progress)) return;
 
   LoadGeneratorPositions(design, work);

@@ -301,7 +301,7 @@ std::unique_ptr<QDialog> CreateResultDialog(std::string_view name, DialogContext
     const bool voltages = name == "DisplayBedVoltages";
     ProgressHost progress(context.host, owner, QStringLiteral("Computing bed model..."));
     fields = voltages ? OpenBedVoltages(context.design, progress, progress)
-                       : OpenBedCurrents(context.design, progress, progress);
+                      : OpenBedCurrents(context.design, progress, progress);
     title = voltages ? QStringLiteral("Open Loop Bed Voltages") : QStringLiteral("Bed Currents");
     first_box = voltages ? kFirstBedVoltageBox : kFirstBedCurrentBox;
   } else if (name == "PositionAccuracy") {

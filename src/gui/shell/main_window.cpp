@@ -238,7 +238,7 @@ bool MainWindow::RunCommand(int id) {
     // The run's own results take the preview's place, and the worker leaves it every core.
     DropLivePreview();
     ProgressHost progress(*drawing_, this, QStringLiteral("Calculating..."));
-    outcome = DispatchCommand(id, *state_, progress, progress);
+    outcome = DispatchCommand(id, *state_, *drawing_, progress, progress);
   } else {
     outcome = DispatchCommand(id, *state_, *drawing_);
   }

@@ -11,7 +11,7 @@ namespace {
 constexpr int kProgressSteps = 1000;
 }
 
-ProgressHost::ProgressHost(Host& inner, QWidget* owner, QString label, int delay_ms)
+ProgressHost::ProgressHost(BusyHost& inner, QWidget* owner, QString label, int delay_ms)
     : inner_(inner), owner_(owner), label_(std::move(label)), delay_ms_(delay_ms) {
   clock_.start();
 }
@@ -39,18 +39,6 @@ void ProgressHost::RestoreCursor() {
 void ProgressHost::Invalidate(HostWindow window, const PixelRect* rect, bool erase) {
   inner_.Invalidate(window, rect, erase);
 }
-
-void ProgressHost::SetScrollRange(ScrollBar bar, int min, int max, bool redraw) {
-  inner_.SetScrollRange(bar, min, max, redraw);
-}
-
-void ProgressHost::SetScrollPos(ScrollBar bar, int pos, bool redraw) {
-  inner_.SetScrollPos(bar, pos, redraw);
-}
-
-Canvas* ProgressHost::BeginTransientDrawing() { return inner_.BeginTransientDrawing(); }
-
-void ProgressHost::EndTransientDrawing(Canvas* canvas) { inner_.EndTransientDrawing(canvas); }
 
 bool ProgressHost::Report(double share_done) {
   if (cancelled_) return false;

@@ -18,9 +18,9 @@ namespace orvendi {
 // computation then keeps its previous results. While the progress dialog is up, the mouse is
 // handed back from the drawing area and the normal cursor is shown so that Cancel can be clicked;
 // restoring the cursor at the end of the busy state closes the dialog.
-class ProgressHost : public Host, public Progress {
+class ProgressHost : public BusyHost, public Progress {
  public:
-  ProgressHost(Host& inner, QWidget* owner, QString label, int delay_ms = 500);
+  ProgressHost(BusyHost& inner, QWidget* owner, QString label, int delay_ms = 500);
   ~ProgressHost() override;
   ProgressHost(const ProgressHost&) = delete;
   ProgressHost& operator=(const ProgressHost&) = delete;
@@ -30,10 +30,6 @@ class ProgressHost : public Host, public Progress {
   void ShowWaitCursor() override;
   void RestoreCursor() override;
   void Invalidate(HostWindow window, const PixelRect* rect, bool erase) override;
-  void SetScrollRange(ScrollBar bar, int min, int max, bool redraw) override;
-  void SetScrollPos(ScrollBar bar, int pos, bool redraw) override;
-  Canvas* BeginTransientDrawing() override;
-  void EndTransientDrawing(Canvas* canvas) override;
   bool Report(double share_done) override;
 
   // Whether the user asked to stop.
@@ -45,7 +41,7 @@ class ProgressHost : public Host, public Progress {
   void ShowProgressDialog();
   void HideProgressDialog();
 
-  Host& inner_;
+  BusyHost& inner_;
   QWidget* owner_;
   QString label_;
   int delay_ms_;
