@@ -6,7 +6,7 @@
 #include "core/analysis/monte_carlo.h"
 #include "core/analysis/sweep.h"
 #include "core/design/design_record.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 namespace orvendi {
 namespace {
@@ -36,12 +36,12 @@ void BM_SweepDesigns(benchmark::State& state) {
   const DesignRecord design = BenchDesign(static_cast<int>(state.range(0)));
   SweepOptions options;
   options.axes = {{"frequency_hz", 1000.0, 10000.0, 10}};
-  NullHost host;
+  NoProgress progress;
   std::string error;
   for (auto _ : state) {
     std::int64_t rows = 0;
     RunSweep(
-        design, options, SetFrequency, host,
+        design, options, SetFrequency, progress,
         [&rows](const SweepRow& row, std::string&) {
           benchmark::DoNotOptimize(row.errors.rms_error_m);
           ++rows;
@@ -59,11 +59,11 @@ void BM_MonteCarloRuns(benchmark::State& state) {
   const DesignRecord design = BenchDesign(static_cast<int>(state.range(0)));
   MonteCarloOptions options;
   options.runs = 100;
-  NullHost host;
+  NoProgress progress;
   MonteCarloResult result;
   std::string error;
   for (auto _ : state) {
-    RunMonteCarlo(design, options, host, result, error);
+    RunMonteCarlo(design, options, progress, result, error);
     benchmark::DoNotOptimize(result.summary.p95_error_m);
   }
   state.SetItemsProcessed(state.iterations() * options.runs);

@@ -3,6 +3,7 @@
 #include "core/design/design_record.h"
 #include "core/field/bed_model.h"
 #include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "core/views/view_state.h"
 
@@ -24,12 +25,13 @@ void BM_CalculateCommand(benchmark::State& state) {
   design.sensor_phi_rad = 1.0;
   design.scan_x_step = 0.005;
   design.scan_y_step = 0.005;
-  RefreshBedModel(design, host);
+  NoProgress progress;
+  RefreshBedModel(design, progress);
 
   ResultBuffer results;
   CalculationWork work;
   for (auto _ : state) {
-    CalculateCommand(design, results, work, host);
+    CalculateCommand(design, results, work, progress);
     benchmark::DoNotOptimize(results.Slot(50, 50)[0]);
   }
   state.SetItemsProcessed(state.iterations() * 101 * 101);

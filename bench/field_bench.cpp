@@ -12,7 +12,7 @@
 #include "core/field/bed_flux_kernel.h"
 #include "core/field/bed_model.h"
 #include "core/field/coil_field.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "support/default_design.h"
 
 namespace orvendi {
@@ -72,9 +72,9 @@ const std::array<double, kCoilCount>& PlainFluxes(int cells) {
 void BM_ComputeBedModel(benchmark::State& state) {
   const int cells = static_cast<int>(state.range(0));
   DesignRecord design = DefaultsWithCells(cells);
-  NullHost host;
+  NoProgress progress;
   for (auto _ : state) {
-    ComputeBedModel(design, host);
+    ComputeBedModel(design, progress);
     benchmark::DoNotOptimize(design.bed_voltages);
   }
   const std::array<double, kCoilCount>& plain = PlainFluxes(cells);
@@ -114,9 +114,9 @@ BENCHMARK(BM_BedModelPlainKernel)->Arg(25)->Arg(1000)->Unit(benchmark::kMillisec
 void BM_ComputeBedModelIdeal(benchmark::State& state) {
   DesignRecord design = DefaultsWithCells(static_cast<int>(state.range(0)));
   for (GeneratorRecord& g : design.generators) g.real_dipole = 0;
-  NullHost host;
+  NoProgress progress;
   for (auto _ : state) {
-    ComputeBedModel(design, host);
+    ComputeBedModel(design, progress);
     benchmark::DoNotOptimize(design.bed_voltages);
   }
 }

@@ -10,7 +10,7 @@
 #include "core/analysis/live_calculation.h"
 #include "core/design/design_record.h"
 #include "core/field/bed_model.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "support/default_design.h"
 
 namespace orvendi {
@@ -24,8 +24,8 @@ void BM_LiveRequestToResult(benchmark::State& state) {
   design.sensor_phi_rad = 1.0;
   design.noise_peak_v = 1e-6;
   design.scan_x_step = design.scan_y_step = 0.5 / static_cast<double>(state.range(0) - 1);
-  NullHost host;
-  RefreshBedModel(design, host);
+  NoProgress progress;
+  RefreshBedModel(design, progress);
   const LiveDetail detail = state.range(2) == 0 ? LiveDetail::kPreview : LiveDetail::kWhole;
 
   std::mutex lock;

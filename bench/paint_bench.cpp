@@ -7,6 +7,7 @@
 #include "core/design/design_record.h"
 #include "core/field/bed_model.h"
 #include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "core/views/error_map.h"
 #include "core/views/field_display.h"
@@ -36,8 +37,9 @@ struct FullScene {
     design.scan_x_step = 0.025;
     design.scan_y_step = 0.025;
     CalculationWork work;
-    CalculateCommand(design, results, work, host);
-    RefreshBedModel(design, host);
+    NoProgress progress;
+    CalculateCommand(design, results, work, progress);
+    RefreshBedModel(design, progress);
     design.show_b_field = 1;
     design.coil_display.fill(1);
     design.display_bed_field = 1;

@@ -14,7 +14,7 @@
 #include "core/design/design_record.h"
 #include "core/field/bed_model.h"
 #include "core/platform/compute_threads.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "support/default_design.h"
 
@@ -32,8 +32,8 @@ DesignRecord GridDesign(int points) {
   design.sensor_phi_rad = 1.0;
   design.noise_peak_v = 1e-6;
   design.scan_x_step = design.scan_y_step = 0.5 / (points - 1);
-  NullHost host;
-  RefreshBedModel(design, host);
+  NoProgress progress;
+  RefreshBedModel(design, progress);
   return design;
 }
 
@@ -83,9 +83,9 @@ void BM_ParallelCalculate(benchmark::State& state) {
   DesignRecord design = GridDesign(101);
   ResultBuffer results;
   CalculationWork work;
-  NullHost host;
+  NoProgress progress;
   OneAgainstAll(state, [&] {
-    CalculateCommand(design, results, work, host);
+    CalculateCommand(design, results, work, progress);
     benchmark::DoNotOptimize(results.Slot(50, 50)[0]);
   });
 }
@@ -95,9 +95,9 @@ BENCHMARK(BM_ParallelCalculate)->UseManualTime()->Iterations(5)->Unit(benchmark:
 void BM_ParallelBedModel(benchmark::State& state) {
   DesignRecord design = DefaultDesign();
   design.bed_cells_x = design.bed_cells_y = 1000;
-  NullHost host;
+  NoProgress progress;
   OneAgainstAll(state, [&] {
-    ComputeBedModel(design, host);
+    ComputeBedModel(design, progress);
     benchmark::DoNotOptimize(design.bed_voltages);
   });
 }
@@ -106,11 +106,11 @@ BENCHMARK(BM_ParallelBedModel)->UseManualTime()->Iterations(5)->Unit(benchmark::
 // Monte-Carlo, 100 runs over 41 x 41 points.
 void BM_ParallelMonteCarlo(benchmark::State& state) {
   const DesignRecord design = GridDesign(41);
-  NullHost host;
+  NoProgress progress;
   MonteCarloResult result;
   std::string error;
   OneAgainstAll(state, [&] {
-    RunMonteCarlo(design, {100, 1}, host, result, error);
+    RunMonteCarlo(design, {100, 1}, progress, result, error);
     benchmark::DoNotOptimize(result.summary.p95_error_m);
   });
 }
@@ -130,11 +130,11 @@ void BM_ParallelSweep(benchmark::State& state) {
   const DesignRecord design = GridDesign(41);
   SweepOptions options;
   options.axes = {{"noise_peak_v", 0.0, 1e-5, 50}};
-  NullHost host;
+  NoProgress progress;
   std::string error;
   OneAgainstAll(state, [&] {
     RunSweep(
-        design, options, SetNoise, host,
+        design, options, SetNoise, progress,
         [](const SweepRow& row, std::string&) {
           benchmark::DoNotOptimize(row.errors.rms_error_m);
           return true;

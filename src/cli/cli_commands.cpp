@@ -60,9 +60,9 @@ bool PrepareJob(const std::string& file, const std::string& threads, const std::
 }
 
 // The outputs replace their targets only when the printed figures went out as well.
-int FinishJob(Job& job, CliHost& host, std::string_view points_text, std::string_view summary_text,
+int FinishJob(Job& job, CliProgress& progress, std::string_view points_text, std::string_view summary_text,
               std::string_view printed, const Console& console) {
-  host.Finish();
+  progress.Finish();
   std::string error;
   const auto print = [&] { return console.out(printed); };
   if (!CommitOutputs({{&job.points, points_text}, {&job.summary, summary_text}}, print, error)) {
@@ -72,8 +72,8 @@ int FinishJob(Job& job, CliHost& host, std::string_view points_text, std::string
   return kExitOk;
 }
 
-int Interrupted(CliHost& host, const Console& console) {
-  host.Finish();
+int Interrupted(CliProgress& progress, const Console& console) {
+  progress.Finish();
   Complain(console, kInterrupted);
   return kExitInterrupted;
 }
@@ -121,11 +121,11 @@ void Complain(const Console& console, std::string_view message) {
   console.err("orvendi-cli: " + EscapeControlCharacters(message) + "\n");
 }
 
-bool CalculateDesign(const DesignRecord& design, Host& host, PointResults& points) {
+bool CalculateDesign(const DesignRecord& design, Progress& progress, PointResults& points) {
   DesignRecord copy = design;
   ResultBuffer results;
   CalculationWork work;
-  CalculateCommand(copy, results, work, host);
+  CalculateCommand(copy, results, work, progress);
   if (copy.results_valid == 0) return false;
   points = CollectPointResults(copy, results);
   return true;
@@ -158,25 +158,25 @@ int CliValidate(const std::string& file, const Console& console) {
   return kExitFailed;
 }
 
-int CliCalculate(const CalculateArgs& args, CliHost& host, const Console& console) {
+int CliCalculate(const CalculateArgs& args, CliProgress& progress, const Console& console) {
   Job job;
   if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
     return kExitUsage;
   Warn(console, args.file, job.design);
   PointResults points;
-  if (!CalculateDesign(job.design, host, points)) return Interrupted(host, console);
-  return FinishJob(job, host, PointResultsCsv(points.rows), CalculationJson(points.summary),
+  if (!CalculateDesign(job.design, progress, points)) return Interrupted(progress, console);
+  return FinishJob(job, progress, PointResultsCsv(points.rows), CalculationJson(points.summary),
                    CalculationText(points.summary), console);
 }
 
-int CliBed(const BedArgs& args, CliHost& host, const Console& console) {
+int CliBed(const BedArgs& args, CliProgress& progress, const Console& console) {
   Job job;
   if (!PrepareJob(args.file, args.threads, "", "", job, console)) return kExitUsage;
-  if (!RefreshBedModel(job.design, host)) return Interrupted(host, console);
-  return FinishJob(job, host, "", "", args.json ? BedJson(job.design) : BedText(job.design), console);
+  if (!RefreshBedModel(job.design, progress)) return Interrupted(progress, console);
+  return FinishJob(job, progress, "", "", args.json ? BedJson(job.design) : BedText(job.design), console);
 }
 
-int CliMonteCarlo(const MonteCarloArgs& args, CliHost& host, const Console& console) {
+int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Console& console) {
   std::string error;
   const std::optional<int> runs = ParseWholeOption("--runs", args.runs, 1, kMaxMonteCarloRuns, error);
   const std::optional<std::uint64_t> seed = runs ? ParseSeedOption(args.seed, error) : std::nullopt;
@@ -188,21 +188,21 @@ int CliMonteCarlo(const MonteCarloArgs& args, CliHost& host, const Console& cons
   if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
     return kExitUsage;
   MonteCarloResult result;
-  switch (RunMonteCarlo(job.design, {*runs, *seed}, host, result, error)) {
+  switch (RunMonteCarlo(job.design, {*runs, *seed}, progress, result, error)) {
     case AnalysisStatus::kDone:
       break;
     case AnalysisStatus::kCancelled:
-      return Interrupted(host, console);
+      return Interrupted(progress, console);
     case AnalysisStatus::kFailed:
-      host.Finish();
+      progress.Finish();
       Complain(console, error);
       return kExitUsage;
   }
-  return FinishJob(job, host, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed),
+  return FinishJob(job, progress, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed),
                    MonteCarloText(result.summary), console);
 }
 
-int CliSweep(const SweepArgs& args, CliHost& host, const Console& console) {
+int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& console) {
   SweepOptions options;
   std::string error;
   DesignRecord base;
@@ -235,9 +235,9 @@ int CliSweep(const SweepArgs& args, CliHost& host, const Console& console) {
     started = true;
     return out.Write(text, reason);
   };
-  const AnalysisStatus status = RunSweepCsv(base, options, SetDesignNumber, host, write, error);
-  host.Finish();
-  if (status == AnalysisStatus::kCancelled) return Interrupted(host, console);
+  const AnalysisStatus status = RunSweepCsv(base, options, SetDesignNumber, progress, write, error);
+  progress.Finish();
+  if (status == AnalysisStatus::kCancelled) return Interrupted(progress, console);
   if (status == AnalysisStatus::kFailed) {
     Complain(console, started ? error : args.file + ": " + error);
     return started ? kExitFailed : kExitUsage;

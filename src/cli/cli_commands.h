@@ -10,8 +10,8 @@
 
 namespace orvendi {
 
-class CliHost;
-class Host;
+class CliProgress;
+class Progress;
 
 // Where a command's text goes: standard output and standard error in the program, strings in
 // tests. `out` returns false when the text could not be written.
@@ -60,17 +60,17 @@ inline constexpr std::int64_t kLargeSweepDesigns = 1000000;
 
 // "Calculate" of the window on a copy of the design: CalculateCommand with a fresh run state
 // and result buffer, then the per-point results, whose summary is what "Positional Error..."
-// shows after it. False when the host cancelled.
-bool CalculateDesign(const DesignRecord& design, Host& host, PointResults& points);
+// shows after it. False when `progress` asked to stop.
+bool CalculateDesign(const DesignRecord& design, Progress& progress, PointResults& points);
 
 // The subcommands. Each returns the exit status (cli_options.h) and, when it fails, has written
 // one line on `console.err` and left no output file behind (an existing one is kept as it was).
 int CliNew(const std::string& file, const Console& console);
 int CliValidate(const std::string& file, const Console& console);
-int CliCalculate(const CalculateArgs& args, CliHost& host, const Console& console);
-int CliBed(const BedArgs& args, CliHost& host, const Console& console);
-int CliMonteCarlo(const MonteCarloArgs& args, CliHost& host, const Console& console);
-int CliSweep(const SweepArgs& args, CliHost& host, const Console& console);
+int CliCalculate(const CalculateArgs& args, CliProgress& progress, const Console& console);
+int CliBed(const BedArgs& args, CliProgress& progress, const Console& console);
+int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Console& console);
+int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& console);
 
 // "orvendi-cli: " and the message, on one line.
 void Complain(const Console& console, std::string_view message);

@@ -192,18 +192,18 @@ int main(int argc, char** argv) {
 
   ProgressBar bar([](std::string_view text) { WriteTo(stderr, text); }, SecondsNow);
   const bool show_progress = !common.quiet && isatty(STDERR_FILENO) == 1;
-  CliHost host(&stop_requested, show_progress ? &bar : nullptr);
+  CliProgress progress(&stop_requested, show_progress ? &bar : nullptr);
   progress_shown = show_progress ? 1 : 0;
   CatchStopSignals();
   try {
     if (new_command->parsed()) return CliNew(new_file, console);
     if (validate->parsed()) return CliValidate(validate_file, console);
-    if (calculate->parsed()) return CliCalculate(calculate_args, host, console);
-    if (bed->parsed()) return CliBed(bed_args, host, console);
-    if (monte_carlo->parsed()) return CliMonteCarlo(monte_carlo_args, host, console);
-    return CliSweep(sweep_args, host, console);
+    if (calculate->parsed()) return CliCalculate(calculate_args, progress, console);
+    if (bed->parsed()) return CliBed(bed_args, progress, console);
+    if (monte_carlo->parsed()) return CliMonteCarlo(monte_carlo_args, progress, console);
+    return CliSweep(sweep_args, progress, console);
   } catch (const std::exception& failure) {
-    host.Finish();
+    progress.Finish();
     Complain(console, failure.what());
     return kExitFailed;
   }

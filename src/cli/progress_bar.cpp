@@ -64,13 +64,13 @@ void ProgressBar::Clear() {
   line_length_ = 0;
 }
 
-bool CliHost::ReportProgress(double fraction_done) {
+bool CliProgress::Report(double share_done) {
   if (StopRequested()) return false;
-  if (bar_ != nullptr) bar_->Show(fraction_done);
+  if (bar_ != nullptr) bar_->Show(share_done);
   return true;
 }
 
-void CliHost::Finish() {
+void CliProgress::Finish() {
   if (bar_ != nullptr) bar_->Clear();
 }
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 namespace orvendi {
 
@@ -43,14 +43,14 @@ class ProgressBar {
   std::size_t line_length_ = 0;
 };
 
-// The host of orvendi-cli's computations: no window, a progress bar when one is given, and a
-// stop request (set from a signal handler) that cancels the computation at its next report.
-class CliHost : public NullHost {
+// The progress of orvendi-cli's computations: a progress bar when one is given, and a stop
+// request (set from a signal handler) that cancels the computation at its next report.
+class CliProgress : public Progress {
  public:
-  CliHost(const volatile std::sig_atomic_t* stop_requested, ProgressBar* bar)
+  CliProgress(const volatile std::sig_atomic_t* stop_requested, ProgressBar* bar)
       : stop_requested_(stop_requested), bar_(bar) {}
 
-  bool ReportProgress(double fraction_done) override;
+  bool Report(double share_done) override;
   bool StopRequested() const { return stop_requested_ != nullptr && *stop_requested_ != 0; }
   // The computation is over: the bar goes before results are printed.
   void Finish();

@@ -51,8 +51,8 @@ TEST(CliCalculation, GivesTheFiguresOfCalculateAndPositionalErrorToTheBit) {
   for (const DesignRecord& design : {DefaultDesign(), second_algorithm, noisy_with_bed}) {
     const testing::SingleRun window = CalculateOnce(design);
     PointResults points;
-    NullHost host;
-    ASSERT_TRUE(CalculateDesign(design, host, points));
+    NoProgress progress;
+    ASSERT_TRUE(CalculateDesign(design, progress, points));
     EXPECT_TRUE(SameBits(points.summary.max_error_m, window.design.max_error_m)) << design.algorithm_type;
     EXPECT_TRUE(SameBits(points.summary.rms_error_m, window.design.rms_error_m)) << design.algorithm_type;
     EXPECT_EQ(points.summary.points, 36);
@@ -64,9 +64,9 @@ TEST(CliCalculation, GivesTheFiguresOfCalculateAndPositionalErrorToTheBit) {
 
 TEST(CliCalculation, ACancelledRunGivesNoFigures) {
   volatile std::sig_atomic_t stop = 1;
-  CliHost host(&stop, nullptr);
+  CliProgress progress(&stop, nullptr);
   PointResults points;
-  EXPECT_FALSE(CalculateDesign(DefaultDesign(), host, points));
+  EXPECT_FALSE(CalculateDesign(DefaultDesign(), progress, points));
   EXPECT_TRUE(points.rows.empty());
 }
 
@@ -123,13 +123,13 @@ class CliCommands : public ::testing::Test {
                      return out_works_;
                    },
                    [this](std::string_view text) { err_ += text; }};
-  CliHost host_{nullptr, nullptr};
+  CliProgress progress_{nullptr, nullptr};
 };
 
 TEST_F(CliCommands, CalculatePrintsAndWritesWhatTheWindowShowsAndExports) {
   const testing::SingleRun window = CalculateOnce(DefaultDesign());
   CalculateArgs args{design_, Path("points.csv"), Path("summary.json"), "2"};
-  ASSERT_EQ(CliCalculate(args, host_, console_), kExitOk) << err_;
+  ASSERT_EQ(CliCalculate(args, progress_, console_), kExitOk) << err_;
   EXPECT_EQ(out_, CalculationText(WindowSummary(DefaultDesign())));
   EXPECT_EQ(err_, "");
   EXPECT_EQ(Content("points.csv"), PointResultsCsv(CollectPointResults(window.design, window.results).rows));
@@ -162,7 +162,7 @@ TEST_F(CliCommands, CalculateRefusesBadArgumentsAndLeavesNoFile) {
   };
   for (const auto& c : cases) {
     Reset();
-    EXPECT_EQ(CliCalculate(c.args, host_, console_), kExitUsage) << c.complaint;
+    EXPECT_EQ(CliCalculate(c.args, progress_, console_), kExitUsage) << c.complaint;
     EXPECT_TRUE(OneComplaint(c.complaint));
     EXPECT_EQ(Entries(), before);
   }
@@ -172,11 +172,11 @@ TEST_F(CliCommands, AnExistingOutputIsKeptWhenACommandFailsOrIsInterrupted) {
   WriteText("points.csv", "old");
   WriteText("malformed.json", "[");
   CalculateArgs bad{Path("malformed.json"), Path("points.csv"), "", "1"};
-  EXPECT_EQ(CliCalculate(bad, host_, console_), kExitUsage);
+  EXPECT_EQ(CliCalculate(bad, progress_, console_), kExitUsage);
 
   Reset();
   volatile std::sig_atomic_t stop = 1;
-  CliHost stopped(&stop, nullptr);
+  CliProgress stopped(&stop, nullptr);
   CalculateArgs args{design_, Path("points.csv"), Path("summary.json"), "1"};
   EXPECT_EQ(CliCalculate(args, stopped, console_), kExitInterrupted);
   EXPECT_TRUE(OneComplaint("interrupted"));
@@ -186,7 +186,7 @@ TEST_F(CliCommands, AnExistingOutputIsKeptWhenACommandFailsOrIsInterrupted) {
 
 TEST_F(CliCommands, AFailingStandardOutputIsAFailedCommand) {
   out_works_ = false;
-  EXPECT_EQ(CliCalculate({design_, "", "", "1"}, host_, console_), kExitFailed);
+  EXPECT_EQ(CliCalculate({design_, "", "", "1"}, progress_, console_), kExitFailed);
   EXPECT_NE(err_.find("cannot write to standard output"), std::string::npos);
   Reset();
   EXPECT_EQ(CliNew("", console_), kExitFailed);
@@ -217,9 +217,9 @@ TEST_F(CliCommands, ValidateReportsEveryProblem) {
 
 TEST_F(CliCommands, BedShowsThePhasorsAsTheDialogsDo) {
   DesignRecord design = DefaultDesign();
-  NullHost host;
-  ASSERT_TRUE(RefreshBedModel(design, host));
-  ASSERT_EQ(CliBed({design_, false, "1"}, host_, console_), kExitOk);
+  NoProgress progress;
+  ASSERT_TRUE(RefreshBedModel(design, progress));
+  ASSERT_EQ(CliBed({design_, false, "1"}, progress_, console_), kExitOk);
   EXPECT_EQ(out_, BedText(design));
   EXPECT_NE(out_.find("  generator 0:  X " + FormatComplex(design.bed_voltages[0]) + "  Y " +
                       FormatComplex(design.bed_voltages[1])),
@@ -227,7 +227,7 @@ TEST_F(CliCommands, BedShowsThePhasorsAsTheDialogsDo) {
       << out_;
 
   Reset();
-  ASSERT_EQ(CliBed({design_, true, "1"}, host_, console_), kExitOk);
+  ASSERT_EQ(CliBed({design_, true, "1"}, progress_, console_), kExitOk);
   const Json bed = Json::parse(out_);
   ASSERT_EQ(bed["currents_a"].size(), 9u);
   for (int k = 0; k < kCoilCount; ++k) {
@@ -247,11 +247,11 @@ TEST_F(CliCommands, MonteCarloGivesTheFiguresOfTheAnalysis) {
   WriteDesign(design);
   MonteCarloResult expected;
   std::string error;
-  NullHost host;
-  ASSERT_EQ(RunMonteCarlo(design, {3, 7}, host, expected, error), AnalysisStatus::kDone);
+  NoProgress progress;
+  ASSERT_EQ(RunMonteCarlo(design, {3, 7}, progress, expected, error), AnalysisStatus::kDone);
 
   MonteCarloArgs args{design_, "3", "7", Path("points.csv"), Path("summary.json"), "1"};
-  ASSERT_EQ(CliMonteCarlo(args, host_, console_), kExitOk) << err_;
+  ASSERT_EQ(CliMonteCarlo(args, progress_, console_), kExitOk) << err_;
   EXPECT_EQ(out_, MonteCarloText(expected.summary));
   EXPECT_EQ(Content("points.csv"), MonteCarloPointsCsv(expected.points));
   EXPECT_EQ(Content("summary.json"), MonteCarloJson(expected.summary, 7));
@@ -277,16 +277,16 @@ TEST_F(CliCommands, SweepStreamsTheRowsOfTheAnalysis) {
   options.axes = {*ParseSweepAxis("noise_peak_v=0:4e-5:3", error),
                   *ParseSweepAxis("algorithm_type=1:2:2", error)};
   std::string expected;
-  NullHost host;
+  NoProgress progress;
   const auto append = [&](std::string_view text, std::string&) {
     expected += text;
     return true;
   };
-  ASSERT_EQ(RunSweepCsv(DefaultDesign(), options, SetDesignNumber, host, append, error),
+  ASSERT_EQ(RunSweepCsv(DefaultDesign(), options, SetDesignNumber, progress, append, error),
             AnalysisStatus::kDone);
 
   const std::vector<std::string> vary = {"noise_peak_v=0:4e-5:3", "algorithm_type=1:2:2"};
-  ASSERT_EQ(CliSweep(Sweep(design_, vary, Path("whole.csv")), host_, console_), kExitOk) << err_;
+  ASSERT_EQ(CliSweep(Sweep(design_, vary, Path("whole.csv")), progress_, console_), kExitOk) << err_;
   EXPECT_EQ(Content("whole.csv"), expected);
   EXPECT_EQ(out_, "wrote 6 of 6 rows (shard 1/1) to " + Path("whole.csv") + "\n");
 }
@@ -329,7 +329,7 @@ TEST_F(CliCommands, SweepRefusesBadArgumentsAndLeavesNoFile) {
   };
   for (const auto& c : cases) {
     Reset();
-    EXPECT_EQ(CliSweep(c.args, host_, console_), kExitUsage) << c.complaint;
+    EXPECT_EQ(CliSweep(c.args, progress_, console_), kExitUsage) << c.complaint;
     EXPECT_TRUE(OneComplaint(c.complaint));
     EXPECT_EQ(Entries(), before);
     EXPECT_EQ(Content("out.csv"), "old");
@@ -338,7 +338,7 @@ TEST_F(CliCommands, SweepRefusesBadArgumentsAndLeavesNoFile) {
 
 TEST_F(CliCommands, AnInterruptedSweepLeavesNoPartialFile) {
   volatile std::sig_atomic_t stop = 1;
-  CliHost stopped(&stop, nullptr);
+  CliProgress stopped(&stop, nullptr);
   EXPECT_EQ(CliSweep(Sweep(design_, {"noise_peak_v=0:1e-5:4"}, Path("out.csv")), stopped, console_),
             kExitInterrupted);
   EXPECT_TRUE(OneComplaint("interrupted"));

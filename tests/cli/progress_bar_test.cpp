@@ -68,24 +68,24 @@ TEST_F(ProgressBarTest, ClearBlanksTheLineOnlyWhenOneWasDrawn) {
   EXPECT_EQ(drawn_.size(), 2u);
 }
 
-TEST(CliHostTest, StopRequestCancelsAndTheBarFollowsTheReports) {
+TEST(CliProgressTest, StopRequestCancelsAndTheBarFollowsTheReports) {
   volatile std::sig_atomic_t stop = 0;
   std::vector<std::string> drawn;
   double now = 0.0;
   ProgressBar bar([&](std::string_view text) { drawn.emplace_back(text); }, [&] { return now; });
-  CliHost host(&stop, &bar);
-  EXPECT_TRUE(host.ReportProgress(0.25));
+  CliProgress progress(&stop, &bar);
+  EXPECT_TRUE(progress.Report(0.25));
   EXPECT_EQ(drawn.size(), 1u);
   stop = 1;
-  EXPECT_TRUE(host.StopRequested());
+  EXPECT_TRUE(progress.StopRequested());
   now = 1.0;
-  EXPECT_FALSE(host.ReportProgress(0.5));
+  EXPECT_FALSE(progress.Report(0.5));
   EXPECT_EQ(drawn.size(), 1u);
-  host.Finish();
+  progress.Finish();
   EXPECT_EQ(drawn.back().back(), '\r');
 
-  CliHost quiet(nullptr, nullptr);
-  EXPECT_TRUE(quiet.ReportProgress(0.5));
+  CliProgress quiet(nullptr, nullptr);
+  EXPECT_TRUE(quiet.Report(0.5));
   EXPECT_FALSE(quiet.StopRequested());
   quiet.Finish();
 }

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "core/views/view_state.h"
 #include "support/default_design.h"
@@ -92,8 +92,8 @@ TEST(ComputePositionAccuracy, OverARunOfTheDefaultDesign) {
   DesignRecord design = DefaultDesign();
   ResultBuffer results;
   CalculationWork work;
-  NullHost host;
-  CalculateCommand(design, results, work, host);
+  NoProgress progress;
+  CalculateCommand(design, results, work, progress);
   ASSERT_EQ(design.results_valid, 1);
 
   double max_d = 0.0, sum_sq = 0.0;

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "analysis_test_support.h"
+#include "core/dialogs/window_runs.h"
 #include "support/fake_host.h"
+#include "support/fake_progress.h"
 
 namespace orvendi {
 namespace {
@@ -17,6 +19,7 @@ namespace {
 using testing::CalculateOnce;
 using testing::DefaultDesign;
 using testing::FakeHost;
+using testing::FakeProgress;
 using testing::Put;
 using testing::RowDesign;
 using testing::SameBits;
@@ -25,9 +28,9 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 MonteCarloResult Simulate(const DesignRecord& design, int runs, std::uint64_t seed = kDefaultMonteCarloSeed) {
   MonteCarloResult result;
-  NullHost host;
+  NoProgress progress;
   std::string error;
-  EXPECT_EQ(RunMonteCarlo(design, {runs, seed}, host, result, error), AnalysisStatus::kDone) << error;
+  EXPECT_EQ(RunMonteCarlo(design, {runs, seed}, progress, result, error), AnalysisStatus::kDone) << error;
   return result;
 }
 
@@ -235,36 +238,34 @@ TEST(RunMonteCarlo, BadRunCountsAreRefusedBeforeAnythingRuns) {
   const DesignRecord design = DefaultDesign();
   for (int runs : {0, -3, kMaxMonteCarloRuns + 1}) {
     FakeHost host;
+    FakeProgress progress;
     MonteCarloResult result;
     result.summary.runs = 77;
     std::string error;
-    EXPECT_EQ(RunMonteCarlo(design, {runs, 1}, host, result, error), AnalysisStatus::kFailed);
+    EXPECT_EQ(RunMonteCarloInWindow(design, {runs, 1}, host, progress, result, error),
+              AnalysisStatus::kFailed);
     EXPECT_NE(error.find("runs"), std::string::npos) << error;
     EXPECT_TRUE(host.log.empty());
+    EXPECT_EQ(progress.progress_calls, 0);
     EXPECT_EQ(result.summary.runs, 77);
   }
 }
 
 TEST(RunMonteCarlo, ProgressCoversTheBedAndTheRunsInOrder) {
-  struct RecordingHost : NullHost {
-    bool ReportProgress(double f) override {
-      shares.push_back(f);
-      return true;
-    }
-    std::vector<double> shares;
-  } host;
+  FakeProgress progress;
   DesignRecord design = DefaultDesign();
   design.include_bed_currents = 1;
   design.bed_cells_x = design.bed_cells_y = 10;
   MonteCarloResult result;
   std::string error;
-  ASSERT_EQ(RunMonteCarlo(design, {4, 1}, host, result, error), AnalysisStatus::kDone);
-  ASSERT_GT(host.shares.size(), 24u);  // the bed's rows, then 6 grid rows per run
-  EXPECT_TRUE(std::is_sorted(host.shares.begin(), host.shares.end()));
-  EXPECT_GE(host.shares.front(), 0.0);
-  EXPECT_LE(host.shares.front(), 0.05);
-  EXPECT_EQ(host.shares.back(), 1.0);
-  EXPECT_NEAR(host.shares[host.shares.size() - 7], 0.05 + 0.95 * 3 / 4, 1e-15);  // the end of run 3
+  ASSERT_EQ(RunMonteCarlo(design, {4, 1}, progress, result, error), AnalysisStatus::kDone);
+  const std::vector<double>& shares = progress.shares;
+  ASSERT_GT(shares.size(), 24u);  // the bed's rows, then 6 grid rows per run
+  EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+  EXPECT_GE(shares.front(), 0.0);
+  EXPECT_LE(shares.front(), 0.05);
+  EXPECT_EQ(shares.back(), 1.0);
+  EXPECT_NEAR(shares[shares.size() - 7], 0.05 + 0.95 * 3 / 4, 1e-15);  // the end of run 3
   EXPECT_EQ(design.bed_stale, 1);  // the caller's design is left alone
 }
 
@@ -276,9 +277,11 @@ TEST(RunMonteCarlo, ACancelChangesNothing) {
   const MonteCarloResult before = result;
   for (int cancel_at : {1, 3, 30}) {
     FakeHost host;
-    host.cancel_after = cancel_at;
+    FakeProgress progress;
+    progress.cancel_after = cancel_at;
     std::string error;
-    EXPECT_EQ(RunMonteCarlo(design, {10, 1}, host, result, error), AnalysisStatus::kCancelled);
+    EXPECT_EQ(RunMonteCarloInWindow(design, {10, 1}, host, progress, result, error),
+              AnalysisStatus::kCancelled);
     EXPECT_EQ(error, "cancelled");
     EXPECT_TRUE(SameResult(result, before));
     EXPECT_EQ(design.bed_stale, 1);

@@ -243,9 +243,9 @@ TEST(SweepCsvText, IsWhatTheCommandLineSweepWrites) {
   const std::optional<SweepOptions> options = ReadSweepEntries(entries, error);
   ASSERT_TRUE(options) << error;
   std::vector<SweepRow> rows;
-  NullHost host;
+  NoProgress progress;
   ASSERT_EQ(RunSweep(
-                base, *options, SetDesignNumber, host,
+                base, *options, SetDesignNumber, progress,
                 [&rows](const SweepRow& row, std::string&) {
                   rows.push_back(row);
                   return true;
@@ -255,7 +255,7 @@ TEST(SweepCsvText, IsWhatTheCommandLineSweepWrites) {
       << error;
   std::string written;
   ASSERT_EQ(RunSweepCsv(
-                base, *options, SetDesignNumber, host,
+                base, *options, SetDesignNumber, progress,
                 [&written](std::string_view text, std::string&) {
                   written += text;
                   return true;

@@ -12,7 +12,9 @@
 
 #include "analysis_test_support.h"
 #include "core/design/design_file.h"
+#include "core/dialogs/window_runs.h"
 #include "support/fake_host.h"
+#include "support/fake_progress.h"
 
 namespace orvendi {
 namespace {
@@ -20,6 +22,7 @@ namespace {
 using testing::CalculateOnce;
 using testing::DefaultDesign;
 using testing::FakeHost;
+using testing::FakeProgress;
 using testing::SameBits;
 using testing::SetTestValue;
 using testing::SweepText;
@@ -46,21 +49,23 @@ struct SweepOutcome {
   std::vector<SweepRow> rows;
 };
 
-SweepOutcome Sweep(const DesignRecord& base, const SweepOptions& options, Host& host) {
+// In the window's busy state when a host is given.
+SweepOutcome Sweep(const DesignRecord& base, const SweepOptions& options, Progress& progress,
+                   Host* host = nullptr) {
   SweepOutcome out;
-  out.status = RunSweep(
-      base, options, SetTestValue, host,
-      [&out](const SweepRow& row, std::string&) {
-        out.rows.push_back(row);
-        return true;
-      },
-      out.error);
+  const SweepRowSink keep = [&out](const SweepRow& row, std::string&) {
+    out.rows.push_back(row);
+    return true;
+  };
+  out.status = host != nullptr
+                   ? RunSweepInWindow(base, options, SetTestValue, *host, progress, keep, out.error)
+                   : RunSweep(base, options, SetTestValue, progress, keep, out.error);
   return out;
 }
 
 SweepOutcome Sweep(const DesignRecord& base, const SweepOptions& options) {
-  NullHost host;
-  return Sweep(base, options, host);
+  NoProgress progress;
+  return Sweep(base, options, progress);
 }
 
 // --- Reading the command-line forms ---------------------------------------------------------------
@@ -242,9 +247,9 @@ TEST(RunSweep, RowsWithSeveralRunsCarryTheMonteCarloOfTheEditedDesign) {
     DesignRecord edited = base;
     edited.noise_peak_v = r == 0 ? 1e-6 : 3e-6;
     MonteCarloResult expected;
-    NullHost host;
+    NoProgress progress;
     std::string error;
-    ASSERT_EQ(RunMonteCarlo(edited, options.monte_carlo, host, expected, error), AnalysisStatus::kDone);
+    ASSERT_EQ(RunMonteCarlo(edited, options.monte_carlo, progress, expected, error), AnalysisStatus::kDone);
     const SweepRow& row = sweep.rows[r];
     EXPECT_TRUE(row.has_monte_carlo);
     EXPECT_TRUE(SameBits(row.monte_carlo.mean_precision_m, expected.summary.mean_precision_m));
@@ -315,11 +320,12 @@ TEST(RunSweep, AnInvalidValueAnywhereStopsTheSweepBeforeAnythingRuns) {
   options.axes = {Axis("noise_peak_v", 0.0, 1e-6, 2), Axis("frequency_hz", 1000.0, -1000.0, 3)};
   options.shard = {1, 2};  // the bad rows belong to the other shard, and still stop this one
   FakeHost host;
-  const SweepOutcome sweep = Sweep(DefaultDesign(), options, host);
+  FakeProgress progress;
+  const SweepOutcome sweep = Sweep(DefaultDesign(), options, progress, &host);
   EXPECT_EQ(sweep.status, AnalysisStatus::kFailed);
   EXPECT_TRUE(sweep.rows.empty());
   EXPECT_TRUE(host.log.empty());
-  EXPECT_EQ(host.progress_calls, 0);
+  EXPECT_EQ(progress.progress_calls, 0);
   EXPECT_EQ(sweep.error, "row 2 (noise_peak_v=0, frequency_hz=0): frequency_hz must be above 0");
 
   std::string error;
@@ -344,9 +350,9 @@ TEST(RunSweep, BadOptionsAreRefused) {
 
   options.monte_carlo.runs = 1;
   std::string error;
-  NullHost host;
+  NoProgress progress;
   EXPECT_EQ(RunSweep(
-                base, options, SetTestValue, host,
+                base, options, SetTestValue, progress,
                 [](const SweepRow&, std::string& reason) {
                   reason = "disk full";
                   return false;
@@ -363,8 +369,9 @@ TEST(RunSweep, ACancelStopsTheSweepAndLeavesTheBaseAlone) {
   options.axes = {Axis("noise_peak_v", 0.0, 1e-6, 4)};
   options.monte_carlo.runs = 3;
   FakeHost host;
-  host.cancel_after = 1 + 9 * 25 + 6 * 3 * 2;  // the base's bed, then two rows of three runs
-  const SweepOutcome sweep = Sweep(base, options, host);
+  FakeProgress progress;
+  progress.cancel_after = 1 + 9 * 25 + 6 * 3 * 2;  // the base's bed, then two rows of three runs
+  const SweepOutcome sweep = Sweep(base, options, progress, &host);
   EXPECT_EQ(sweep.status, AnalysisStatus::kCancelled);
   EXPECT_EQ(sweep.error, "cancelled");
   EXPECT_EQ(sweep.rows.size(), 2u);
@@ -379,7 +386,7 @@ TEST(RunSweep, ACancelStopsTheSweepAndLeavesTheBaseAlone) {
 // the message, that trying every combination gives.
 SweepOutcome CheckedWithDesignSetter(const SweepOptions& options, std::atomic<long>& calls) {
   SweepOutcome out;
-  NullHost host;
+  NoProgress progress;
   const DesignSetter counted = [&calls](DesignRecord& design, std::string_view key, double value,
                                         std::string& error) {
     ++calls;
@@ -387,7 +394,7 @@ SweepOutcome CheckedWithDesignSetter(const SweepOptions& options, std::atomic<lo
   };
   // A sweep that passes its check stops at its first row: only the check is compared.
   out.status = RunSweep(
-      DefaultDesign(), options, counted, host,
+      DefaultDesign(), options, counted, progress,
       [](const SweepRow&, std::string& reason) {
         reason = "checked";
         return false;
@@ -445,10 +452,10 @@ TEST(SweepCheck, AMillionDesignsAreCheckedWithAFewThousandTrials) {
 
   // A cancel is still heard while the scan keys are tried in every combination.
   options.axes = {Axis("scan_x_from", -0.4, -0.3, 1000), Axis("scan_x_to", 0.3, 0.4, 1000)};
-  FakeHost host;
-  host.cancel_after = 3;
+  FakeProgress progress;
+  progress.cancel_after = 3;
   std::string error;
-  EXPECT_EQ(RunSweep(DefaultDesign(), options, SetDesignNumber, host,
+  EXPECT_EQ(RunSweep(DefaultDesign(), options, SetDesignNumber, progress,
                      [](const SweepRow&, std::string&) { return true; }, error),
             AnalysisStatus::kCancelled);
   EXPECT_EQ(error, "cancelled");

@@ -8,6 +8,7 @@
 #include "core/analysis/sweep.h"
 #include "core/design/design_record.h"
 #include "core/position/accuracy.h"
+#include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "support/default_design.h"
 
@@ -66,19 +67,19 @@ struct SingleRun {
 inline SingleRun CalculateOnce(const DesignRecord& design) {
   SingleRun run{design, {}};
   CalculationWork work;
-  NullHost host;
-  CalculateCommand(run.design, run.results, work, host);
+  NoProgress progress;
+  CalculateCommand(run.design, run.results, work, progress);
   ComputePositionAccuracy(run.design, run.results);
   return run;
 }
 
 // A sweep's whole CSV text through SetTestValue, or "failed: " and the reason.
 inline std::string SweepText(const DesignRecord& base, const SweepOptions& options,
-                             std::string* error = nullptr, Host* host = nullptr) {
+                             std::string* error = nullptr, Progress* progress = nullptr) {
   std::string text, reason;
-  NullHost quiet;
+  NoProgress quiet;
   const AnalysisStatus status = RunSweepCsv(
-      base, options, SetTestValue, host != nullptr ? *host : quiet,
+      base, options, SetTestValue, progress != nullptr ? *progress : quiet,
       [&text](std::string_view piece, std::string&) {
         text += piece;
         return true;

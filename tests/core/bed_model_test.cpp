@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "core/design/design_record.h"
+#include "core/dialogs/window_runs.h"
 #include "support/fake_host.h"
+#include "support/fake_progress.h"
 #include "support/printed_value.h"
 #include "core/views/view_state.h"
 
@@ -16,6 +18,7 @@ namespace orvendi {
 namespace {
 
 using testing::FakeHost;
+using testing::FakeProgress;
 using testing::MatchesPrinted;
 
 const std::vector<std::string> kBusyProtocol = {"capture", "wait", "restore", "release",
@@ -47,10 +50,11 @@ class BedModelTest : public ::testing::Test {
 
   DesignRecord design_;
   FakeHost host_;
+  FakeProgress progress_;
 };
 
 TEST_F(BedModelTest, DefaultVoltagesAndCurrents) {
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   const auto& v = design_.bed_voltages;
   const auto& i = design_.bed_currents;
   EXPECT_TRUE(MatchesPrinted(v[2].imag(), "0.00787816"));  // generator 0, Z
@@ -73,16 +77,16 @@ TEST_F(BedModelTest, DefaultVoltagesAndCurrents) {
 TEST_F(BedModelTest, IdealDipoleVoltage) {
   design_.dipole_type = 0;
   for (GeneratorRecord& g : design_.generators) g.real_dipole = 0;
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   EXPECT_TRUE(MatchesPrinted(design_.bed_voltages[2].imag(), "0.00787682"));
 }
 
 TEST_F(BedModelTest, ResistanceScalesOnlyTheCurrentsAndFrequencyScalesBoth) {
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   const DesignRecord base = design_;
 
   design_.bed_ohms_per_m = 2.0;
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   for (int k = 0; k < kCoilCount; ++k) {
     EXPECT_EQ(design_.bed_voltages[k], base.bed_voltages[k]);
     EXPECT_EQ(design_.bed_currents[k].imag(), base.bed_currents[k].imag() / 2);
@@ -90,7 +94,7 @@ TEST_F(BedModelTest, ResistanceScalesOnlyTheCurrentsAndFrequencyScalesBoth) {
 
   design_.bed_ohms_per_m = 1.0;
   design_.frequency_hz = 20000.0;
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   for (int k = 0; k < kCoilCount; ++k) {
     EXPECT_EQ(design_.bed_voltages[k].imag(), 2 * base.bed_voltages[k].imag());
     EXPECT_EQ(design_.bed_currents[k].imag(), 2 * base.bed_currents[k].imag());
@@ -98,29 +102,29 @@ TEST_F(BedModelTest, ResistanceScalesOnlyTheCurrentsAndFrequencyScalesBoth) {
 }
 
 TEST_F(BedModelTest, RunsWithTheMouseCapturedAndTheBusyCursorThenRepaintsEverything) {
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(RefreshBedModelInWindow(design_, host_, progress_));
   EXPECT_EQ(host_.log, kBusyProtocol);
   // Progress after every row of every coil, ending complete.
-  EXPECT_EQ(host_.progress_calls, 9 * 25);
-  EXPECT_EQ(host_.last_progress, 1.0);
+  EXPECT_EQ(progress_.progress_calls, 9 * 25);
+  EXPECT_EQ(progress_.last_progress, 1.0);
 }
 
 TEST_F(BedModelTest, ItNeitherReadsNorChangesTheStaleFlag) {
   design_.bed_stale = 0;
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   EXPECT_EQ(design_.bed_stale, 0);
   EXPECT_NE(design_.bed_voltages[2], Phasor(0.0, 0.0));
   design_.bed_stale = 1;
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   EXPECT_EQ(design_.bed_stale, 1);
 }
 
 TEST_F(BedModelTest, CancelKeepsThePreviousResults) {
   FillResults();
   const DesignRecord before = design_;
-  host_.cancel_after = 30;
-  EXPECT_FALSE(ComputeBedModel(design_, host_));
-  EXPECT_EQ(host_.progress_calls, 30);
+  progress_.cancel_after = 30;
+  EXPECT_FALSE(RefreshBedModelInWindow(design_, host_, progress_));
+  EXPECT_EQ(progress_.progress_calls, 30);
   EXPECT_EQ(design_.bed_voltages, before.bed_voltages);
   EXPECT_EQ(design_.bed_currents, before.bed_currents);
   // The cursor, the capture and the picture are put right all the same.
@@ -130,14 +134,14 @@ TEST_F(BedModelTest, CancelKeepsThePreviousResults) {
 TEST_F(BedModelTest, LongRowsReportProgressWithinTheRow) {
   design_.bed_cells_x = 200000;
   design_.bed_cells_y = 1;
-  host_.cancel_after = 2;
-  EXPECT_FALSE(ComputeBedModel(design_, host_));
-  EXPECT_LT(host_.last_progress, 1.0 / 9);
+  progress_.cancel_after = 2;
+  EXPECT_FALSE(ComputeBedModel(design_, progress_));
+  EXPECT_LT(progress_.last_progress, 1.0 / 9);
 
-  FakeHost host;
-  ASSERT_TRUE(ComputeBedModel(design_, host));
-  EXPECT_EQ(host.progress_calls, 9 * 4);  // 65536-cell pieces
-  EXPECT_EQ(host.last_progress, 1.0);
+  FakeProgress progress;
+  ASSERT_TRUE(ComputeBedModel(design_, progress));
+  EXPECT_EQ(progress.progress_calls, 9 * 4);  // 65536-cell pieces
+  EXPECT_EQ(progress.last_progress, 1.0);
 }
 
 TEST_F(BedModelTest, CountsBelowOneMakeAnEmptyBed) {
@@ -148,17 +152,16 @@ TEST_F(BedModelTest, CountsBelowOneMakeAnEmptyBed) {
     FillResults();
     design_.bed_cells_x = c[0];
     design_.bed_cells_y = c[1];
-    FakeHost host;
-    EXPECT_TRUE(ComputeBedModel(design_, host));
+    FakeProgress progress;
+    EXPECT_TRUE(ComputeBedModel(design_, progress));
     ExpectAllResultsZero();
-    EXPECT_EQ(host.log, kBusyProtocol);
-    EXPECT_EQ(host.progress_calls, 0);
+    EXPECT_EQ(progress.progress_calls, 0);
   }
 }
 
 TEST_F(BedModelTest, ZeroResistanceGivesNonFiniteCurrentsAndNothingWorse) {
   design_.bed_ohms_per_m = 0.0;
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   EXPECT_TRUE(MatchesPrinted(design_.bed_voltages[2].imag(), "0.00787816"));
   for (int k = 0; k < kCoilCount; ++k) {
     EXPECT_FALSE(std::isfinite(design_.bed_currents[k].imag())) << "coil " << k;
@@ -169,7 +172,7 @@ TEST_F(BedModelTest, ZeroResistanceGivesNonFiniteCurrentsAndNothingWorse) {
   design_.bed_ohms_per_m = 1.0;
   design_.bed_x2 = design_.bed_x1;
   design_.bed_y2 = design_.bed_y1;
-  ASSERT_TRUE(ComputeBedModel(design_, host_));
+  ASSERT_TRUE(ComputeBedModel(design_, progress_));
   for (int k = 0; k < kCoilCount; ++k) {
     EXPECT_EQ(design_.bed_voltages[k], Phasor(0.0, 0.0));
     EXPECT_TRUE(std::isnan(design_.bed_currents[k].imag()));
@@ -183,19 +186,19 @@ TEST_F(BedModelTest, NonFiniteDesignValuesStillEndTheRun) {
   for (double odd : {nan, inf, -inf, 1e308}) {
     DesignRecord d = design_;
     d.bed_x2 = odd;
-    EXPECT_TRUE(ComputeBedModel(d, host_));
+    EXPECT_TRUE(ComputeBedModel(d, progress_));
     d = design_;
     d.generators[1].coils[0].side_m = odd;
     d.generators[2].y = odd;
     d.generators[2].real_dipole = 0;
     d.frequency_hz = odd;
-    EXPECT_TRUE(ComputeBedModel(d, host_));
+    EXPECT_TRUE(ComputeBedModel(d, progress_));
   }
 }
 
 TEST_F(BedModelTest, RefreshRunsOnlyWhenStaleAndClearsTheFlag) {
   ASSERT_EQ(design_.bed_stale, 1);
-  EXPECT_TRUE(RefreshBedModel(design_, host_));
+  EXPECT_TRUE(RefreshBedModelInWindow(design_, host_, progress_));
   EXPECT_EQ(design_.bed_stale, 0);
   EXPECT_EQ(host_.log, kBusyProtocol);
   const auto voltages = design_.bed_voltages;
@@ -203,13 +206,13 @@ TEST_F(BedModelTest, RefreshRunsOnlyWhenStaleAndClearsTheFlag) {
   // Moving a generator does not make the results stale: they stay those of the old place.
   SetGeneratorPosition(design_.generators[0], 0.1, -0.1, 0.0);
   FakeHost again;
-  EXPECT_TRUE(RefreshBedModel(design_, again));
+  EXPECT_TRUE(RefreshBedModelInWindow(design_, again, progress_));
   EXPECT_TRUE(again.log.empty());
   EXPECT_EQ(design_.bed_voltages, voltages);
 
   // Confirming a dialog sets the flag: the next use recomputes for the new place.
   design_.bed_stale = 1;
-  EXPECT_TRUE(RefreshBedModel(design_, again));
+  EXPECT_TRUE(RefreshBedModelInWindow(design_, again, progress_));
   EXPECT_EQ(design_.bed_stale, 0);
   EXPECT_EQ(again.log, kBusyProtocol);
   EXPECT_NE(design_.bed_voltages[2], voltages[2]);
@@ -218,13 +221,13 @@ TEST_F(BedModelTest, RefreshRunsOnlyWhenStaleAndClearsTheFlag) {
 TEST_F(BedModelTest, ACancelledRefreshLeavesTheFlagSet) {
   FillResults();
   const auto voltages = design_.bed_voltages;
-  host_.cancel_after = 1;
-  EXPECT_FALSE(RefreshBedModel(design_, host_));
+  progress_.cancel_after = 1;
+  EXPECT_FALSE(RefreshBedModel(design_, progress_));
   EXPECT_EQ(design_.bed_stale, 1);
   EXPECT_EQ(design_.bed_voltages, voltages);
 
-  FakeHost host;
-  EXPECT_TRUE(RefreshBedModel(design_, host));
+  FakeProgress progress;
+  EXPECT_TRUE(RefreshBedModel(design_, progress));
   EXPECT_EQ(design_.bed_stale, 0);
   EXPECT_TRUE(MatchesPrinted(design_.bed_voltages[2].imag(), "0.00787816"));
 }

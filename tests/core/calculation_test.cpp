@@ -8,8 +8,10 @@
 
 #include "core/field/bed_field.h"
 #include "core/field/coil_field.h"
-#include "core/platform/host.h"
+#include "core/dialogs/window_runs.h"
+#include "core/platform/progress.h"
 #include "support/fake_host.h"
+#include "support/fake_progress.h"
 #include "support/ideal_responses.h"
 #include "core/views/view_state.h"
 #include "support/default_design.h"
@@ -21,6 +23,7 @@ using testing::DefaultDesign;
 
 using testing::Distance;
 using testing::FakeHost;
+using testing::FakeProgress;
 using testing::IdealResponses;
 using testing::kDefaultGenerators;
 using testing::SensorAxis;
@@ -50,8 +53,8 @@ bool NoEstimate(const double* slot) {
 
 ResultBuffer RunCalculation(DesignRecord& design, CalculationWork& work) {
   ResultBuffer results;
-  NullHost host;
-  CalculateCommand(design, results, work, host);
+  NoProgress progress;
+  CalculateCommand(design, results, work, progress);
   return results;
 }
 
@@ -240,16 +243,17 @@ TEST(CalculateCommand, AlgorithmTypeOneSelectsAlgorithmOneAndAnyOtherAlgorithmTw
   }
 }
 
-TEST(CalculateCommand, RunsUnderTheBusyHostAndReportsProgressPerRow) {
+TEST(CalculateCommand, RunsInTheWindowsBusyStateAndReportsProgressPerRow) {
   DesignRecord design = DefaultDesign();
   ResultBuffer results;
   CalculationWork work;
   FakeHost host;
-  CalculateCommand(design, results, work, host);
+  FakeProgress progress;
+  CalculateInWindow(design, results, work, host, progress);
   EXPECT_EQ(host.log, (std::vector<std::string>{"capture", "wait", "restore", "release",
                                                 "invalidate drawing all erase"}));
-  EXPECT_EQ(host.progress_calls, 6);
-  EXPECT_EQ(host.last_progress, 1.0);
+  EXPECT_EQ(progress.progress_calls, 6);
+  EXPECT_EQ(progress.last_progress, 1.0);
   EXPECT_EQ(design.results_valid, 1);
   // The generator positions reach the selected algorithm's work state only.
   EXPECT_EQ(work.alg1.generator_y[0], -0.26);
@@ -262,23 +266,24 @@ TEST(CalculateCommand, ACancelledRunKeepsThePreviousResults) {
   ResultBuffer results;
   CalculationWork work;
   FakeHost host;
-  host.cancel_after = 3;
-  CalculateCommand(design, results, work, host);
+  FakeProgress progress;
+  progress.cancel_after = 3;
+  CalculateInWindow(design, results, work, host, progress);
   EXPECT_EQ(design.results_valid, 0);
   EXPECT_TRUE(SameBuffer(results, ResultBuffer()));
   EXPECT_EQ(work.noise, NoiseSource());
 
-  host.cancel_after.reset();
-  CalculateCommand(design, results, work, host);
+  progress.cancel_after.reset();
+  CalculateInWindow(design, results, work, host, progress);
   ASSERT_EQ(design.results_valid, 1);
   const ResultBuffer before = results;
   const NoiseSource noise_before = work.noise;
 
   design.noise_peak_v = 0.1;
   design.scan_x_step = 0.05;
-  host.progress_calls = 0;
-  host.cancel_after = 2;
-  CalculateCommand(design, results, work, host);
+  progress.progress_calls = 0;
+  progress.cancel_after = 2;
+  CalculateInWindow(design, results, work, host, progress);
   EXPECT_TRUE(SameBuffer(results, before));
   EXPECT_EQ(work.noise, noise_before);
   EXPECT_EQ(design.results_valid, 1);
@@ -291,11 +296,12 @@ TEST(CalculateCommand, ACancelledBedModelAbandonsTheRun) {
   ResultBuffer results;
   CalculationWork work;
   FakeHost host;
-  host.cancel_after = 1;
-  CalculateCommand(design, results, work, host);
+  FakeProgress progress;
+  progress.cancel_after = 1;
+  CalculateInWindow(design, results, work, host, progress);
   EXPECT_EQ(design.bed_stale, 1);
   EXPECT_EQ(design.results_valid, 0);
-  EXPECT_EQ(host.progress_calls, 1);  // the run never started
+  EXPECT_EQ(progress.progress_calls, 1);  // the run never started
   EXPECT_EQ(host.Count("wait"), 1);
   EXPECT_TRUE(SameBuffer(results, ResultBuffer()));
 }
@@ -304,9 +310,10 @@ TEST(CalculateCommand, BedResultsAreRefreshedOnlyWhenUsedAndStale) {
   // Not included: a stale bed is left alone.
   DesignRecord design = DefaultDesign();
   FakeHost host;
+  FakeProgress progress;
   ResultBuffer results;
   CalculationWork work;
-  CalculateCommand(design, results, work, host);
+  CalculateInWindow(design, results, work, host, progress);
   EXPECT_EQ(design.bed_stale, 1);
   EXPECT_EQ(design.bed_currents[2], Phasor(0, 0));
   EXPECT_EQ(host.Count("wait"), 1);
@@ -314,7 +321,7 @@ TEST(CalculateCommand, BedResultsAreRefreshedOnlyWhenUsedAndStale) {
   // Included and stale: the bed model runs first, under its own busy state.
   design.include_bed_currents = 1;
   host.log.clear();
-  CalculateCommand(design, results, work, host);
+  CalculateInWindow(design, results, work, host, progress);
   EXPECT_EQ(design.bed_stale, 0);
   EXPECT_NEAR(design.bed_currents[2].imag(), 0.00196954, 1e-8);
   EXPECT_EQ(host.Count("wait"), 2);
@@ -323,7 +330,7 @@ TEST(CalculateCommand, BedResultsAreRefreshedOnlyWhenUsedAndStale) {
   for (Phasor& c : design.bed_currents) c = Phasor(0.0, -0.05);
   host.log.clear();
   const ResultBuffer with_stored = RunCalculation(design);
-  CalculateCommand(design, results, work, host);
+  CalculateInWindow(design, results, work, host, progress);
   EXPECT_EQ(host.Count("wait"), 1);
   EXPECT_EQ(design.bed_currents[2], Phasor(0.0, -0.05));
   DesignRecord without = design;
@@ -343,12 +350,12 @@ TEST(CalculateCommand, EveryRunStartsFromAnEmptyBuffer) {
   design.scan_x_step = design.scan_y_step = 0.05;  // 11 x 11 points
   ResultBuffer results;
   CalculationWork work;
-  NullHost host;
-  CalculateCommand(design, results, work, host);
+  NoProgress progress;
+  CalculateCommand(design, results, work, progress);
   EXPECT_FALSE(NoEstimate(results.Slot(10, 10)));
 
   design.scan_x_step = design.scan_y_step = 0.1;  // 6 x 6 points
-  CalculateCommand(design, results, work, host);
+  CalculateCommand(design, results, work, progress);
   for (int i = 0; i < ResultBuffer::kStride; ++i) {
     for (int j = 0; j < ResultBuffer::kStride; ++j) {
       if (i > 5 || j > 5) {

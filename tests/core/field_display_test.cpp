@@ -10,6 +10,7 @@
 #include "core/field/bed_model.h"
 #include "core/field/coil_field.h"
 #include "support/fake_host.h"
+#include "support/fake_progress.h"
 #include "support/recording_canvas.h"
 #include "core/views/view_geometry.h"
 
@@ -91,8 +92,8 @@ TEST(FieldDisplay, BedFieldAfterTheModelRunBendsTheLines) {
   Field f;
   f.design.coil_display.fill(1);
   const auto without = f.Draw().Shapes();
-  FakeHost host;
-  ASSERT_TRUE(ComputeBedModel(f.design, host));
+  testing::FakeProgress progress;
+  ASSERT_TRUE(ComputeBedModel(f.design, progress));
   f.design.display_bed_field = 1;
   EXPECT_NE(f.Draw().Shapes(), without);
 }

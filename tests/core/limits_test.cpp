@@ -11,9 +11,11 @@
 #include <string>
 
 #include "core/analysis/monte_carlo.h"
-#include "core/platform/host.h"
+#include "core/dialogs/window_runs.h"
+#include "core/platform/progress.h"
 #include "support/default_design.h"
 #include "support/fake_host.h"
+#include "support/fake_progress.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define ORVENDI_SANITIZED 1
@@ -47,9 +49,9 @@ DesignRecord LargestDesign() {
 
 #ifndef ORVENDI_SANITIZED
 // Notes the longest time between two progress reports: the time the window would not answer.
-class StopwatchHost : public NullHost {
+class StopwatchProgress : public Progress {
  public:
-  bool ReportProgress(double) override {
+  bool Report(double) override {
     const Clock::time_point now = Clock::now();
     longest = std::max(longest, now - last);
     last = now;
@@ -94,17 +96,19 @@ LargestRun MeasureLargestRun(int runs) {
     run.failure = "the peak cannot be reset";
     return run;
   }
-  StopwatchHost host;
+  StopwatchProgress progress;
   MonteCarloOptions options;
   options.runs = runs;
   MonteCarloResult result;
   const auto started = Clock::now();
-  if (RunMonteCarlo(LargestDesign(), options, host, result, run.failure) != AnalysisStatus::kDone) return run;
+  if (RunMonteCarlo(LargestDesign(), options, progress, result, run.failure) != AnalysisStatus::kDone) {
+    return run;
+  }
   const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
   run.milliseconds = ms(Clock::now() - started);
   run.peak_kib = PeakKib();
-  run.longest_silence_ms = ms(host.longest);
-  run.reports = host.reports;
+  run.longest_silence_ms = ms(progress.longest);
+  run.reports = progress.reports;
   run.points = result.summary.points;
   return run;
 }
@@ -141,14 +145,16 @@ TEST(Limits, ACancelEndsTheLargestRunAtOnce) {
   // Past the bed model's 9000 row reports, into the second run.
   constexpr int kCancelAt = 9 * 1000 + 150;
   testing::FakeHost host;
-  host.cancel_after = kCancelAt;
+  testing::FakeProgress progress;
+  progress.cancel_after = kCancelAt;
   MonteCarloOptions options;
   options.runs = 1000;
   MonteCarloResult result;
   std::string error;
   const auto started = Clock::now();
-  EXPECT_EQ(RunMonteCarlo(LargestDesign(), options, host, result, error), AnalysisStatus::kCancelled);
-  EXPECT_EQ(host.progress_calls, kCancelAt);
+  EXPECT_EQ(RunMonteCarloInWindow(LargestDesign(), options, host, progress, result, error),
+            AnalysisStatus::kCancelled);
+  EXPECT_EQ(progress.progress_calls, kCancelAt);
   EXPECT_LT(std::chrono::duration<double>(Clock::now() - started).count(), 60.0);
   EXPECT_EQ(host.Count("capture"), 1);
   EXPECT_EQ(host.Count("release"), 1);

@@ -12,7 +12,7 @@
 
 #include "core/position/calculation.h"
 #include "support/default_design.h"
-#include "support/fake_host.h"
+#include "support/fake_progress.h"
 
 namespace orvendi {
 namespace {
@@ -52,9 +52,9 @@ DesignRecord SlowDesign() {
 
 // What "Calculate" makes of the design with the given work state.
 ResultBuffer Calculated(DesignRecord design, CalculationWork work) {
-  testing::FakeHost host;
+  testing::FakeProgress progress;
   ResultBuffer results;
-  CalculateCommand(design, results, work, host);
+  CalculateCommand(design, results, work, progress);
   return results;
 }
 

@@ -16,14 +16,14 @@
 #include "core/field/bed_flux_kernel.h"
 #include "core/field/bed_model.h"
 #include "core/position/calculation.h"
-#include "support/fake_host.h"
+#include "support/fake_progress.h"
 #include "support/thread_count.h"
 
 namespace orvendi {
 namespace {
 
 using testing::DefaultDesign;
-using testing::FakeHost;
+using testing::FakeProgress;
 using testing::SweepText;
 using testing::ThreadCount;
 
@@ -91,8 +91,8 @@ ResultBuffer SequentialRun(const DesignRecord& design, NoiseSource& noise) {
 TEST(ParallelCalculation, EveryThreadCountGivesTheSingleThreadedRunToTheBit) {
   for (int algorithm : {1, 2}) {
     DesignRecord design = NoisyDesign(algorithm);
-    NullHost host;
-    ASSERT_TRUE(RefreshBedModel(design, host));
+    NoProgress progress;
+    ASSERT_TRUE(RefreshBedModel(design, progress));
     // Two runs in a row: the second continues the noise sequence where the first left it.
     NoiseSource noise;
     const ResultBuffer first = SequentialRun(design, noise);
@@ -102,9 +102,9 @@ TEST(ParallelCalculation, EveryThreadCountGivesTheSingleThreadedRunToTheBit) {
       ThreadCount count(threads);
       ResultBuffer results;
       CalculationWork work;
-      CalculateCommand(design, results, work, host);
+      CalculateCommand(design, results, work, progress);
       EXPECT_EQ(Bytes(results), Bytes(first));
-      CalculateCommand(design, results, work, host);
+      CalculateCommand(design, results, work, progress);
       EXPECT_EQ(Bytes(results), Bytes(second));
       EXPECT_EQ(work.noise, noise);
     }
@@ -122,12 +122,12 @@ TEST(ParallelCalculation, AStopLeavesBufferAndNoiseAsAfterThatRow) {
     ResultBuffer results;
     CalculationWork work;
     LoadGeneratorPositions(design, work);
-    FakeHost host;
-    host.cancel_after = 5;
+    FakeProgress progress;
+    progress.cancel_after = 5;
     EXPECT_FALSE(
-        CalculateGrid(design, results, work, [&host](double share) { return host.ReportProgress(share); }));
-    ASSERT_EQ(host.shares.size(), 5u);
-    EXPECT_EQ(host.shares[4], 5 / 21.0);
+        CalculateGrid(design, results, work, [&progress](double share) { return progress.Report(share); }));
+    ASSERT_EQ(progress.shares.size(), 5u);
+    EXPECT_EQ(progress.shares[4], 5 / 21.0);
     NoiseSource expected;
     expected.Skip(5 * 21 * 9);
     EXPECT_EQ(work.noise, expected);
@@ -142,8 +142,8 @@ TEST(ParallelCalculation, AStopLeavesBufferAndNoiseAsAfterThatRow) {
 
 TEST(ParallelCalculation, WhileTheRunGoesOnTheShownResultsStayThePrevious) {
   // What a repaint during a progress report would read.
-  struct PeekingHost : NullHost {
-    bool ReportProgress(double) override {
+  struct PeekingProgress : Progress {
+    bool Report(double) override {
       ++reports;
       changed += Bytes(*shown) != before;
       return true;
@@ -157,15 +157,15 @@ TEST(ParallelCalculation, WhileTheRunGoesOnTheShownResultsStayThePrevious) {
   DesignRecord design = NoisyDesign(2);
   ResultBuffer results;
   CalculationWork work;
-  NullHost quiet;
+  NoProgress quiet;
   CalculateCommand(design, results, work, quiet);
-  PeekingHost host;
-  host.shown = &results;
-  host.before = Bytes(results);
-  CalculateCommand(design, results, work, host);
-  EXPECT_EQ(host.reports, 21);
-  EXPECT_EQ(host.changed, 0);
-  EXPECT_NE(Bytes(results), host.before);  // the second run draws other noise
+  PeekingProgress progress;
+  progress.shown = &results;
+  progress.before = Bytes(results);
+  CalculateCommand(design, results, work, progress);
+  EXPECT_EQ(progress.reports, 21);
+  EXPECT_EQ(progress.changed, 0);
+  EXPECT_NE(Bytes(results), progress.before);  // the second run draws other noise
 }
 
 // --- The bed model ---------------------------------------------------------------------------------
@@ -176,10 +176,10 @@ struct BedOutcome {
 };
 
 BedOutcome BedModel(DesignRecord design) {
-  FakeHost host;
-  EXPECT_TRUE(ComputeBedModel(design, host));
+  FakeProgress progress;
+  EXPECT_TRUE(ComputeBedModel(design, progress));
   return {Bytes(design.bed_voltages.data(), kCoilCount) + Bytes(design.bed_currents.data(), kCoilCount),
-          host.shares};
+          progress.shares};
 }
 
 TEST(ParallelBedModel, PhasorsAndProgressAreTheSameOnEveryThreadCount) {
@@ -238,10 +238,10 @@ TEST(ParallelBedModel, OddShapesSumEveryCellOnceAndReportEveryRowAndPiece) {
     const double omega = design.frequency_hz * 6.2831853072;
     for (int threads : {1, 7}) {
       ThreadCount count(threads);
-      FakeHost host;
+      FakeProgress progress;
       DesignRecord computed = design;
-      ASSERT_TRUE(ComputeBedModel(computed, host));
-      EXPECT_EQ(host.shares, expected_shares) << threads;
+      ASSERT_TRUE(ComputeBedModel(computed, progress));
+      EXPECT_EQ(progress.shares, expected_shares) << threads;
       for (int k = 2; k < kCoilCount; k += 3) {
         const double flux = BedFlux(design.generators[k / 3], k % 3, grid);
         EXPECT_LE(std::fabs(computed.bed_voltages[k].imag() - omega * flux), 1e-12 * std::fabs(omega * flux))
@@ -260,15 +260,15 @@ struct MonteCarloOutcome {
 };
 
 MonteCarloOutcome MonteCarlo(const DesignRecord& design, int runs, int stop_at = 0) {
-  FakeHost host;
-  if (stop_at > 0) host.cancel_after = stop_at;
+  FakeProgress progress;
+  if (stop_at > 0) progress.cancel_after = stop_at;
   MonteCarloResult result;
   std::string error;
   MonteCarloOutcome out;
-  out.status = RunMonteCarlo(design, {runs, 99}, host, result, error);
+  out.status = RunMonteCarlo(design, {runs, 99}, progress, result, error);
   out.text =
       MonteCarloPointsCsv(result.points) + PointResultsCsv(result.first_run.rows) + Bytes(&result.summary, 1);
-  out.shares = host.shares;
+  out.shares = progress.shares;
   return out;
 }
 
@@ -313,16 +313,17 @@ TEST(ParallelSweep, CsvAndProgressAreTheSameOnEveryThreadCount) {
   for (int runs : {1, 3}) {
     options.monte_carlo.runs = runs;
     std::string one;
-    FakeHost one_host;
+    FakeProgress one_progress;
     {
       ThreadCount count(1);
-      one = SweepText(base, options, nullptr, &one_host);
+      one = SweepText(base, options, nullptr, &one_progress);
     }
     for (int threads : {2, 7}) {
       ThreadCount count(threads);
-      FakeHost host;
-      EXPECT_EQ(SweepText(base, options, nullptr, &host), one) << "runs " << runs << ", threads " << threads;
-      EXPECT_EQ(host.shares, one_host.shares) << "runs " << runs << ", threads " << threads;
+      FakeProgress progress;
+      EXPECT_EQ(SweepText(base, options, nullptr, &progress), one)
+          << "runs " << runs << ", threads " << threads;
+      EXPECT_EQ(progress.shares, one_progress.shares) << "runs " << runs << ", threads " << threads;
     }
   }
 }
@@ -334,11 +335,11 @@ TEST(ParallelSweep, ACancelStopsAfterTheSameRowsOnEveryThreadCount) {
   options.axes = {{"noise_peak_v", 0.0, 1e-5, 9}};
   for (int threads : kThreadCounts) {
     ThreadCount count(threads);
-    FakeHost host;
-    host.cancel_after = 1 + 9 * 25 + 6 * 4 + 2;  // the base's bed, four rows, and into the fifth
+    FakeProgress progress;
+    progress.cancel_after = 1 + 9 * 25 + 6 * 4 + 2;  // the base's bed, four rows, and into the fifth
     std::string error;
-    EXPECT_EQ(SweepText(base, options, &error, &host), "failed: cancelled") << threads;
-    EXPECT_EQ(host.progress_calls, *host.cancel_after) << threads;
+    EXPECT_EQ(SweepText(base, options, &error, &progress), "failed: cancelled") << threads;
+    EXPECT_EQ(progress.progress_calls, *progress.cancel_after) << threads;
   }
 }
 

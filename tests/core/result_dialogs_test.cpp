@@ -8,6 +8,7 @@
 #include "core/dialogs/dialog_logic.h"
 #include "core/position/scan_grid.h"
 #include "support/fake_host.h"
+#include "support/fake_progress.h"
 #include "core/views/view_state.h"
 #include "support/default_design.h"
 
@@ -37,7 +38,8 @@ TEST(FormatComplex, NonFinitePartsShowAsText) {
 TEST(BedResultDialogs, FirstOpeningComputesTheModelOnce) {
   DesignRecord design = DefaultDesign();
   testing::FakeHost host;
-  const DialogFields voltages = OpenBedVoltages(design, host);
+  testing::FakeProgress progress;
+  const DialogFields voltages = OpenBedVoltages(design, host, progress);
   EXPECT_EQ(design.bed_stale, 0);
   EXPECT_EQ(host.Count("capture"), 1);
   ASSERT_EQ(voltages.texts.size(), 9u);
@@ -48,7 +50,7 @@ TEST(BedResultDialogs, FirstOpeningComputesTheModelOnce) {
   EXPECT_EQ(voltages.Text(2045), "0+i0.00869706");
   EXPECT_EQ(voltages.Text(2048), "0+i0.00869706");
 
-  const DialogFields currents = OpenBedCurrents(design, host);
+  const DialogFields currents = OpenBedCurrents(design, host, progress);
   EXPECT_EQ(host.Count("capture"), 1);
   ASSERT_EQ(currents.texts.size(), 9u);
   EXPECT_EQ(currents.Text(2032), "0+i0.00196954");
@@ -58,11 +60,12 @@ TEST(BedResultDialogs, FirstOpeningComputesTheModelOnce) {
 TEST(BedResultDialogs, ConfirmingFrequencyMakesTheNextOpeningRecompute) {
   DesignRecord design = DefaultDesign();
   testing::FakeHost host;
-  OpenBedVoltages(design, host);
+  testing::FakeProgress progress;
+  OpenBedVoltages(design, host, progress);
   StoreSettingsDialog(*FindSettingsDialog("Frequency"),
                       FillSettingsDialog(*FindSettingsDialog("Frequency"), design), design);
   EXPECT_EQ(design.bed_stale, 1);
-  OpenBedCurrents(design, host);
+  OpenBedCurrents(design, host, progress);
   EXPECT_EQ(host.Count("capture"), 2);
   EXPECT_EQ(design.bed_stale, 0);
 }
@@ -72,10 +75,11 @@ TEST(BedResultDialogs, ACancelledModelShowsThePreviousResultsStillStale) {
   design.bed_voltages[2] = {0, 0.5};
   design.bed_currents[2] = {0, -0.25};
   testing::FakeHost host;
-  host.cancel_after = 3;
-  EXPECT_EQ(OpenBedVoltages(design, host).Text(2042), "0+i0.5");
+  testing::FakeProgress progress;
+  progress.cancel_after = 3;
+  EXPECT_EQ(OpenBedVoltages(design, host, progress).Text(2042), "0+i0.5");
   EXPECT_EQ(design.bed_stale, 1);
-  EXPECT_EQ(OpenBedCurrents(design, host).Text(2032), "0-i0.25");
+  EXPECT_EQ(OpenBedCurrents(design, host, progress).Text(2032), "0-i0.25");
   EXPECT_EQ(design.bed_stale, 1);
   // The busy state is undone even when cancelled.
   EXPECT_EQ(host.Count("capture"), host.Count("release"));

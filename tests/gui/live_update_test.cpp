@@ -20,7 +20,7 @@
 #include "core/design/number_text.h"
 #include "gui/dialogs/preferences_dialog.h"
 #include "core/platform/compute_threads.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "gui/shell/main_window.h"
 #include "gui/studies/design_analyses.h"
@@ -104,8 +104,8 @@ class LiveUpdateTest : public ::testing::Test {
     DesignRecord copy = design;
     CalculationWork work = State().work;
     ResultBuffer results;
-    NullHost host;
-    CalculateCommand(copy, results, work, host);
+    NoProgress progress;
+    CalculateCommand(copy, results, work, progress);
     return results;
   }
 

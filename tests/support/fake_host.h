@@ -44,12 +44,6 @@ class FakeHost : public Host {
     return transient_canvas;
   }
   void EndTransientDrawing(Canvas*) override { log.push_back("end transient"); }
-  bool ReportProgress(double fraction) override {
-    ++progress_calls;
-    last_progress = fraction;
-    shares.push_back(fraction);
-    return !(cancel_after.has_value() && progress_calls >= *cancel_after);
-  }
 
   int Count(const std::string& line) const {
     int n = 0;
@@ -61,10 +55,6 @@ class FakeHost : public Host {
   std::vector<PixelRect> rects;
   std::optional<int> hscroll, vscroll;
   Canvas* transient_canvas = nullptr;  // set by a test to see the transient drawing
-  int progress_calls = 0;
-  double last_progress = 0.0;
-  std::vector<double> shares;  // every progress report, in order
-  std::optional<int> cancel_after;  // cancel at this many progress reports
 };
 
 }  // namespace orvendi::testing

@@ -6,7 +6,7 @@
 
 #include "core/field/bed_model.h"
 #include "core/platform/compute_threads.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 namespace orvendi {
 
@@ -42,16 +42,6 @@ void CoarsenAxis(DesignRecord& design, int axis, int steps, int stride) {
   *step *= stride;
   *to = *from + (steps / stride) * *step;
 }
-
-// The computation asks after every row whether to go on; so does the bed model.
-class StopCheckHost : public NullHost {
- public:
-  explicit StopCheckHost(std::function<bool()> go_on) : go_on_(std::move(go_on)) {}
-  bool ReportProgress(double) override { return go_on_(); }
-
- private:
-  std::function<bool()> go_on_;
-};
 
 }  // namespace
 
@@ -155,10 +145,12 @@ std::optional<LiveResult> LiveCalculation::Compute(Job& job) {
   result.generation = job.generation;
   result.stride = job.detail == LiveDetail::kWhole ? 1 : LiveStride(job.design);
   result.design = CoarseScan(job.design, result.stride);
-  // The bed model counts as none of the grid done.
-  StopCheckHost host([this, &job] { return !Abandoned(job, 0.0); });
+  // The bed model asks after every row whether to go on, counting as none of the grid done.
+  ProgressFunction bed_progress([this, &job](double) { return !Abandoned(job, 0.0); });
   // As "Calculate" does, on the snapshot only.
-  if (result.design.include_bed_currents != 0 && !RefreshBedModel(result.design, host)) return std::nullopt;
+  if (result.design.include_bed_currents != 0 && !RefreshBedModel(result.design, bed_progress)) {
+    return std::nullopt;
+  }
   LoadGeneratorPositions(result.design, job.work);
   if (!CalculateGrid(result.design, result.results, job.work,
                      [this, &job](double share) { return !Abandoned(job, share); })) {

@@ -9,7 +9,7 @@
 #include "core/analysis/csv_text.h"
 #include "core/field/bed_model.h"
 #include "core/platform/compute_threads.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/accuracy.h"
 #include "core/position/calculation.h"
 
@@ -149,8 +149,8 @@ bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const 
   double runs_from = 0.0;
   if (design.include_bed_currents != 0 && design.bed_stale != 0) {
     runs_from = kBedShare;
-    ProgressOnlyHost bed_host(ProgressPart(progress, 0.0, kBedShare));
-    if (!RefreshBedModel(design, bed_host)) return false;
+    ProgressFunction bed_progress(ProgressPart(progress, 0.0, kBedShare));
+    if (!RefreshBedModel(design, bed_progress)) return false;
   }
 
   MonteCarloAccumulator accumulator(design, options.runs);
@@ -199,13 +199,12 @@ bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const 
   return true;
 }
 
-AnalysisStatus RunMonteCarlo(const DesignRecord& design, const MonteCarloOptions& options, Host& host,
+AnalysisStatus RunMonteCarlo(const DesignRecord& design, const MonteCarloOptions& options, Progress& progress,
                              MonteCarloResult& result, std::string& error) {
   if (!CheckMonteCarloOptions(options, error)) return AnalysisStatus::kFailed;
-  BusyScope busy(host);
   DesignRecord copy = design;
   MonteCarloResult computed;
-  if (!SimulateRuns(copy, options, ProgressOf(host), computed)) {
+  if (!SimulateRuns(copy, options, ProgressOf(progress), computed)) {
     error = kCancelledMessage;
     return AnalysisStatus::kCancelled;
   }

@@ -11,8 +11,6 @@
 
 namespace orvendi {
 
-class Host;
-
 inline constexpr std::uint64_t kDefaultMonteCarloSeed = 1;
 inline constexpr int kMaxMonteCarloRuns = 100000;
 
@@ -103,14 +101,14 @@ class MonteCarloAccumulator {
 bool CheckMonteCarloOptions(const MonteCarloOptions& options, std::string& error);
 
 // Every run of the design, refreshing its bed results first when they are included and stale.
-// For work that already holds the busy state; false when `progress` asked to stop. Several runs go
-// on at once on the compute threads; `progress` hears from this thread only, in run order.
+// False when `progress` asked to stop. Several runs go on at once on the compute threads;
+// `progress` hears from this thread only, in run order.
 bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const ProgressCallback& progress,
                   MonteCarloResult& result);
 
-// The Monte-Carlo command: options.runs runs of a copy of the design with the mouse captured and
-// the busy cursor shown. `result` is written only on kDone; the design is never changed.
-AnalysisStatus RunMonteCarlo(const DesignRecord& design, const MonteCarloOptions& options, Host& host,
+// The Monte-Carlo command: options.runs runs of a copy of the design, kCancelled when `progress`
+// asked to stop. `result` is written only on kDone; the design is never changed.
+AnalysisStatus RunMonteCarlo(const DesignRecord& design, const MonteCarloOptions& options, Progress& progress,
                              MonteCarloResult& result, std::string& error);
 
 // The points as CSV: a header and one line per point, empty cells where there is no value.

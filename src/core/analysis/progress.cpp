@@ -6,8 +6,8 @@ ProgressCallback ProgressPart(const ProgressCallback& whole, double from, double
   return [whole, from, to](double fraction_done) { return whole(from + (to - from) * fraction_done); };
 }
 
-ProgressCallback ProgressOf(Host& host) {
-  return [&host](double fraction_done) { return host.ReportProgress(fraction_done); };
+ProgressCallback ProgressOf(Progress& progress) {
+  return [&progress](double fraction_done) { return progress.Report(fraction_done); };
 }
 
 }  // namespace orvendi

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 namespace orvendi {
 
@@ -21,18 +21,7 @@ inline constexpr const char* kCancelledMessage = "cancelled";
 // The progress of one part of a job that covers the shares [from, to] of the whole.
 ProgressCallback ProgressPart(const ProgressCallback& whole, double from, double to);
 
-// The progress reports of a host, as a callback.
-ProgressCallback ProgressOf(Host& host);
-
-// For work nested in a job that already holds the busy state (mouse, cursor, repaint): passes
-// only the progress reports on.
-class ProgressOnlyHost : public NullHost {
- public:
-  explicit ProgressOnlyHost(ProgressCallback progress) : progress_(std::move(progress)) {}
-  bool ReportProgress(double fraction_done) override { return progress_(fraction_done); }
-
- private:
-  ProgressCallback progress_;
-};
+// The reports of a Progress, as a callback.
+ProgressCallback ProgressOf(Progress& progress);
 
 }  // namespace orvendi

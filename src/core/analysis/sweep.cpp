@@ -10,7 +10,7 @@
 #include "core/design/number_text.h"
 #include "core/field/bed_model.h"
 #include "core/platform/compute_threads.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 namespace orvendi {
 
@@ -112,14 +112,14 @@ bool CheckSweepOptions(const SweepOptions& options, const DesignSetter& setter, 
 // every row in order would. A row is refused when one of its values of a key that stands alone is,
 // tried on the base, or its combination of the other axes' values is, set in axis order; so each
 // standing-alone axis is tried one value at a time and only the other axes in every combination.
-// False when the host asked to stop.
+// False when `progress` asked to stop.
 bool FindFirstRefusedRow(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                         Host& host, std::int64_t& first) {
+                         Progress& progress, std::int64_t& first) {
   const std::vector<SweepAxis>& axes = options.axes;
   std::vector<std::int64_t> stride(axes.size(), 1);
   for (std::size_t a = axes.size() - 1; a-- > 0;) stride[a] = stride[a + 1] * axes[a + 1].count;
   std::int64_t tries = 0;
-  const auto go_on = [&] { return ++tries % kRowsPerCheckReport != 0 || host.ReportProgress(0.0); };
+  const auto go_on = [&] { return ++tries % kRowsPerCheckReport != 0 || progress.Report(0.0); };
   const auto refused_at = [&first](std::int64_t row) {
     if (first < 0 || row < first) first = row;
   };
@@ -191,13 +191,13 @@ RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options,
 }
 
 AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                     Host& host, const std::function<bool(std::string&)>& start, const SweepRowSink& sink,
-                     std::string& error) {
+                     Progress& progress, const std::function<bool(std::string&)>& start,
+                     const SweepRowSink& sink, std::string& error) {
   std::int64_t total = 0;
   if (!CheckSweepOptions(options, setter, total, error)) return AnalysisStatus::kFailed;
   // Every shard checks the whole sweep, so that a bad value fails all shards alike.
   std::int64_t refused = -1;
-  if (!FindFirstRefusedRow(base, options, setter, host, refused)) {
+  if (!FindFirstRefusedRow(base, options, setter, progress, refused)) {
     error = kCancelledMessage;
     return AnalysisStatus::kCancelled;
   }
@@ -210,15 +210,14 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
   if (start && !start(error)) return AnalysisStatus::kFailed;
   const SweepRowRange range = ShardRows(total, options.shard);
 
-  BusyScope busy(host);
-  const ProgressCallback whole = ProgressOf(host);
+  const ProgressCallback whole = ProgressOf(progress);
   // The bed results of the base serve every row whose edits leave them current.
   DesignRecord prepared = base;
   double rows_from = 0.0;
   if (prepared.include_bed_currents != 0 && prepared.bed_stale != 0) {
     rows_from = kBaseBedShare;
-    ProgressOnlyHost bed_host(ProgressPart(whole, 0.0, kBaseBedShare));
-    if (!RefreshBedModel(prepared, bed_host)) {
+    ProgressFunction bed_progress(ProgressPart(whole, 0.0, kBaseBedShare));
+    if (!RefreshBedModel(prepared, bed_progress)) {
       error = kCancelledMessage;
       return AnalysisStatus::kCancelled;
     }
@@ -411,8 +410,13 @@ std::vector<double> SweepRowValues(const std::vector<SweepAxis>& axes, std::int6
 }
 
 AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                        Host& host, const SweepRowSink& sink, std::string& error) {
-  return Sweep(base, options, setter, host, {}, sink, error);
+                        Progress& progress, const SweepRowSink& sink, std::string& error,
+                        const std::function<void()>& started) {
+  const auto start = [&started](std::string&) {
+    if (started) started();
+    return true;
+  };
+  return Sweep(base, options, setter, progress, start, sink, error);
 }
 
 std::string SweepCsvHeader(const SweepOptions& options) {
@@ -453,14 +457,14 @@ std::string SweepCsvLine(const SweepRow& row) {
 }
 
 AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                           Host& host,
+                           Progress& progress,
                            const std::function<bool(std::string_view text, std::string& error)>& write,
                            std::string& error) {
   const auto header = [&](std::string& reason) { return write(SweepCsvHeader(options), reason); };
   const auto line = [&](const SweepRow& row, std::string& reason) {
     return write(SweepCsvLine(row), reason);
   };
-  return Sweep(base, options, setter, host, header, line, error);
+  return Sweep(base, options, setter, progress, header, line, error);
 }
 
 }  // namespace orvendi

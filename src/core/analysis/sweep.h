@@ -14,8 +14,6 @@
 
 namespace orvendi {
 
-class Host;
-
 // Sets one design value by its key ("frequency_hz", "generators[1].x"); false with a message when
 // the key is unknown or the value not allowed.
 using DesignSetter =
@@ -87,9 +85,12 @@ using SweepRowSink = std::function<bool(const SweepRow& row, std::string& error)
 // so an invalid one is reported with its row by every shard. Rows go to `sink` as they are done, so memory
 // does not grow with the sweep. The base design is never changed. With one run per row, several
 // rows are computed at once on the compute threads, so `setter` may be called on several threads
-// at a time; `sink` and the host hear from the calling thread only, in row order.
+// at a time; `sink` and `progress` hear from the calling thread only, in row order. `started`,
+// when given, is called once every check has passed, right before the first row is computed (the
+// window shows its busy state from there).
 AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                        Host& host, const SweepRowSink& sink, std::string& error);
+                        Progress& progress, const SweepRowSink& sink, std::string& error,
+                        const std::function<void()>& started = {});
 
 // CSV of a sweep: the keys, max_error_m, rms_error_m, failed_points and, with more than one run,
 // max_trueness_m, mean_trueness_m, max_precision_m, mean_precision_m, mc_rms_error_m,
@@ -100,7 +101,7 @@ std::string SweepCsvLine(const SweepRow& row);
 
 // RunSweep with the CSV text (the header first, then a line per row) going to `write`.
 AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                           Host& host,
+                           Progress& progress,
                            const std::function<bool(std::string_view text, std::string& error)>& write,
                            std::string& error);
 

@@ -3,6 +3,9 @@
 #include <cstdint>
 
 #include "core/app/app_state.h"
+#include "core/dialogs/window_runs.h"
+#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "core/views/generator_placement.h"
 #include "core/views/view_geometry.h"
@@ -21,7 +24,7 @@ CommandOutcome Just(Action action) {
 
 }  // namespace
 
-CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host, BusyHost& busy, Progress& progress) {
   if (id >= kCmdBeepFirst && id <= kCmdBeepLast) return Just(Action::kBeep);
   if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
     CommandOutcome outcome = Just(Action::kOpenRecent);
@@ -69,10 +72,15 @@ CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
       SetEditMode(design, state.bed_edit, view, command->value, host, state.infobar);
       return Just(Action::kDone);
     case RunKind::kCalculate:
-      CalculateCommand(design, state.results, state.work, host);
+      CalculateInWindow(design, state.results, state.work, busy, progress);
       return Just(Action::kDone);
   }
   return CommandOutcome{};
+}
+
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host) {
+  NoProgress unwatched;
+  return DispatchCommand(id, state, host, host, unwatched);
 }
 
 }  // namespace orvendi

@@ -7,7 +7,9 @@
 
 namespace orvendi {
 
+class BusyHost;
 class Host;
+class Progress;
 struct AppState;
 
 // What a command asks of the main window after the records have been dealt with.
@@ -23,8 +25,11 @@ struct CommandOutcome {
 };
 
 // Carries out a command of the table on the records (toggles, views, scales, edit modes, the
-// calculation run), with the repaint requests going through the drawing area's host, and says
-// what is left for the window to do.
+// calculation run), with the repaint requests going through the drawing area's host, the
+// calculation's busy state through `busy` and its progress to `progress`, and says what is left
+// for the window to do.
+CommandOutcome DispatchCommand(int id, AppState& state, Host& host, BusyHost& busy, Progress& progress);
+// The same with a calculation that nobody watches or stops.
 CommandOutcome DispatchCommand(int id, AppState& state, Host& host);
 
 }  // namespace orvendi

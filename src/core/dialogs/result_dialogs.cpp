@@ -2,6 +2,7 @@
 
 #include "core/design/number_text.h"
 #include "core/dialogs/control_ids.h"
+#include "core/dialogs/window_runs.h"
 #include "core/field/bed_model.h"
 #include "core/position/accuracy.h"
 
@@ -48,13 +49,13 @@ DialogFields PositionAccuracyFields(const DesignRecord& design) {
   return fields;
 }
 
-DialogFields OpenBedVoltages(DesignRecord& design, Host& host) {
-  RefreshBedModel(design, host);
+DialogFields OpenBedVoltages(DesignRecord& design, BusyHost& host, Progress& progress) {
+  RefreshBedModelInWindow(design, host, progress);
   return BedVoltageFields(design);
 }
 
-DialogFields OpenBedCurrents(DesignRecord& design, Host& host) {
-  RefreshBedModel(design, host);
+DialogFields OpenBedCurrents(DesignRecord& design, BusyHost& host, Progress& progress) {
+  RefreshBedModelInWindow(design, host, progress);
   return BedCurrentFields(design);
 }
 

@@ -10,7 +10,8 @@
 
 namespace orvendi {
 
-class Host;
+class BusyHost;
+class Progress;
 class ResultBuffer;
 
 // "%g+i%g" of the real and imaginary part, or "%g-i%g" with the imaginary part's magnitude when
@@ -26,10 +27,10 @@ DialogFields BedCurrentFields(const DesignRecord& design);
 // The two errors with "%lf", from the stored values.
 DialogFields PositionAccuracyFields(const DesignRecord& design);
 
-// Opening a bed dialog: the bed results are brought up to date first (through the host, which
-// may cancel; the stored results, still marked stale, are then shown).
-DialogFields OpenBedVoltages(DesignRecord& design, Host& host);
-DialogFields OpenBedCurrents(DesignRecord& design, Host& host);
+// Opening a bed dialog: the bed results are brought up to date first, in the window's busy state
+// (`progress` may stop it; the stored results, still marked stale, are then shown).
+DialogFields OpenBedVoltages(DesignRecord& design, BusyHost& host, Progress& progress);
+DialogFields OpenBedCurrents(DesignRecord& design, BusyHost& host, Progress& progress);
 // Opening the accuracy dialog: the statistics are computed afresh from the last run.
 DialogFields OpenPositionAccuracy(DesignRecord& design, const ResultBuffer& results);
 

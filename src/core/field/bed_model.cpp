@@ -8,7 +8,7 @@
 #include "core/field/bed_flux_kernel.h"
 #include "core/field/field_constants.h"
 #include "core/platform/compute_threads.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 namespace orvendi {
 
@@ -71,9 +71,7 @@ class BedUnits {
 
 }  // namespace
 
-bool ComputeBedModel(DesignRecord& design, Host& host) {
-  BusyScope busy(host);
-
+bool ComputeBedModel(DesignRecord& design, Progress& progress) {
   const BedCellGrid grid = MakeBedCellGrid(design);
   const double width = design.bed_x2 - design.bed_x1;
   const double height = design.bed_y2 - design.bed_y1;
@@ -113,7 +111,7 @@ bool ComputeBedModel(DesignRecord& design, Host& host) {
     const double rows_before = static_cast<double>(u.coil) * grid.cells_y;
     const double row_done = static_cast<double>(u.end) / grid.cells_x;
     for (int j = u.first_row; j < u.end_row; ++j) {
-      if (!host.ReportProgress((rows_before + j + row_done) / total_rows)) return false;
+      if (!progress.Report((rows_before + j + row_done) / total_rows)) return false;
     }
     return true;
   };
@@ -127,9 +125,9 @@ bool ComputeBedModel(DesignRecord& design, Host& host) {
   return true;
 }
 
-bool RefreshBedModel(DesignRecord& design, Host& host) {
+bool RefreshBedModel(DesignRecord& design, Progress& progress) {
   if (design.bed_stale == 0) return true;
-  if (!ComputeBedModel(design, host)) return false;
+  if (!ComputeBedModel(design, progress)) return false;
   design.bed_stale = 0;
   return true;
 }

@@ -16,11 +16,11 @@ struct PixelRect {
 enum class ScrollBar { kHorizontal, kVertical };
 enum class HostWindow { kDrawing, kInfobar };
 
-// What the computation and the mouse editing ask of the window system. The drawing window
-// implements it; tests use a fake that records the requests.
-class Host {
+// What the busy state around a long computation asks of the window system; the mouse editing
+// asks the same and more (Host).
+class BusyHost {
  public:
-  virtual ~Host() = default;
+  virtual ~BusyHost() = default;
 
   // Route all mouse input to the drawing area until released.
   virtual void CaptureMouse() = 0;
@@ -30,18 +30,21 @@ class Host {
   virtual void RestoreCursor() = 0;
   // Deferred repaint of a rectangle of a window, or of the whole window when rect is null.
   virtual void Invalidate(HostWindow window, const PixelRect* rect, bool erase) = 0;
+};
+
+// What the mouse editing asks of the window system. The drawing window implements it; tests use a
+// fake that records the requests.
+class Host : public BusyHost {
+ public:
   virtual void SetScrollRange(ScrollBar bar, int min, int max, bool redraw) = 0;
   virtual void SetScrollPos(ScrollBar bar, int pos, bool redraw) = 0;
   // A surface over the drawing area's current picture for transient marks drawn outside the
   // paint cycle (drag mark, rubber band). May return null when there is nothing to draw on.
   virtual Canvas* BeginTransientDrawing() = 0;
   virtual void EndTransientDrawing(Canvas* canvas) = 0;
-  // Called now and then during a long computation with the share done (0..1). Returning false
-  // asks the computation to stop and keep its previous results.
-  virtual bool ReportProgress(double /*fraction_done*/) { return true; }
 };
 
-// A host that does nothing: for computations run without a window.
+// A host that does nothing: for editing handlers run on copies, away from the window.
 class NullHost : public Host {
  public:
   void CaptureMouse() override {}
@@ -59,7 +62,7 @@ class NullHost : public Host {
 // cursor is restored, the capture released and the whole drawing area repainted.
 class BusyScope {
  public:
-  explicit BusyScope(Host& host) : host_(host) {
+  explicit BusyScope(BusyHost& host) : host_(host) {
     host_.CaptureMouse();
     host_.ShowWaitCursor();
   }
@@ -72,7 +75,7 @@ class BusyScope {
   BusyScope& operator=(const BusyScope&) = delete;
 
  private:
-  Host& host_;
+  BusyHost& host_;
 };
 
 }  // namespace orvendi

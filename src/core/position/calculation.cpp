@@ -13,7 +13,7 @@
 #include "core/field/field_constants.h"
 #include "core/field/loop_geometry.h"
 #include "core/platform/compute_threads.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 namespace orvendi {
 
@@ -159,17 +159,17 @@ bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, Calculatio
   return complete;
 }
 
-void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host) {
-  if (design.include_bed_currents != 0 && !RefreshBedModel(design, host)) return;
+void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work,
+                      Progress& progress) {
+  if (design.include_bed_currents != 0 && !RefreshBedModel(design, progress)) return;
 
-  BusyScope busy(host);
   LoadGeneratorPositions(design, work);
 
   // The run fills a buffer of its own: the window may repaint from the shown results while other
   // threads compute, and a cancelled run leaves no trace, the previous noise sequence coming back.
   ResultBuffer computed;
   const NoiseSource previous_noise = work.noise;
-  if (!CalculateGrid(design, computed, work, [&host](double share) { return host.ReportProgress(share); })) {
+  if (!CalculateGrid(design, computed, work, [&progress](double share) { return progress.Report(share); })) {
     work.noise = previous_noise;
     return;
   }

@@ -12,7 +12,7 @@
 
 namespace orvendi {
 
-class Host;
+class Progress;
 
 // Everything a calculation run works on besides the design.
 struct CalculationWork {
@@ -23,11 +23,11 @@ struct CalculationWork {
 
 // The "Calculate" command: refreshes the bed results when they are used and stale, then
 // simulates and estimates every point of the scan grid into the result buffer and sets
-// results_valid. The buffer is filled anew, a point without an estimate holding NaN. When the
-// host cancels (through ReportProgress, during the bed model or the run) the buffer, the noise
+// results_valid. The buffer is filled anew, a point without an estimate holding NaN. When
+// `progress` asks to stop (during the bed model or after a row of the run) the buffer, the noise
 // sequence and results_valid stay as they were before the command. The buffer changes only once
 // the run is complete, so repaints while it runs show the previous results.
-void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Host& host);
+void CalculateCommand(DesignRecord& design, ResultBuffer& results, CalculationWork& work, Progress& progress);
 
 // Copies the generators' positions into the selected algorithm's work state.
 void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work);

@@ -279,7 +279,8 @@ std::unique_ptr<QDialog> CreateResultDialog(DialogKind kind, DialogContext& cont
   if (kind == DialogKind::kBedVoltages || kind == DialogKind::kBedCurrents) {
     const bool voltages = kind == DialogKind::kBedVoltages;
     ProgressHost progress(context.host, owner, QStringLiteral("Computing bed model..."));
-    fields = voltages ? OpenBedVoltages(context.design, progress) : OpenBedCurrents(context.design, progress);
+    fields = voltages ? OpenBedVoltages(context.design, progress, progress)
+                      : OpenBedCurrents(context.design, progress, progress);
     title = voltages ? QStringLiteral("Open Loop Bed Voltages") : QStringLiteral("Bed Currents");
     first_box = voltages ? control_ids::kFirstBedVoltage : control_ids::kFirstBedCurrent;
   } else {

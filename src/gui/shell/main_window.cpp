@@ -203,7 +203,7 @@ bool MainWindow::RunCommand(int id) {
     // The run's own results take the preview's place, and the worker leaves it every core.
     analyses_->DropLivePreview();
     ProgressHost progress(*drawing_, this, QStringLiteral("Calculating..."));
-    outcome = DispatchCommand(id, *state_, progress);
+    outcome = DispatchCommand(id, *state_, *drawing_, progress, progress);
   } else {
     outcome = DispatchCommand(id, *state_, *drawing_);
   }

@@ -15,6 +15,7 @@
 #include "core/app/command_table.h"
 #include "core/design/design_file.h"
 #include "core/dialogs/analysis_requests.h"
+#include "core/dialogs/window_runs.h"
 #include "core/dialogs/preferences.h"
 #include "core/platform/compute_threads.h"
 #include "core/views/view_geometry.h"
@@ -61,7 +62,7 @@ void DesignAnalyses::RunMonteCarloCommand() {
   AnalysisStatus status;
   {
     ProgressHost progress(drawing_, &window_, QStringLiteral("Running Monte Carlo..."));
-    status = RunMonteCarlo(state_.design, options, progress, result, error);
+    status = RunMonteCarloInWindow(state_.design, options, progress, progress, result, error);
   }
   if (status == AnalysisStatus::kCancelled) return;
   if (status == AnalysisStatus::kFailed) {
@@ -87,7 +88,7 @@ void DesignAnalyses::RunSweepCommand() {
   AnalysisStatus status;
   {
     ProgressHost progress(drawing_, &window_, QStringLiteral("Sweeping..."));
-    status = RunSweep(state_.design, options, SetDesignNumber, progress, keep, error);
+    status = RunSweepInWindow(state_.design, options, SetDesignNumber, progress, progress, keep, error);
   }
   if (status == AnalysisStatus::kCancelled) return;
   if (status == AnalysisStatus::kFailed) {

@@ -11,7 +11,7 @@ namespace {
 constexpr int kProgressSteps = 1000;
 }
 
-ProgressHost::ProgressHost(Host& inner, QWidget* owner, QString label, int delay_ms)
+ProgressHost::ProgressHost(BusyHost& inner, QWidget* owner, QString label, int delay_ms)
     : inner_(inner), owner_(owner), label_(std::move(label)), delay_ms_(delay_ms) {
   clock_.start();
 }
@@ -40,28 +40,12 @@ void ProgressHost::Invalidate(HostWindow window, const PixelRect* rect, bool era
   inner_.Invalidate(window, rect, erase);
 }
 
-void ProgressHost::SetScrollRange(ScrollBar bar, int min, int max, bool redraw) {
-  inner_.SetScrollRange(bar, min, max, redraw);
-}
-
-void ProgressHost::SetScrollPos(ScrollBar bar, int pos, bool redraw) {
-  inner_.SetScrollPos(bar, pos, redraw);
-}
-
-Canvas* ProgressHost::BeginTransientDrawing() { return inner_.BeginTransientDrawing(); }
-
-void ProgressHost::EndTransientDrawing(Canvas* canvas) { inner_.EndTransientDrawing(canvas); }
-
-bool ProgressHost::ReportProgress(double fraction_done) {
+bool ProgressHost::Report(double share_done) {
   if (cancelled_) return false;
-  if (!inner_.ReportProgress(fraction_done)) {
-    cancelled_ = true;
-    return false;
-  }
   if (!dialog_ && clock_.elapsed() >= delay_ms_) ShowProgressDialog();
   if (!dialog_) return true;
 
-  const double share = std::isfinite(fraction_done) ? std::fmin(std::fmax(fraction_done, 0.0), 1.0) : 0.0;
+  const double share = std::isfinite(share_done) ? std::fmin(std::fmax(share_done, 0.0), 1.0) : 0.0;
   const int value = static_cast<int>(share * kProgressSteps);
   if (value != dialog_->value() && value < kProgressSteps) dialog_->setValue(value);
   QCoreApplication::processEvents();

@@ -5,20 +5,22 @@
 #include <memory>
 
 #include "core/platform/host.h"
+#include "core/platform/progress.h"
 
 class QProgressDialog;
 class QWidget;
 
 namespace orvendi {
 
-// Wraps the window's host for one long computation. When the computation is still running
-// after `delay_ms`, a modal progress dialog with a Cancel button appears and events are
-// processed between reports, so the user can stop it; the computation then keeps its previous
-// results. While the progress dialog is up, the mouse is handed back from the drawing area and
-// the normal cursor is shown so that Cancel can be clicked.
-class ProgressHost : public Host {
+// The progress of one long computation, wrapping the window's host for the busy state around it.
+// When the computation is still running after `delay_ms`, a modal progress dialog with a Cancel
+// button appears and events are processed between reports, so the user can stop it; the
+// computation then keeps its previous results. While the progress dialog is up, the mouse is
+// handed back from the drawing area and the normal cursor is shown so that Cancel can be clicked;
+// restoring the cursor at the end of the busy state closes the dialog.
+class ProgressHost : public BusyHost, public Progress {
  public:
-  ProgressHost(Host& inner, QWidget* owner, QString label, int delay_ms = 500);
+  ProgressHost(BusyHost& inner, QWidget* owner, QString label, int delay_ms = 500);
   ~ProgressHost() override;
   ProgressHost(const ProgressHost&) = delete;
   ProgressHost& operator=(const ProgressHost&) = delete;
@@ -28,11 +30,7 @@ class ProgressHost : public Host {
   void ShowWaitCursor() override;
   void RestoreCursor() override;
   void Invalidate(HostWindow window, const PixelRect* rect, bool erase) override;
-  void SetScrollRange(ScrollBar bar, int min, int max, bool redraw) override;
-  void SetScrollPos(ScrollBar bar, int pos, bool redraw) override;
-  Canvas* BeginTransientDrawing() override;
-  void EndTransientDrawing(Canvas* canvas) override;
-  bool ReportProgress(double fraction_done) override;
+  bool Report(double share_done) override;
 
   // Whether the user asked to stop.
   bool Cancelled() const { return cancelled_; }
@@ -43,7 +41,7 @@ class ProgressHost : public Host {
   void ShowProgressDialog();
   void HideProgressDialog();
 
-  Host& inner_;
+  BusyHost& inner_;
   QWidget* owner_;
   QString label_;
   int delay_ms_;
