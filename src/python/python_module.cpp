@@ -94,11 +94,12 @@ std::vector<std::string> Validate(const Design& design) {
   return ValidateDesignJson(WriteDesignJson(design.record, design.view), "design");
 }
 
-SweepColumns Sweep(const Design& design, const std::vector<std::tuple<std::string, double, double, int>>& vary,
+std::pair<std::vector<std::string>, std::vector<py::array>> Sweep(const Design& design, const std::vector<std::tuple<std::string, double, double, int>>& vary,
                    int runs, std::uint64_t seed, std::pair<int, int> shard, std::optional<int> threads) {
   std::vector<SweepAxisArg> axes;
   for (const auto& [key, from, to, count] : vary) axes.push_back({key, from, to, count});
-  return ComputeSweep(design, axes, runs, seed, shard, threads);
+  SweepColumns sweep = ComputeSweep(design, axes, runs, seed, shard, threads);
+  return {std::move(sweep.names), std::move(sweep.columns)};
 }
 
 void BindResults(py::module_& m) {

@@ -30,8 +30,10 @@ def sweep(design, vary, client, shards=None, runs=1, seed=1, threads=1):
     shards = int(shards)
     if shards < 1:
         raise ValueError(f"shards must be at least 1, not {shards}")
-    # Checking every value costs no computation: a zero-row shard past the end of the sweep.
-    orvendi._orvendi._sweep(design, axes, runs, seed, (1, _rows(axes) + 1), threads)
+    # A shard of no rows checks every value of the sweep and computes nothing.
+    rows = _rows(axes)
+    if rows < 2**31 - 1:
+        orvendi._orvendi._sweep(design, axes, runs, seed, (1, rows + 1), threads)
     futures = [client.submit(_shard, design, axes, runs, seed, (i, shards), threads, pure=False)
                for i in range(1, shards + 1)]
     frames = client.gather(futures)
