@@ -16,7 +16,8 @@ namespace {
 // Rows x columns, filled by `value(row, column)`.
 template <typename T, typename Value>
 py::array_t<T> Table(std::size_t rows, std::size_t columns, Value&& value) {
-  py::array_t<T> array(std::vector<py::ssize_t>{static_cast<py::ssize_t>(rows), static_cast<py::ssize_t>(columns)});
+  py::array_t<T> array(
+      std::vector<py::ssize_t>{static_cast<py::ssize_t>(rows), static_cast<py::ssize_t>(columns)});
   auto out = array.template mutable_unchecked<2>();
   for (std::size_t r = 0; r < rows; ++r) {
     for (std::size_t c = 0; c < columns; ++c) out(r, c) = value(r, c);
@@ -84,15 +85,18 @@ ThreadsScope::~ThreadsScope() {
   if (previous_) SetComputeThreads(*previous_);
 }
 
+// Each computation works on a copy taken while the interpreter lock is held, so that another Python
+// thread may change the design while it runs.
 Calculation ComputeCalculation(const Design& design, std::optional<int> threads) {
-  const std::optional<PointResults> points = RunReleased(threads, [&](Host& host) -> std::optional<PointResults> {
-    DesignRecord copy = design.record;
-    ResultBuffer results;
-    CalculationWork work;
-    CalculateCommand(copy, results, work, host);
-    if (copy.results_valid == 0) return std::nullopt;
-    return CollectPointResults(copy, results);
-  });
+  DesignRecord copy = design.record;
+  const std::optional<PointResults> points =
+      RunReleased(threads, [&](Host& host) -> std::optional<PointResults> {
+        ResultBuffer results;
+        CalculationWork work;
+        CalculateCommand(copy, results, work, host);
+        if (copy.results_valid == 0) return std::nullopt;
+        return CollectPointResults(copy, results);
+      });
   if (!points) Cancelled();
   return CalculationArrays(*points);
 }
@@ -102,8 +106,9 @@ MonteCarlo ComputeMonteCarlo(const Design& design, int runs, std::uint64_t seed,
   std::string error;
   if (!CheckMonteCarloOptions(options, error)) throw py::value_error(error);
   MonteCarloResult result;
+  const DesignRecord copy = design.record;
   const AnalysisStatus status =
-      RunReleased(threads, [&](Host& host) { return RunMonteCarlo(design.record, options, host, result, error); });
+      RunReleased(threads, [&](Host& host) { return RunMonteCarlo(copy, options, host, result, error); });
   if (status == AnalysisStatus::kCancelled) Cancelled();
   if (status == AnalysisStatus::kFailed) throw py::value_error(error);
 
@@ -132,8 +137,10 @@ Bed ComputeBed(const Design& design, std::optional<int> threads) {
   DesignRecord copy = design.record;
   if (!RunReleased(threads, [&](Host& host) { return RefreshBedModel(copy, host); })) Cancelled();
   Bed bed;
-  bed.voltages_v = Column<std::complex<double>>(kCoilCount, [&](std::size_t i) { return copy.bed_voltages[i]; });
-  bed.currents_a = Column<std::complex<double>>(kCoilCount, [&](std::size_t i) { return copy.bed_currents[i]; });
+  bed.voltages_v =
+      Column<std::complex<double>>(kCoilCount, [&](std::size_t i) { return copy.bed_voltages[i]; });
+  bed.currents_a =
+      Column<std::complex<double>>(kCoilCount, [&](std::size_t i) { return copy.bed_currents[i]; });
   return bed;
 }
 
@@ -144,8 +151,9 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
   const std::vector<std::string>& keys = NumericDesignKeys();
   for (const SweepAxisArg& arg : axes) {
     if (std::find(keys.begin(), keys.end(), arg.key) == keys.end()) {
-      throw py::key_error("vary: \"" + arg.key +
-                          "\" is not a numeric key of a design file (such as frequency_hz or generators[1].x)");
+      throw py::key_error(
+          "vary: \"" + arg.key +
+          "\" is not a numeric key of a design file (such as frequency_hz or generators[1].x)");
     }
     options.axes.push_back({arg.key, arg.from, arg.to, arg.count});
   }
@@ -169,16 +177,17 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
     failed_points.push_back(row.errors.failed_points);
     if (row.has_monte_carlo) {
       const MonteCarloSummary& mc = row.monte_carlo;
-      for (const double value : {mc.max_trueness_m, mc.mean_trueness_m, mc.max_precision_m, mc.mean_precision_m,
-                                 mc.rms_error_m, mc.p95_error_m}) {
+      for (const double value : {mc.max_trueness_m, mc.mean_trueness_m, mc.max_precision_m,
+                                 mc.mean_precision_m, mc.rms_error_m, mc.p95_error_m}) {
         numbers[c++].push_back(value);
       }
       failed_estimates.push_back(mc.failed_estimates);
     }
     return true;
   };
+  const DesignRecord base = design.record;
   const AnalysisStatus status = RunReleased(
-      threads, [&](Host& host) { return RunSweep(design.record, options, SetDesignNumber, host, sink, error); });
+      threads, [&](Host& host) { return RunSweep(base, options, SetDesignNumber, host, sink, error); });
   if (status == AnalysisStatus::kCancelled) Cancelled();
   if (status == AnalysisStatus::kFailed) throw py::value_error(error);
 
@@ -187,7 +196,9 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
   header.pop_back();
   std::istringstream names(header);
   for (std::string name; std::getline(names, name, ',');) result.names.push_back(name);
-  const auto doubles = [](const std::vector<double>& v) { return Column<double>(v.size(), [&](std::size_t r) { return v[r]; }); };
+  const auto doubles = [](const std::vector<double>& v) {
+    return Column<double>(v.size(), [&](std::size_t r) { return v[r]; });
+  };
   const auto integers = [](const std::vector<std::int64_t>& v) {
     return Column<std::int64_t>(v.size(), [&](std::size_t r) { return v[r]; });
   };
@@ -195,7 +206,8 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
   for (std::size_t c = 0; c < before_failed; ++c) result.columns.push_back(doubles(numbers[c]));
   result.columns.push_back(integers(failed_points));
   if (runs > 1) {
-    for (std::size_t c = before_failed; c < numbers.size(); ++c) result.columns.push_back(doubles(numbers[c]));
+    for (std::size_t c = before_failed; c < numbers.size(); ++c)
+      result.columns.push_back(doubles(numbers[c]));
     result.columns.push_back(integers(failed_estimates));
   }
   return result;

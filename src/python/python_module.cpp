@@ -94,8 +94,9 @@ std::vector<std::string> Validate(const Design& design) {
   return ValidateDesignJson(WriteDesignJson(design.record, design.view), "design");
 }
 
-std::pair<std::vector<std::string>, std::vector<py::array>> Sweep(const Design& design, const std::vector<std::tuple<std::string, double, double, int>>& vary,
-                   int runs, std::uint64_t seed, std::pair<int, int> shard, std::optional<int> threads) {
+std::pair<std::vector<std::string>, std::vector<py::array>> Sweep(
+    const Design& design, const std::vector<std::tuple<std::string, double, double, int>>& vary, int runs,
+    std::uint64_t seed, std::pair<int, int> shard, std::optional<int> threads) {
   std::vector<SweepAxisArg> axes;
   for (const auto& [key, from, to, count] : vary) axes.push_back({key, from, to, count});
   SweepColumns sweep = ComputeSweep(design, axes, runs, seed, shard, threads);
@@ -109,15 +110,21 @@ void BindResults(py::module_& m) {
                           "error_m and counts as infinitely far off in the summary figures.")
       .def_readonly("grid_ij", &Calculation::grid_ij, "N x 2 grid indices (int64)")
       .def_readonly("true_xyz", &Calculation::true_xyz, "N x 3 true sensor positions in metres")
-      .def_readonly("estimate_xyz", &Calculation::estimate_xyz, "N x 3 estimated positions in metres, NaN where none")
-      .def_readonly("error_m", &Calculation::error_m, "N distances of the estimates from the truth, NaN where none")
-      .def_property_readonly("max_error_m", [](const Calculation& c) { return c.summary.max_error_m; },
-                             "Largest position error in metres (inf when any point failed)")
-      .def_property_readonly("rms_error_m", [](const Calculation& c) { return c.summary.rms_error_m; },
-                             "RMS position error in metres (inf when any point failed)")
-      .def_property_readonly("points", [](const Calculation& c) { return c.summary.points; }, "Grid points")
-      .def_property_readonly("failed_points", [](const Calculation& c) { return c.summary.failed_points; },
-                             "Grid points without an estimate")
+      .def_readonly("estimate_xyz", &Calculation::estimate_xyz,
+                    "N x 3 estimated positions in metres, NaN where none")
+      .def_readonly("error_m", &Calculation::error_m,
+                    "N distances of the estimates from the truth, NaN where none")
+      .def_property_readonly(
+          "max_error_m", [](const Calculation& c) { return c.summary.max_error_m; },
+          "Largest position error in metres (inf when any point failed)")
+      .def_property_readonly(
+          "rms_error_m", [](const Calculation& c) { return c.summary.rms_error_m; },
+          "RMS position error in metres (inf when any point failed)")
+      .def_property_readonly(
+          "points", [](const Calculation& c) { return c.summary.points; }, "Grid points")
+      .def_property_readonly(
+          "failed_points", [](const Calculation& c) { return c.summary.failed_points; },
+          "Grid points without an estimate")
       .def("__repr__", [](const Calculation& c) {
         return "<orvendi.Calculation points=" + std::to_string(c.summary.points) +
                " failed_points=" + std::to_string(c.summary.failed_points) + ">";
@@ -127,33 +134,43 @@ void BindResults(py::module_& m) {
                          "The result of Design.montecarlo(): the summary figures of orvendi-cli montecarlo "
                          "as attributes, per-point arrays in scan order, and run 1 as first_run.")
       .def_readonly("seed", &MonteCarlo::seed, "Seed of the noise of runs 2 and later")
-      .def_property_readonly("runs", [](const MonteCarlo& r) { return r.summary.runs; }, "Runs")
-      .def_property_readonly("points", [](const MonteCarlo& r) { return r.summary.points; }, "Grid points")
-      .def_property_readonly("max_trueness_m", [](const MonteCarlo& r) { return r.summary.max_trueness_m; },
-                             "Largest distance of a point's mean estimate from the truth")
-      .def_property_readonly("mean_trueness_m", [](const MonteCarlo& r) { return r.summary.mean_trueness_m; },
-                             "Mean distance of the points' mean estimates from the truth")
-      .def_property_readonly("max_precision_m", [](const MonteCarlo& r) { return r.summary.max_precision_m; },
-                             "Largest RMS spread of a point's estimates")
-      .def_property_readonly("mean_precision_m", [](const MonteCarlo& r) { return r.summary.mean_precision_m; },
-                             "Mean RMS spread of the points' estimates")
-      .def_property_readonly("rms_error_m", [](const MonteCarlo& r) { return r.summary.rms_error_m; },
-                             "RMS error over every estimate of every run")
-      .def_property_readonly("p95_error_m", [](const MonteCarlo& r) { return r.summary.p95_error_m; },
-                             "95th percentile of the errors (nearest rank)")
-      .def_property_readonly("failed_estimates", [](const MonteCarlo& r) { return r.summary.failed_estimates; },
-                             "Estimates that failed, over all runs")
+      .def_property_readonly(
+          "runs", [](const MonteCarlo& r) { return r.summary.runs; }, "Runs")
+      .def_property_readonly(
+          "points", [](const MonteCarlo& r) { return r.summary.points; }, "Grid points")
+      .def_property_readonly(
+          "max_trueness_m", [](const MonteCarlo& r) { return r.summary.max_trueness_m; },
+          "Largest distance of a point's mean estimate from the truth")
+      .def_property_readonly(
+          "mean_trueness_m", [](const MonteCarlo& r) { return r.summary.mean_trueness_m; },
+          "Mean distance of the points' mean estimates from the truth")
+      .def_property_readonly(
+          "max_precision_m", [](const MonteCarlo& r) { return r.summary.max_precision_m; },
+          "Largest RMS spread of a point's estimates")
+      .def_property_readonly(
+          "mean_precision_m", [](const MonteCarlo& r) { return r.summary.mean_precision_m; },
+          "Mean RMS spread of the points' estimates")
+      .def_property_readonly(
+          "rms_error_m", [](const MonteCarlo& r) { return r.summary.rms_error_m; },
+          "RMS error over every estimate of every run")
+      .def_property_readonly(
+          "p95_error_m", [](const MonteCarlo& r) { return r.summary.p95_error_m; },
+          "95th percentile of the errors (nearest rank)")
+      .def_property_readonly(
+          "failed_estimates", [](const MonteCarlo& r) { return r.summary.failed_estimates; },
+          "Estimates that failed, over all runs")
       .def_readonly("first_run", &MonteCarlo::first_run, "Run 1, the same as Design.calculate()")
       .def_readonly("grid_ij", &MonteCarlo::grid_ij, "N x 2 grid indices (int64)")
       .def_readonly("true_xyz", &MonteCarlo::true_xyz, "N x 3 true positions")
       .def_readonly("mean_xyz", &MonteCarlo::mean_xyz, "N x 3 mean estimates, NaN where no run gave one")
       .def_readonly("trueness_m", &MonteCarlo::trueness_m, "N distances of the mean estimate from the truth")
-      .def_readonly("precision_m", &MonteCarlo::precision_m, "N RMS spreads of the estimates about their mean")
+      .def_readonly("precision_m", &MonteCarlo::precision_m,
+                    "N RMS spreads of the estimates about their mean")
       .def_readonly("point_rms_error_m", &MonteCarlo::point_rms_error_m, "N RMS errors over all runs")
       .def_readonly("estimates", &MonteCarlo::estimates, "N counts of runs that gave an estimate");
 
   py::class_<Bed>(m, "Bed", "The bed model: open-loop voltage and current phasors per generator coil.")
-      .def_readonly("voltages_v", &Bed::voltages_v, "9 complex voltages, generator 1 X, Y, Z, then 2 and 3")
+      .def_readonly("voltages_v", &Bed::voltages_v, "9 complex voltages: the X, Y and Z coil of generators[0], then of [1] and [2]")
       .def_readonly("currents_a", &Bed::currents_a, "9 complex currents in the same order");
 }
 
@@ -172,28 +189,38 @@ PYBIND11_MODULE(_orvendi, m) {
       .def_static("default", &DefaultDesign, "The default design, as `orvendi-cli new` writes it.")
       .def_static("load", &LoadDesign, py::arg("path"),
                   "Reads a design file; ValueError with orvendi-cli's message when it does not read.")
-      .def_static("from_json", [](const std::string& text) { return FromJson(text, "design"); }, py::arg("text"),
-                  "Reads a design from the text of a design file.")
-      .def("save", &SaveDesign, py::arg("path"), "Writes the design file; the old file stays whole on failure.")
-      .def("to_json", [](const Design& d) { return WriteDesignJson(d.record, d.view); },
-           "The text of the design file.")
+      .def_static(
+          "from_json", [](const std::string& text) { return FromJson(text, "design"); }, py::arg("text"),
+          "Reads a design from the text of a design file.")
+      .def("save", &SaveDesign, py::arg("path"),
+           "Writes the design file; the old file stays whole on failure.")
+      .def(
+          "to_json", [](const Design& d) { return WriteDesignJson(d.record, d.view); },
+          "The text of the design file.")
       .def("__getitem__", &GetItem, py::arg("key"), "The value under a design file key, as a float.")
       .def("__setitem__", &SetItem, py::arg("key"), py::arg("value"),
            "Sets a value under the design file's rules (a generator's coils follow its side, turns and "
            "current; the scan values must stay a valid set).")
-      .def("__contains__", [](const Design&, const std::string& key) {
-        const std::vector<std::string> keys = AllKeys();
-        return std::find(keys.begin(), keys.end(), key) != keys.end();
-      }, py::arg("key"), "Whether the key is one of keys().")
-      .def("keys", [](const Design&) { return AllKeys(); }, "The design file's keys, in file order.")
+      .def(
+          "__contains__",
+          [](const Design&, const std::string& key) {
+            const std::vector<std::string> keys = AllKeys();
+            return std::find(keys.begin(), keys.end(), key) != keys.end();
+          },
+          py::arg("key"), "Whether the key is one of keys().")
+      .def(
+          "keys", [](const Design&) { return AllKeys(); }, "The design file's keys, in file order.")
       .def("validate", &Validate,
            "Every problem of the design as `orvendi-cli validate` reports it for its file; empty when none.")
-      .def("copy", [](const Design& d) { return d; }, "An independent copy.")
+      .def(
+          "copy", [](const Design& d) { return d; }, "An independent copy.")
       .def("__copy__", [](const Design& d) { return d; })
-      .def("__deepcopy__", [](const Design& d, py::dict) { return d; }, py::arg("memo"))
-      .def("__eq__", [](const Design& a, const Design& b) {
-        return WriteDesignJson(a.record, a.view) == WriteDesignJson(b.record, b.view);
-      })
+      .def(
+          "__deepcopy__", [](const Design& d, py::dict) { return d; }, py::arg("memo"))
+      .def("__eq__",
+           [](const Design& a, const Design& b) {
+             return WriteDesignJson(a.record, a.view) == WriteDesignJson(b.record, b.view);
+           })
       .def(py::pickle([](const Design& d) { return WriteDesignJson(d.record, d.view); },
                       [](const std::string& text) { return FromJson(text, "pickled design"); }))
       .def("calculate", &ComputeCalculation, py::arg("threads") = py::none(),
@@ -207,10 +234,12 @@ PYBIND11_MODULE(_orvendi, m) {
       .def("bed", &ComputeBed, py::arg("threads") = py::none(),
            "Runs the bed model and returns its voltage and current phasors, as `orvendi-cli bed`.");
 
-  m.def("validate_file", [](const py::object& path) { return ValidateDesignFile(PathText(path)); }, py::arg("path"),
-        "Every problem of a design file, one message each, as `orvendi-cli validate` prints them.");
-  m.def("_sweep", &Sweep, py::arg("design"), py::arg("vary"), py::arg("runs"), py::arg("seed"), py::arg("shard"),
-        py::arg("threads"),
+  m.def(
+      "validate_file", [](const py::object& path) { return ValidateDesignFile(PathText(path)); },
+      py::arg("path"),
+      "Every problem of a design file, one message each, as `orvendi-cli validate` prints them.");
+  m.def("_sweep", &Sweep, py::arg("design"), py::arg("vary"), py::arg("runs"), py::arg("seed"),
+        py::arg("shard"), py::arg("threads"),
         "The sweep's columns: (names, arrays). orvendi.sweep() makes the DataFrame from them.");
 }
 

@@ -15,7 +15,8 @@ def test_local_cluster_sweep_in_shards_equals_cli(cli, tmp_path):
         "--vary", "generators[2].y=-0.3:0.3:4", "--out", tmp_path / "s.csv")
     header, rows = read_csv(tmp_path / "s.csv")
     vary = {"frequency_hz": (1000, 4000, 3), "generators[2].y": (-0.3, 0.3, 4)}
-    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True, dashboard_address=None) as cluster, \
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, \
             distributed.Client(cluster) as client:
         frame = orvendi.distributed.sweep(design, vary, client, shards=5)
         with pytest.raises(KeyError):
