@@ -170,7 +170,8 @@ void BindResults(py::module_& m) {
       .def_readonly("estimates", &MonteCarlo::estimates, "N counts of runs that gave an estimate");
 
   py::class_<Bed>(m, "Bed", "The bed model: open-loop voltage and current phasors per generator coil.")
-      .def_readonly("voltages_v", &Bed::voltages_v, "9 complex voltages: the X, Y and Z coil of generators[0], then of [1] and [2]")
+      .def_readonly("voltages_v", &Bed::voltages_v,
+                    "9 complex voltages: the X, Y and Z coil of generators[0], then of [1] and [2]")
       .def_readonly("currents_a", &Bed::currents_a, "9 complex currents in the same order");
 }
 
