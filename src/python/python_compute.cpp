@@ -1,7 +1,6 @@
 #include "python/python_compute.h"
 
 #include <algorithm>
-#include <cmath>
 #include <sstream>
 
 #include "core/analysis/sweep.h"
