@@ -1,7 +1,8 @@
 # Installs the build into a scratch prefix and checks that the programs, the desktop entry, the
 # icon and the design file type land where desktops and shells look for them, and that
-# orvendi-cli runs from there.
-# Usage: cmake -D BUILD_DIR=... -D PREFIX=... [-D WITH_GUI=OFF] -P install_check.cmake
+# orvendi-cli and the Python package run from there.
+# Usage: cmake -D BUILD_DIR=... -D PREFIX=... [-D WITH_GUI=OFF] [-D PYTHON=... -D PYTHON_SITE=...]
+#        -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -24,6 +25,16 @@ execute_process(COMMAND "${PREFIX}/bin/orvendi-cli" new RESULT_VARIABLE result O
 string(FIND "${design}" "\"format\": \"orvendi-design\"" at)
 if(NOT result EQUAL 0 OR at EQUAL -1)
   message(FATAL_ERROR "the installed orvendi-cli does not run (${result}): ${errors}")
+endif()
+
+if(DEFINED PYTHON_SITE)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PYTHONPATH=${PREFIX}/${PYTHON_SITE}" "${PYTHON}" -c
+                          "import orvendi, orvendi.distributed; print(orvendi.__file__)"
+                  RESULT_VARIABLE result OUTPUT_VARIABLE where ERROR_VARIABLE errors)
+  string(FIND "${where}" "${PREFIX}/${PYTHON_SITE}/orvendi/__init__.py" at)
+  if(NOT result EQUAL 0 OR at EQUAL -1)
+    message(FATAL_ERROR "the installed Python package does not import (${result}): ${where}${errors}")
+  endif()
 endif()
 
 if(NOT DEFINED WITH_GUI OR WITH_GUI)
