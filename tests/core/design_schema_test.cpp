@@ -12,7 +12,7 @@
 
 #include "core/design/design_file.h"
 #include "core/field/bed_model.h"
-#include "core/platform/host.h"
+#include "core/platform/progress.h"
 #include "core/position/accuracy.h"
 #include "core/position/calculation.h"
 #include "support/default_design.h"
@@ -27,7 +27,7 @@ constexpr std::size_t kBedBits = 4 * kCoilCount;
 std::vector<std::uint64_t> Computed(DesignRecord design) {
   std::vector<std::uint64_t> bits;
   const auto add = [&bits](double value) { bits.push_back(std::bit_cast<std::uint64_t>(value)); };
-  NullHost host;
+  NoProgress host;
   EXPECT_TRUE(ComputeBedModel(design, host));
   design.bed_stale = 0;
   for (int k = 0; k < kCoilCount; ++k) {
