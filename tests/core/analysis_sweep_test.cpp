@@ -409,14 +409,14 @@ TEST(SweepCheck, AxisByAxisRefusesTheSameRowWithTheSameMessageAsEveryCombination
 
 TEST(SweepCheck, AMillionDesignsAreCheckedWithAFewThousandTrials) {
   SweepOptions options;
-  // Every row of the first million is fine; the first of the second million has algorithm 3.
-  options.axes = {Axis("algorithm_type", 1.0, 3.0, 2), Axis("noise_peak_v", 0.0, 1e-4, 1000),
+  // Every row of the first million is fine; the first of the second million has algorithm 4, which no file accepts.
+  options.axes = {Axis("algorithm_type", 1.0, 4.0, 2), Axis("noise_peak_v", 0.0, 1e-4, 1000),
                   Axis("generators[0].turns", 1.0, 1000.0, 1000)};
   options.key_stands_alone = DesignNumberStandsAlone;
   std::atomic<long> calls{0};
   const SweepOutcome out = CheckedWithDesignSetter(options, calls);
   EXPECT_EQ(out.status, AnalysisStatus::kFailed);
-  EXPECT_EQ(out.error.rfind("row 1000001 (algorithm_type=3, noise_peak_v=0, generators[0].turns=1): algorithm_type", 0),
+  EXPECT_EQ(out.error.rfind("row 1000001 (algorithm_type=4, noise_peak_v=0, generators[0].turns=1): algorithm_type", 0),
             0u)
       << out.error;
   EXPECT_LE(calls.load(), 2 + 1000 + 1000 + 3);

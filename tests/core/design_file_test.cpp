@@ -254,7 +254,7 @@ TEST(DesignFileErrors, EachBadTextGivesOneMessageAndChangesNothing) {
       {WithKeys("\"generators\": [{}, {}, {\"turns\": 50.5}]"), "generators[2].turns", "whole number, not 50.5"},
       {WithKeys("\"bed_cells_x\": 2147483648"), "bed_cells_x", "from -2147483648 to 2147483647"},
       {WithKeys("\"bed_cells_y\": \"inf\""), "bed_cells_y", "must be a whole number"},
-      {WithKeys("\"algorithm_type\": 0"), "algorithm_type", "must be 1 or 2, not 0"},
+      {WithKeys("\"algorithm_type\": 0"), "algorithm_type", "must be 1, 2 or 3, not 0"},
       {WithKeys("\"dipole_type\": 2"), "dipole_type", "must be 0 or 1, not 2"},
       {WithKeys("\"scan_plane\": 3"), "scan_plane", "must be 0, 1 or 2, not 3"},
       {WithKeys("\"map_style\": -1"), "map_style", "must be 0 or 1"},

@@ -35,6 +35,7 @@ enum class Rule {
   kWhole,         // a 32-bit count
   kZeroOrOne,
   kOneOrTwo,
+  kOneToThree,
   kZeroToTwo,
   kScalePercent,
   kMagnification,  // ValidErrorMagnification
@@ -61,7 +62,7 @@ constexpr Field<GeneratorRecord> kGeneratorFields[] = {
 constexpr Field<DesignRecord> kDesignFields[] = {
     {"frequency_hz", &DesignRecord::frequency_hz, Rule::kAnyNumber},
     {"dipole_type", &DesignRecord::dipole_type, Rule::kZeroOrOne},
-    {"algorithm_type", &DesignRecord::algorithm_type, Rule::kOneOrTwo},
+    {"algorithm_type", &DesignRecord::algorithm_type, Rule::kOneToThree},
     {"sensor_sensitivity_v_per_t", &DesignRecord::sensor_sensitivity_v_per_t, Rule::kAnyNumber},
     {"sensor_theta_rad", &DesignRecord::sensor_theta_rad, Rule::kAnyNumber},
     {"sensor_phi_rad", &DesignRecord::sensor_phi_rad, Rule::kAnyNumber},
@@ -247,12 +248,15 @@ std::optional<double> ReadNumber(const Json& value, const std::string& key, Rule
 std::span<const std::int32_t> AllowedValues(Rule rule) {
   static constexpr std::int32_t kZeroOrOne[] = {0, 1};
   static constexpr std::int32_t kOneOrTwo[] = {1, 2};
+  static constexpr std::int32_t kOneToThree[] = {1, 2, 3};
   static constexpr std::int32_t kZeroToTwo[] = {0, 1, 2};
   switch (rule) {
     case Rule::kZeroOrOne:
       return kZeroOrOne;
     case Rule::kOneOrTwo:
       return kOneOrTwo;
+    case Rule::kOneToThree:
+      return kOneToThree;
     case Rule::kZeroToTwo:
       return kZeroToTwo;
     case Rule::kScalePercent:

@@ -81,7 +81,7 @@ std::vector<SettingsDialog> BuildSettingsDialogs() {
   dialogs.push_back({"AlgorithmType",
                      "Algorithm",
                      false,
-                     {RadioBinding{{{2072, 1, true}, {2073, 2, false}},
+                     {RadioBinding{{{2072, 1, true}, {2073, 2, false}, {2074, 3, true}},
                                    2,
                                    [](const DesignRecord& d) { return d.algorithm_type; },
                                    [](DesignRecord& d, std::int32_t v) { d.algorithm_type = v; }}}});

@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <array>
+#include <initializer_list>
+#include <utility>
 
 #include "core/design/design_record.h"
 #include "gui/dialogs/about_dialog.h"
@@ -107,19 +109,17 @@ QFormLayout* AddForm(QVBoxLayout* root, const char* group = nullptr) {
   return form;
 }
 
-void AddRadioPair(QVBoxLayout* root, const char* group, const char* first, int first_id, const char* second,
-                  int second_id) {
+void AddRadios(QVBoxLayout* root, const char* group, std::initializer_list<std::pair<const char*, int>> radios) {
   auto* box = new QGroupBox(QString::fromLatin1(group));
   auto* layout = new QHBoxLayout(box);
-  layout->addWidget(MakeRadio(first, first_id));
-  layout->addWidget(MakeRadio(second, second_id));
+  for (const auto& [caption, id] : radios) layout->addWidget(MakeRadio(caption, id));
   root->addWidget(box);
 }
 
 // The body of each settings dialog, its controls in template order.
 void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root) {
   if (name == "AlgorithmType") {
-    AddRadioPair(root, "Type", "1", 2072, "2", 2073);
+    AddRadios(root, "Type", {{"1", 2072}, {"2", 2073}, {"3", 2074}});
   } else if (name == "Frequency") {
     AddRow(AddForm(root), "Frequency (Hz):", MakeEdit(2067, dialog));
   } else if (name == "GeneratorDesign") {
@@ -140,7 +140,7 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
     AddRow(form, "Theta:", MakeEdit(2064, dialog));
     AddRow(form, "Phi:", MakeEdit(2065, dialog));
   } else if (name == "DipoleType") {
-    AddRadioPair(root, "Dipole Type", "Ideal Dipole", 2068, "Real Dipole", 2069);
+    AddRadios(root, "Dipole Type", {{"Ideal Dipole", 2068}, {"Real Dipole", 2069}});
   } else if (name == "CalcBedParams") {
     QFormLayout* form = AddForm(root, "Quantisation");
     AddRow(form, "X:", MakeEdit(2028, dialog));
