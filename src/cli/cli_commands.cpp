@@ -14,6 +14,7 @@
 #include "core/design/design_file.h"
 #include "core/field/bed_model.h"
 #include "core/position/calculation.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi {
 
@@ -181,6 +182,19 @@ int CliCalculate(const CalculateArgs& args, CliHost& host, const Console& consol
   if (!CalculateDesign(job.design, host, points)) return Interrupted(host, console);
   return FinishJob(job, host, PointResultsCsv(points.rows), CalculationJson(points.summary),
                    CalculationText(points.summary), console);
+}
+
+int CliBound(const BoundArgs& args, CliHost& host, const Console& console) {
+  Job job;
+  if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
+    return kExitUsage;
+  std::vector<BoundPoint> points;
+  const auto report = [&host](double share) { return host.ReportProgress(share); };
+  if ((job.design.include_bed_currents != 0 && !RefreshBedModel(job.design, host)) ||
+      !BoundGrid(job.design, points, report))
+    return Interrupted(host, console);
+  const BoundSummary summary = SummariseBounds(points);
+  return FinishJob(job, host, BoundPointsCsv(points), BoundJson(summary), BoundText(summary), console);
 }
 
 int CliBed(const BedArgs& args, CliHost& host, const Console& console) {

@@ -79,6 +79,28 @@ std::string CalculationJson(const ErrorSummary& summary) {
                    {"failed_points", summary.failed_points}});
 }
 
+std::string BoundText(const BoundSummary& summary) {
+  return Lines({{"points", Whole(summary.points)},
+                {"singular_points", Whole(summary.singular_points)},
+                {"max_bound_m", NumberText(summary.max_bound_m)},
+                {"rms_bound_m", NumberText(summary.rms_bound_m)},
+                {"mean_bound_m", NumberText(summary.mean_bound_m)}});
+}
+
+std::string BoundJson(const BoundSummary& summary) {
+  return JsonText({{"points", summary.points},
+                   {"singular_points", summary.singular_points},
+                   {"max_bound_m", JsonNumber(summary.max_bound_m)},
+                   {"rms_bound_m", JsonNumber(summary.rms_bound_m)},
+                   {"mean_bound_m", JsonNumber(summary.mean_bound_m)}});
+}
+
+std::string BoundPointsCsv(const std::vector<BoundPoint>& points) {
+  std::string out = "first_index,second_index,true_x_m,true_y_m,true_z_m,bound_m\n";
+  for (const BoundPoint& p : points) AppendCsvGridLine(out, p.first_index, p.second_index, {p.x, p.y, p.z, p.bound_m});
+  return out;
+}
+
 std::string MonteCarloText(const MonteCarloSummary& summary) {
   return Lines({{"runs", Whole(summary.runs)},
                 {"points", Whole(summary.points)},
