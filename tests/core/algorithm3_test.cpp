@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <iostream>
 #include <string>
+#include <vector>
 
+#include "core/analysis/monte_carlo.h"
 #include "core/platform/host.h"
 #include "core/position/accuracy.h"
 #include "core/position/calculation.h"
+#include "core/position/precision_bound.h"
 #include "support/default_design.h"
 
 namespace orvendi {
@@ -91,6 +95,37 @@ TEST(Algorithm3, ResponsesThatNoPositionFitsAreAFailedEstimate) {
     int iterations = 0;
     EXPECT_EQ(EstimatePosition3(model, Coefficients(design), work, n, x, y, z, theta, phi, &iterations), 0);
     EXPECT_EQ(x + y + z + theta + phi, 35.0);
+  }
+}
+
+// Mean over the grid of each point's Monte-Carlo precision over its bound.
+double MeanEfficiency(const DesignRecord& design, int runs) {
+  DesignRecord copy = design;
+  MonteCarloResult result;
+  EXPECT_TRUE(SimulateRuns(copy, {runs, 11}, [](double) { return true; }, result));
+  std::vector<BoundPoint> bounds;
+  EXPECT_TRUE(BoundGrid(copy, bounds, {}));
+  EXPECT_EQ(bounds.size(), result.points.size());
+  double sum = 0.0;
+  for (std::size_t i = 0; i < bounds.size(); ++i) sum += result.points[i].precision_m / bounds[i].bound_m;
+  return sum / static_cast<double>(bounds.size());
+}
+
+TEST(Algorithm3, ReachesThePrecisionBoundWithSmallNoise) {
+  DesignRecord design = DefaultDesign();
+  design.sensor_theta_rad = 0.3;
+  design.sensor_phi_rad = 1.0;
+  // Bounds near 0.1 mm over the grid.
+  design.noise_peak_v = 3e-7;
+  for (const int algorithm : {1, 2, 3}) {
+    design.algorithm_type = algorithm;
+    const double efficiency = MeanEfficiency(design, 200);
+    std::cout << "algorithm " << algorithm << ": mean precision / bound " << efficiency << "\n";
+    // The seed is fixed, so the figure is too; the band is what 200 runs can resolve.
+    if (algorithm == 3) {
+      EXPECT_GT(efficiency, 0.9);
+      EXPECT_LT(efficiency, 1.1);
+    }
   }
 }
 
