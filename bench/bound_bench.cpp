@@ -1,12 +1,13 @@
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "core/field/bed_model.h"
-#include "core/platform/compute_threads.h"
 #include "core/platform/host.h"
 #include "core/position/calculation.h"
 #include "core/position/precision_bound.h"
+#include "core/position/scan_grid.h"
 #include "support/default_design.h"
 
 namespace orvendi {
@@ -26,38 +27,44 @@ DesignRecord LargeGrid(int bed) {
   return design;
 }
 
-// Time per point of the estimate on one core: simulation and the selected algorithm.
+std::vector<ScanPoint> GridPoints(const DesignRecord& design) {
+  std::vector<ScanPoint> points;
+  ScanState scan;
+  ScanStart(scan, design);
+  ScanPoint point;
+  while (ScanNextAlongFirst(scan, point)) points.push_back(point);
+  return points;
+}
+
+// Time per point of the estimate on this thread: simulation and the selected algorithm.
 // Arguments: the algorithm, and whether bed currents are included.
 void BM_EstimatePerPoint(benchmark::State& state) {
   DesignRecord design = LargeGrid(static_cast<int>(state.range(1)));
   design.algorithm_type = static_cast<int>(state.range(0));
-  SetComputeThreads(1);
+  const std::vector<ScanPoint> points = GridPoints(design);
   ResultBuffer results;
   CalculationWork work;
   LoadGeneratorPositions(design, work);
   for (auto _ : state) {
-    CalculateGrid(design, results, work, {});
+    for (const ScanPoint& p : points) CalculatePoint(design, results, work, p.first_index, p.second_index, p.x, p.y, p.z);
     benchmark::DoNotOptimize(results.Slot(50, 50)[0]);
   }
-  SetComputeThreads(0);
-  state.SetItemsProcessed(state.iterations() * 101 * 101);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(points.size()));
 }
 BENCHMARK(BM_EstimatePerPoint)
     ->ArgNames({"algorithm", "bed"})
     ->ArgsProduct({{1, 2, 3}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
-// Time per point of the precision bound on one core. Argument: whether bed currents are included.
+// Time per point of the precision bound on this thread. Argument: whether bed currents are included.
 void BM_BoundPerPoint(benchmark::State& state) {
   const DesignRecord design = LargeGrid(static_cast<int>(state.range(0)));
-  SetComputeThreads(1);
-  std::vector<BoundPoint> points;
+  const std::vector<ScanPoint> points = GridPoints(design);
+  const SensorFieldModel model(design);
   for (auto _ : state) {
-    BoundGrid(design, points, {});
-    benchmark::DoNotOptimize(points.data());
+    for (const ScanPoint& p : points) benchmark::DoNotOptimize(PrecisionBoundAt(model, {p.x, p.y, p.z}));
   }
-  SetComputeThreads(0);
-  state.SetItemsProcessed(state.iterations() * 101 * 101);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(points.size()));
 }
 BENCHMARK(BM_BoundPerPoint)->ArgNames({"bed"})->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

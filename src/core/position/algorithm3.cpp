@@ -37,28 +37,44 @@ struct FitFunction {
     double length = 1.0;
     const Vector3 u = Axis(p[3], p[4], length);
     const Vector3 point{p[0], p[1], p[2]};
-    if (jacobian == nullptr) {
-      const std::array<Vector3, 9> field = model->FieldsAt(point);
-      for (int k = 0; k < 9; ++k) residuals[k] = Dot(u, field[k]) * per_dipole[k] - (*measured)[k];
-      return true;
+    // The solver evaluates an accepted trial point once more, now with the Jacobian.
+    if (!cached_ || !(point == cached_point_)) {
+      cached_field_ = model->FieldsAt(point);
+      cached_point_ = point;
+      cached_ = true;
     }
-    std::array<Vector3, 9> field;
-    std::array<std::array<Vector3, 9>, 3> derivative;
-    model->FieldsAndGradient(point, field, derivative);
+    const std::array<Vector3, 9>& field = cached_field_;
+    for (int k = 0; k < 9; ++k) residuals[k] = Dot(u, field[k]) * per_dipole[k] - (*measured)[k];
+    if (jacobian == nullptr) return true;
+
     const double l2 = length * length;
     const Vector3 du_da{frame.e1.x / length - u.x * p[3] / l2, frame.e1.y / length - u.y * p[3] / l2,
                         frame.e1.z / length - u.z * p[3] / l2};
     const Vector3 du_db{frame.e2.x / length - u.x * p[4] / l2, frame.e2.y / length - u.y * p[4] / l2,
                         frame.e2.z / length - u.z * p[4] / l2};
-    // Column-major, 9 rows.
+    // Column-major, 9 rows. Forward differences suffice here: the Jacobian only steers the steps,
+    // the residuals alone decide where the fit ends, and they take half the field evaluations.
+    constexpr double h = SensorFieldModel::kDifferenceStep;
+    for (int a = 0; a < 3; ++a) {
+      Vector3 moved = point;
+      (a == 0 ? moved.x : a == 1 ? moved.y : moved.z) += h;
+      const std::array<Vector3, 9> ahead = model->FieldsAt(moved);
+      for (int k = 0; k < 9; ++k) {
+        const Vector3 d{(ahead[k].x - field[k].x) / h, (ahead[k].y - field[k].y) / h, (ahead[k].z - field[k].z) / h};
+        jacobian[9 * a + k] = Dot(u, d) * per_dipole[k];
+      }
+    }
     for (int k = 0; k < 9; ++k) {
-      residuals[k] = Dot(u, field[k]) * per_dipole[k] - (*measured)[k];
-      for (int a = 0; a < 3; ++a) jacobian[9 * a + k] = Dot(u, derivative[a][k]) * per_dipole[k];
       jacobian[27 + k] = Dot(du_da, field[k]) * per_dipole[k];
       jacobian[36 + k] = Dot(du_db, field[k]) * per_dipole[k];
     }
     return true;
   }
+
+ private:
+  mutable bool cached_ = false;
+  mutable Vector3 cached_point_;
+  mutable std::array<Vector3, 9> cached_field_;
 };
 
 }  // namespace
