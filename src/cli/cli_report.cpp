@@ -110,7 +110,10 @@ std::string MonteCarloText(const MonteCarloSummary& summary) {
                 {"mean_precision_m", NumberText(summary.mean_precision_m)},
                 {"rms_error_m", NumberText(summary.rms_error_m)},
                 {"p95_error_m", NumberText(summary.p95_error_m)},
-                {"failed_estimates", Whole(summary.failed_estimates)}});
+                {"failed_estimates", Whole(summary.failed_estimates)},
+                {"max_bound_m", NumberText(summary.max_bound_m)},
+                {"rms_bound_m", NumberText(summary.rms_bound_m)},
+                {"mean_efficiency", NumberText(summary.mean_efficiency)}});
 }
 
 std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed) {
@@ -123,7 +126,10 @@ std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed)
                    {"mean_precision_m", JsonNumber(summary.mean_precision_m)},
                    {"rms_error_m", JsonNumber(summary.rms_error_m)},
                    {"p95_error_m", JsonNumber(summary.p95_error_m)},
-                   {"failed_estimates", summary.failed_estimates}});
+                   {"failed_estimates", summary.failed_estimates},
+                   {"max_bound_m", JsonNumber(summary.max_bound_m)},
+                   {"rms_bound_m", JsonNumber(summary.rms_bound_m)},
+                   {"mean_efficiency", JsonNumber(summary.mean_efficiency)}});
 }
 
 std::string BedText(const DesignRecord& design) {

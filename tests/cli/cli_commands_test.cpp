@@ -292,7 +292,7 @@ TEST_F(CliCommands, MonteCarloGivesTheFiguresOfTheAnalysis) {
   EXPECT_EQ(Content("summary.json"), MonteCarloJson(expected.summary, 7));
   const Json summary = Json::parse(Content("summary.json"));
   for (const char* key : {"runs", "max_trueness_m", "mean_trueness_m", "max_precision_m", "mean_precision_m",
-                          "rms_error_m", "p95_error_m", "failed_estimates"}) {
+                          "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m", "rms_bound_m", "mean_efficiency"}) {
     EXPECT_TRUE(summary.contains(key)) << key;
   }
   EXPECT_GT(summary["mean_precision_m"].get<double>(), 0.0);

@@ -106,9 +106,11 @@ double MeanEfficiency(const DesignRecord& design, int runs) {
   std::vector<BoundPoint> bounds;
   EXPECT_TRUE(BoundGrid(copy, bounds, {}));
   EXPECT_EQ(bounds.size(), result.points.size());
-  double sum = 0.0;
-  for (std::size_t i = 0; i < bounds.size(); ++i) sum += result.points[i].precision_m / bounds[i].bound_m;
-  return sum / static_cast<double>(bounds.size());
+  for (std::size_t i = 0; i < bounds.size(); ++i) {
+    EXPECT_EQ(result.points[i].bound_m, bounds[i].bound_m);
+    EXPECT_EQ(result.points[i].efficiency, result.points[i].precision_m / bounds[i].bound_m);
+  }
+  return result.summary.mean_efficiency;
 }
 
 TEST(Algorithm3, ReachesThePrecisionBoundWithSmallNoise) {

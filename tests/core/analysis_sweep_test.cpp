@@ -232,7 +232,7 @@ TEST(RunSweep, RowsWithSeveralRunsCarryTheMonteCarloOfTheEditedDesign) {
   }
   const std::string line = SweepCsvLine(sweep.rows[1]);
   EXPECT_EQ(line.substr(0, 6), "3e-06,");
-  EXPECT_EQ(std::count(line.begin(), line.end(), ','), 10);
+  EXPECT_EQ(std::count(line.begin(), line.end(), ','), 12);
 }
 
 TEST(RunSweep, RowsThatMakeTheBedStaleGetItRecomputed) {
@@ -262,7 +262,7 @@ TEST(RunSweepCsv, ShardsJoinedWithoutTheirHeadersAreTheWholeSweep) {
   const std::string whole = SweepText(base, options);
   const std::string header =
       "noise_peak_v,generators[1].x,max_error_m,rms_error_m,failed_points,max_trueness_m,mean_trueness_m,"
-      "max_precision_m,mean_precision_m,mc_rms_error_m,p95_error_m,failed_estimates\n";
+      "max_precision_m,mean_precision_m,mc_rms_error_m,p95_error_m,failed_estimates,max_bound_m,rms_bound_m\n";
   ASSERT_EQ(whole.substr(0, header.size()), header);
   EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 15);
   EXPECT_NE(whole.find("\n6.666666666666666e-07,-0.24,"), std::string::npos) << whole;

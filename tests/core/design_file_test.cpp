@@ -454,7 +454,7 @@ TEST(DesignNumbers, RefusedValuesChangeNothing) {
       {"bed_cells_x", 3e9, "bed_cells_x: must be a whole number from"},
       {"generators[1].turns", kInf, "generators[1].turns: must be a whole number, not the string \"inf\""},
       {"coil_display[3]", 2, "coil_display[3]: must be 0 or 1, not 2"},
-      {"algorithm_type", 3, "algorithm_type: must be 1 or 2, not 3"},
+      {"algorithm_type", 4, "algorithm_type: must be 1, 2 or 3, not 4"},
       {"frequency", 1, "frequency: not a numeric key"},
       {"generators[3].x", 1, "generators[3].x: not a numeric key"},
       {"view.scale_percent", 50, "view.scale_percent: not a numeric key"},
