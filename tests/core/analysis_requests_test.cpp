@@ -298,7 +298,9 @@ TEST(ErrorMapSettingsEntry, MagnificationIsAFiniteFactorFromOneToAMillion) {
   EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapTrueness, false));
   EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapPrecision, false));
   EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapPrecision, true));
-  EXPECT_FALSE(ErrorQuantityAvailable(3, true));
+  EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapBound, false));
+  EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapBound, true));
+  EXPECT_FALSE(ErrorQuantityAvailable(4, true));
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ enum class Rule {
   kOneOrTwo,
   kOneToThree,
   kZeroToTwo,
+  kZeroToThree,
   kScalePercent,
   kMagnification,  // ValidErrorMagnification
 };
@@ -101,7 +102,7 @@ constexpr Field<DesignRecord> kDesignFields[] = {
     {"display_bed_field", &DesignRecord::display_bed_field, Rule::kZeroOrOne},
     {"map_style", &DesignRecord::map_style, Rule::kZeroOrOne},
     {"show_error_map", &DesignRecord::show_error_map, Rule::kZeroOrOne},
-    {"error_map_quantity", &DesignRecord::error_map_quantity, Rule::kZeroToTwo},
+    {"error_map_quantity", &DesignRecord::error_map_quantity, Rule::kZeroToThree},
     {"error_magnification", &DesignRecord::error_magnification, Rule::kMagnification},
 };
 
@@ -250,6 +251,7 @@ std::span<const std::int32_t> AllowedValues(Rule rule) {
   static constexpr std::int32_t kOneOrTwo[] = {1, 2};
   static constexpr std::int32_t kOneToThree[] = {1, 2, 3};
   static constexpr std::int32_t kZeroToTwo[] = {0, 1, 2};
+  static constexpr std::int32_t kZeroToThree[] = {0, 1, 2, 3};
   switch (rule) {
     case Rule::kZeroOrOne:
       return kZeroOrOne;
@@ -259,6 +261,8 @@ std::span<const std::int32_t> AllowedValues(Rule rule) {
       return kOneToThree;
     case Rule::kZeroToTwo:
       return kZeroToTwo;
+    case Rule::kZeroToThree:
+      return kZeroToThree;
     case Rule::kScalePercent:
       return kStoredScalePercents;
     default:
