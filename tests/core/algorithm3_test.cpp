@@ -82,18 +82,14 @@ TEST(Algorithm3, StartsAboveTheGeneratorsWhereAlgorithm2HasNoEstimate) {
 TEST(Algorithm3, ResponsesThatNoPositionFitsAreAFailedEstimate) {
   const DesignRecord design = DefaultDesign();
   const SensorFieldModel model(design);
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const double value : {nan, std::numeric_limits<double>::infinity()}) {
-    Algorithm2Work work;
-    for (int g = 0; g < 3; ++g) {
-      work.generator_x[g] = design.generators[g].x;
-      work.generator_y[g] = design.generators[g].y;
-    }
+  for (const double value : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+    CalculationWork work;
+    LoadGeneratorPositions(design, work);
     std::array<double, 9> n;
     n.fill(value);
     double x = 7, y = 7, z = 7, theta = 7, phi = 7;
     int iterations = 0;
-    EXPECT_EQ(EstimatePosition3(model, Coefficients(design), work, n, x, y, z, theta, phi, &iterations), 0);
+    EXPECT_EQ(EstimatePosition3(model, Coefficients(design), work.alg2, n, x, y, z, theta, phi, &iterations), 0);
     EXPECT_EQ(x + y + z + theta + phi, 35.0);
   }
 }
