@@ -42,6 +42,8 @@ BENCHMARK(BM_CalculateCommand)
     ->Args({1, 1})
     ->Args({2, 0})
     ->Args({2, 1})
+    ->Args({3, 0})
+    ->Args({3, 1})
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "core/design/design_warnings.h"
 #include "core/field/bed_model.h"
 #include "core/position/calculation.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi {
 
@@ -167,6 +168,19 @@ int CliCalculate(const CalculateArgs& args, CliProgress& progress, const Console
   if (!CalculateDesign(job.design, progress, points)) return Interrupted(progress, console);
   return FinishJob(job, progress, PointResultsCsv(points.rows), CalculationJson(points.summary),
                    CalculationText(points.summary), console);
+}
+
+int CliBound(const BoundArgs& args, CliProgress& progress, const Console& console) {
+  Job job;
+  if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
+    return kExitUsage;
+  std::vector<BoundPoint> points;
+  const auto report = [&progress](double share) { return progress.Report(share); };
+  if ((job.design.include_bed_currents != 0 && !RefreshBedModel(job.design, progress)) ||
+      !BoundGrid(job.design, points, report))
+    return Interrupted(progress, console);
+  const BoundSummary summary = SummariseBounds(points);
+  return FinishJob(job, progress, BoundPointsCsv(points), BoundJson(summary), BoundText(summary), console);
 }
 
 int CliBed(const BedArgs& args, CliProgress& progress, const Console& console) {

@@ -29,6 +29,9 @@ struct CalculateArgs {
   std::string threads;  // empty: every core
 };
 
+// bound takes what calculate takes.
+using BoundArgs = CalculateArgs;
+
 struct BedArgs {
   std::string file;
   bool json = false;
@@ -68,6 +71,8 @@ bool CalculateDesign(const DesignRecord& design, Progress& progress, PointResult
 int CliNew(const std::string& file, const Console& console);
 int CliValidate(const std::string& file, const Console& console);
 int CliCalculate(const CalculateArgs& args, CliProgress& progress, const Console& console);
+// The precision bound at every grid point: prints the summary, --points and --summary as calculate.
+int CliBound(const BoundArgs& args, CliProgress& progress, const Console& console);
 int CliBed(const BedArgs& args, CliProgress& progress, const Console& console);
 int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Console& console);
 int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& console);

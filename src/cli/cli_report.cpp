@@ -81,6 +81,28 @@ std::string CalculationJson(const ErrorSummary& summary) {
                    {"failed_points", summary.failed_points}});
 }
 
+std::string BoundText(const BoundSummary& summary) {
+  return Lines({{"points", Whole(summary.points)},
+                {"singular_points", Whole(summary.singular_points)},
+                {"max_bound_m", NumberText(summary.max_bound_m)},
+                {"rms_bound_m", NumberText(summary.rms_bound_m)},
+                {"mean_bound_m", NumberText(summary.mean_bound_m)}});
+}
+
+std::string BoundJson(const BoundSummary& summary) {
+  return JsonText({{"points", summary.points},
+                   {"singular_points", summary.singular_points},
+                   {"max_bound_m", JsonNumber(summary.max_bound_m)},
+                   {"rms_bound_m", JsonNumber(summary.rms_bound_m)},
+                   {"mean_bound_m", JsonNumber(summary.mean_bound_m)}});
+}
+
+std::string BoundPointsCsv(const std::vector<BoundPoint>& points) {
+  std::string out = "first_index,second_index,true_x_m,true_y_m,true_z_m,bound_m\n";
+  for (const BoundPoint& p : points) AppendCsvGridLine(out, p.first_index, p.second_index, {p.x, p.y, p.z, p.bound_m});
+  return out;
+}
+
 std::string MonteCarloText(const MonteCarloSummary& summary) {
   return Lines({{"runs", Whole(summary.runs)},
                 {"points", Whole(summary.points)},
@@ -90,7 +112,10 @@ std::string MonteCarloText(const MonteCarloSummary& summary) {
                 {"mean_precision_m", NumberText(summary.mean_precision_m)},
                 {"rms_error_m", NumberText(summary.rms_error_m)},
                 {"p95_error_m", NumberText(summary.p95_error_m)},
-                {"failed_estimates", Whole(summary.failed_estimates)}});
+                {"failed_estimates", Whole(summary.failed_estimates)},
+                {"max_bound_m", NumberText(summary.max_bound_m)},
+                {"rms_bound_m", NumberText(summary.rms_bound_m)},
+                {"mean_efficiency", NumberText(summary.mean_efficiency)}});
 }
 
 std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed) {
@@ -103,7 +128,10 @@ std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed)
                    {"mean_precision_m", JsonNumber(summary.mean_precision_m)},
                    {"rms_error_m", JsonNumber(summary.rms_error_m)},
                    {"p95_error_m", JsonNumber(summary.p95_error_m)},
-                   {"failed_estimates", summary.failed_estimates}});
+                   {"failed_estimates", summary.failed_estimates},
+                   {"max_bound_m", JsonNumber(summary.max_bound_m)},
+                   {"rms_bound_m", JsonNumber(summary.rms_bound_m)},
+                   {"mean_efficiency", JsonNumber(summary.mean_efficiency)}});
 }
 
 std::string BedText(const DesignRecord& design) {

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/analysis/monte_carlo.h"
 #include "core/analysis/point_results.h"
 #include "core/design/design_record.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi {
 
@@ -18,10 +20,18 @@ std::string CalculationText(const ErrorSummary& summary);
 // {"max_error_m", "rms_error_m", "points", "failed_points"}.
 std::string CalculationJson(const ErrorSummary& summary);
 
+// "points: ...", "singular_points: ...", "max_bound_m: ...", "rms_bound_m: ...", "mean_bound_m: ...".
+std::string BoundText(const BoundSummary& summary);
+// {"points", "singular_points", "max_bound_m", "rms_bound_m", "mean_bound_m"}.
+std::string BoundJson(const BoundSummary& summary);
+// first_index,second_index,true_x_m,true_y_m,true_z_m,bound_m: a row per grid point.
+std::string BoundPointsCsv(const std::vector<BoundPoint>& points);
+
 // A line each for the summary's figures, named as in the JSON.
 std::string MonteCarloText(const MonteCarloSummary& summary);
 // {"runs", "seed", "points", "max_trueness_m", "mean_trueness_m", "max_precision_m",
-//  "mean_precision_m", "rms_error_m", "p95_error_m", "failed_estimates"}.
+//  "mean_precision_m", "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m",
+//  "rms_bound_m", "mean_efficiency"}.
 std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed);
 
 // The stored bed voltages and currents laid out as the two bed dialogs show them: per

@@ -137,6 +137,13 @@ int main(int argc, char** argv) {
   AddOutputs(calculate, calculate_args.points_csv, calculate_args.summary_json);
   AddThreads(calculate, calculate_args.threads);
 
+  BoundArgs bound_args;
+  CLI::App* bound =
+      AddCommand(app, "bound", "Compute the precision bound at every grid point and print its figures", common);
+  AddDesignFile(bound, bound_args.file);
+  AddOutputs(bound, bound_args.points_csv, bound_args.summary_json);
+  AddThreads(bound, bound_args.threads);
+
   BedArgs bed_args;
   CLI::App* bed = AddCommand(app, "bed", "Print the nine bed voltages and currents", common);
   AddDesignFile(bed, bed_args.file);
@@ -180,7 +187,7 @@ int main(int argc, char** argv) {
   const auto named = [&](const CLI::App* command) { return command->check_name(argv[1]); };
   if (argc > 1 && argv[1][0] != '-' && app.get_subcommands(named).empty()) {
     Complain(console, "unknown command \"" + std::string(argv[1]) +
-                          "\"; the commands are new, validate, calculate, bed, montecarlo and sweep");
+                          "\"; the commands are new, validate, calculate, bound, bed, montecarlo and sweep");
     return kExitUsage;
   }
   try {
@@ -199,6 +206,7 @@ int main(int argc, char** argv) {
     if (new_command->parsed()) return CliNew(new_file, console);
     if (validate->parsed()) return CliValidate(validate_file, console);
     if (calculate->parsed()) return CliCalculate(calculate_args, progress, console);
+    if (bound->parsed()) return CliBound(bound_args, progress, console);
     if (bed->parsed()) return CliBed(bed_args, progress, console);
     if (monte_carlo->parsed()) return CliMonteCarlo(monte_carlo_args, progress, console);
     return CliSweep(sweep_args, progress, console);

@@ -141,6 +141,40 @@ TEST_F(CliCommands, CalculatePrintsAndWritesWhatTheWindowShowsAndExports) {
   EXPECT_EQ(Entries(), (std::vector<std::string>{"design.json", "points.csv", "summary.json"}));
 }
 
+TEST_F(CliCommands, BoundPrintsAndWritesTheGridsBounds) {
+  struct Case {
+    const char* name;
+    double sensitivity;
+    const char* max_bound;  // as the JSON holds it; empty: a finite number
+  };
+  for (const Case& c : {Case{"bed included", 10000.0, ""}, Case{"no sensitivity", 0.0, "inf"}}) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    DesignRecord design = DefaultDesign();
+    design.noise_peak_v = 1e-4;
+    design.include_bed_currents = 1;
+    design.sensor_sensitivity_v_per_t = c.sensitivity;
+    WriteDesign(design);
+    ASSERT_EQ(CliBound({design_, Path("points.csv"), Path("summary.json"), "2"}, host_, console_), kExitOk) << err_;
+    NullHost host;
+    ASSERT_TRUE(RefreshBedModel(design, host));
+    std::vector<BoundPoint> points;
+    ASSERT_TRUE(BoundGrid(design, points, {}));
+    EXPECT_EQ(out_, BoundText(SummariseBounds(points)));
+    EXPECT_EQ(Content("points.csv"), BoundPointsCsv(points));
+    EXPECT_EQ(Content("points.csv").rfind("first_index,second_index,true_x_m,true_y_m,true_z_m,bound_m\n", 0), 0u);
+    const Json summary = Json::parse(Content("summary.json"));
+    EXPECT_EQ(summary["points"], 36);
+    EXPECT_EQ(summary["singular_points"], *c.max_bound == 0 ? 0 : 36);
+    if (*c.max_bound == 0) {
+      EXPECT_TRUE(SameBits(summary["max_bound_m"].get<double>(), SummariseBounds(points).max_bound_m));
+    } else {
+      EXPECT_EQ(summary["max_bound_m"], c.max_bound);
+      EXPECT_EQ(summary["mean_bound_m"], c.max_bound);
+    }
+  }
+}
+
 TEST_F(CliCommands, CalculateRefusesBadArgumentsAndLeavesNoFile) {
   WriteText("malformed.json", "{\"format\": \"orvendi-design\", \"version\": 1,");
   WriteText("other.json", "{\"format\": \"other-design\", \"version\": 1}");
@@ -257,7 +291,7 @@ TEST_F(CliCommands, MonteCarloGivesTheFiguresOfTheAnalysis) {
   EXPECT_EQ(Content("summary.json"), MonteCarloJson(expected.summary, 7));
   const Json summary = Json::parse(Content("summary.json"));
   for (const char* key : {"runs", "max_trueness_m", "mean_trueness_m", "max_precision_m", "mean_precision_m",
-                          "rms_error_m", "p95_error_m", "failed_estimates"}) {
+                          "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m", "rms_bound_m", "mean_efficiency"}) {
     EXPECT_TRUE(summary.contains(key)) << key;
   }
   EXPECT_GT(summary["mean_precision_m"].get<double>(), 0.0);

@@ -98,11 +98,16 @@ grep -q '"currents_a"' out.txt || fail "bed --json printed: $(cat out.txt)"
 noisy 2e-05 noisy.json
 expect_status 0 "$cli" montecarlo noisy.json --runs 3 --seed 9 --points mc.csv --summary mc.json
 for key in runs max_trueness_m mean_trueness_m max_precision_m mean_precision_m rms_error_m p95_error_m \
-  failed_estimates; do
+  failed_estimates max_bound_m rms_bound_m mean_efficiency; do
   grep -q "\"$key\": " mc.json || fail "the Monte-Carlo summary lacks $key"
   grep -q "^$key: " out.txt || fail "montecarlo does not print $key"
 done
 [ "$(wc -l <mc.csv)" -eq 37 ] || fail "mc.csv has $(wc -l <mc.csv) lines"
+expect_status 0 "$cli" bound noisy.json --threads 2 --points bound.csv --summary bound.json
+[ "$(head -1 bound.csv)" = "first_index,second_index,true_x_m,true_y_m,true_z_m,bound_m" ] ||
+  fail "bound.csv starts with $(head -1 bound.csv)"
+[ "$(wc -l <bound.csv)" -eq 37 ] || fail "bound.csv has $(wc -l <bound.csv) lines"
+grep -q '"singular_points": 0' bound.json || fail "bound.json: $(cat bound.json)"
 
 # ---- a German desktop still reads and writes "."
 if locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then

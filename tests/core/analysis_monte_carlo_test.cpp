@@ -153,9 +153,9 @@ TEST(MonteCarloAccumulator, FailedEstimatesCountAsInfiniteErrors) {
   EXPECT_EQ(
       csv.substr(0, csv.find('\n')),
       "first_index,second_index,true_x_m,true_y_m,true_z_m,mean_x_m,mean_y_m,mean_z_m,trueness_m,precision_m,"
-      "rms_error_m");
-  EXPECT_NE(csv.find("\n0,0,0,0,0.4,0.002,0,0.4,0.002,0,inf\n"), std::string::npos) << csv;
-  EXPECT_NE(csv.find("\n1,0,0.1,0,0.4,,,,,,inf\n"), std::string::npos) << csv;
+      "rms_error_m,bound_m,efficiency");
+  EXPECT_NE(csv.find("\n0,0,0,0,0.4,0.002,0,0.4,0.002,0,inf,,\n"), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\n1,0,0.1,0,0.4,,,,,,inf,,\n"), std::string::npos) << csv;
 }
 
 TEST(MonteCarloAccumulator, ThePercentileIsTheNearestRankOverAllEstimates) {

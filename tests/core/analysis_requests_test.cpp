@@ -144,6 +144,9 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
   s.rms_error_m = kInf;
   s.p95_error_m = 0.0;
   s.failed_estimates = 12;
+  s.max_bound_m = 1.5e-4;
+  s.rms_bound_m = 1e-4;
+  s.mean_efficiency = kNan;
   EXPECT_EQ(MonteCarloSummaryText(s),
             "Runs: 100\n"
             "Points: 36\n"
@@ -153,7 +156,10 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
             "Precision, mean: none\n"
             "RMS error: inf mm\n"
             "95th percentile of the error: 0 mm\n"
-            "Failed estimates: 12\n");
+            "Failed estimates: 12\n"
+            "Precision bound, largest: 0.15 mm\n"
+            "Precision bound, RMS: 0.1 mm\n"
+            "Precision over bound, mean: none\n");
 }
 
 PointResults RunOf(const std::vector<double>& errors) {
@@ -292,7 +298,9 @@ TEST(ErrorMapSettingsEntry, MagnificationIsAFiniteFactorFromOneToAMillion) {
   EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapTrueness, false));
   EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapPrecision, false));
   EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapPrecision, true));
-  EXPECT_FALSE(ErrorQuantityAvailable(3, true));
+  EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapBound, false));
+  EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapBound, true));
+  EXPECT_FALSE(ErrorQuantityAvailable(4, true));
 }
 
 }  // namespace

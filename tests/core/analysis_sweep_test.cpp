@@ -259,7 +259,7 @@ TEST(RunSweep, RowsWithSeveralRunsCarryTheMonteCarloOfTheEditedDesign) {
   }
   const std::string line = SweepCsvLine(sweep.rows[1]);
   EXPECT_EQ(line.substr(0, 6), "3e-06,");
-  EXPECT_EQ(std::count(line.begin(), line.end(), ','), 10);
+  EXPECT_EQ(std::count(line.begin(), line.end(), ','), 12);
 }
 
 TEST(RunSweep, RowsThatMakeTheBedStaleGetItRecomputed) {
@@ -289,7 +289,7 @@ TEST(RunSweepCsv, ShardsJoinedWithoutTheirHeadersAreTheWholeSweep) {
   const std::string whole = SweepText(base, options);
   const std::string header =
       "noise_peak_v,generators[1].x,max_error_m,rms_error_m,failed_points,max_trueness_m,mean_trueness_m,"
-      "max_precision_m,mean_precision_m,mc_rms_error_m,p95_error_m,failed_estimates\n";
+      "max_precision_m,mean_precision_m,mc_rms_error_m,p95_error_m,failed_estimates,max_bound_m,rms_bound_m\n";
   ASSERT_EQ(whole.substr(0, header.size()), header);
   EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 15);
   EXPECT_NE(whole.find("\n6.6666666666667e-07,-0.24,"), std::string::npos) << whole;
@@ -438,14 +438,14 @@ TEST(SweepCheck, AxisByAxisRefusesTheSameRowWithTheSameMessageAsEveryCombination
 
 TEST(SweepCheck, AMillionDesignsAreCheckedWithAFewThousandTrials) {
   SweepOptions options;
-  // Every row of the first million is fine; the first of the second million has algorithm 3.
-  options.axes = {Axis("algorithm_type", 1.0, 3.0, 2), Axis("noise_peak_v", 0.0, 1e-4, 1000),
+  // Every row of the first million is fine; the first of the second million has algorithm 4, which no file accepts.
+  options.axes = {Axis("algorithm_type", 1.0, 4.0, 2), Axis("noise_peak_v", 0.0, 1e-4, 1000),
                   Axis("generators[0].turns", 1.0, 1000.0, 1000)};
   options.key_stands_alone = DesignNumberStandsAlone;
   std::atomic<long> calls{0};
   const SweepOutcome out = CheckedWithDesignSetter(options, calls);
   EXPECT_EQ(out.status, AnalysisStatus::kFailed);
-  EXPECT_EQ(out.error.rfind("row 1000001 (algorithm_type=3, noise_peak_v=0, generators[0].turns=1): algorithm_type", 0),
+  EXPECT_EQ(out.error.rfind("row 1000001 (algorithm_type=4, noise_peak_v=0, generators[0].turns=1): algorithm_type", 0),
             0u)
       << out.error;
   EXPECT_LE(calls.load(), 2 + 1000 + 1000 + 3);

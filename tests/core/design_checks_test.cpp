@@ -62,7 +62,7 @@ TEST(MonkeyDesignChecks, ADesignTheFileCannotHoldIsReported) {
   EXPECT_EQ(FileRoundTripProblem(design, StoredView{}), "");
 
   DesignRecord bad_algorithm = design;
-  bad_algorithm.algorithm_type = 3;
+  bad_algorithm.algorithm_type = 4;
   EXPECT_NE(FileRoundTripProblem(bad_algorithm, StoredView{}).find("does not open"), std::string::npos);
 
   DesignRecord bad_position = design;

@@ -70,7 +70,7 @@ TEST(SettingsDialogs, OpenAfterStartShowsTheDefaults) {
   EXPECT_EQ(fill("SignalNoise").texts, (std::map<int, std::string>{{2026, "0"}, {2027, "0"}}));
   EXPECT_EQ(fill("SensorOrientation").texts, (std::map<int, std::string>{{2064, "0.000"}, {2065, "0.000"}}));
   EXPECT_EQ(fill("CalcBedParams").texts, (std::map<int, std::string>{{2028, "25"}, {2029, "25"}}));
-  EXPECT_EQ(fill("AlgorithmType").checks, (std::map<int, bool>{{2072, true}, {2073, false}}));
+  EXPECT_EQ(fill("AlgorithmType").checks, (std::map<int, bool>{{2072, true}, {2073, false}, {2074, false}}));
   EXPECT_EQ(fill("DipoleType").checks, (std::map<int, bool>{{2068, false}, {2069, true}}));
   const DialogFields view = fill("ViewOptions");
   EXPECT_TRUE(view.texts.empty());
@@ -181,17 +181,21 @@ TEST(SettingsDialogs, OkKeepsAValueWhoseTextIsLongerThanAnEntryHandsOver) {
 
 TEST(SettingsDialogs, RadioPairsStoreTheCheckedButton) {
   DesignRecord design = DefaultDesign();
-  Ok("AlgorithmType", design, {}, {{2072, false}, {2073, true}});
+  Ok("AlgorithmType", design, {}, {{2072, false}, {2073, true}, {2074, false}});
   EXPECT_EQ(design.algorithm_type, 2);
   EXPECT_EQ(FillSettingsDialog(Dialog("AlgorithmType"), design).checks,
-            (std::map<int, bool>{{2072, false}, {2073, true}}));
-  Ok("AlgorithmType", design, {}, {{2072, false}, {2073, false}});
+            (std::map<int, bool>{{2072, false}, {2073, true}, {2074, false}}));
+  Ok("AlgorithmType", design, {}, {{2072, false}, {2073, false}, {2074, false}});
   EXPECT_EQ(design.algorithm_type, 2);
-  Ok("AlgorithmType", design, {}, {{2072, true}, {2073, false}});
+  Ok("AlgorithmType", design, {}, {{2072, true}, {2073, false}, {2074, false}});
   EXPECT_EQ(design.algorithm_type, 1);
-  design.algorithm_type = 3;
+  Ok("AlgorithmType", design, {}, {{2072, false}, {2073, false}, {2074, true}});
+  EXPECT_EQ(design.algorithm_type, 3);
   EXPECT_EQ(FillSettingsDialog(Dialog("AlgorithmType"), design).checks,
-            (std::map<int, bool>{{2072, false}, {2073, false}}));
+            (std::map<int, bool>{{2072, false}, {2073, false}, {2074, true}}));
+  design.algorithm_type = 4;
+  EXPECT_EQ(FillSettingsDialog(Dialog("AlgorithmType"), design).checks,
+            (std::map<int, bool>{{2072, false}, {2073, false}, {2074, false}}));
 
   design.bed_stale = 0;
   Ok("DipoleType", design, {}, {{2068, true}, {2069, false}});

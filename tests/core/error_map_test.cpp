@@ -24,6 +24,7 @@ using testing::RecordingCanvas;
 using Kind = RecordingCanvas::Kind;
 
 const double kNan = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
 constexpr double kUnit = 1.0 / 1024.0;  // errors in these steps stay exact through the distance
 
 // A 3 x 3 grid on exact binary coordinates, 0 .. 0.25 m in steps of 0.125 m, which the default
@@ -107,7 +108,7 @@ TEST(ErrorMapGridCollection, ErrorsOfTheLastRunWithTheirRangeAndTheMissingCount)
   EXPECT_FALSE(CollectErrorMapGrid(s.design, s.results, nullptr).available);
 }
 
-TEST(ErrorMapGridCollection, TruenessAndPrecisionOnlyFromAMonteCarloResultOfTheGrid) {
+TEST(ErrorMapGridCollection, TruenessPrecisionAndBoundOnlyFromAMonteCarloResultOfTheGrid) {
   ErrorScene s;
   s.design.error_map_quantity = kErrorMapTrueness;
   EXPECT_FALSE(CollectErrorMapGrid(s.design, s.results, nullptr).available);
@@ -115,6 +116,7 @@ TEST(ErrorMapGridCollection, TruenessAndPrecisionOnlyFromAMonteCarloResultOfTheG
   for (int k = 0; k < 9; ++k) {
     points[k].trueness_m = k * kUnit;
     points[k].precision_m = k == 3 ? kNan : 100 * kUnit - k * kUnit;
+    points[k].bound_m = k == 5 ? kInf : 50 * kUnit + k * kUnit;
   }
   const ErrorMapGrid trueness = CollectErrorMapGrid(s.design, s.results, &points);
   ASSERT_TRUE(trueness.available);
@@ -127,6 +129,12 @@ TEST(ErrorMapGridCollection, TruenessAndPrecisionOnlyFromAMonteCarloResultOfTheG
   EXPECT_EQ(precision.low_m, 92 * kUnit);
   EXPECT_EQ(precision.high_m, 100 * kUnit);
   EXPECT_EQ(precision.missing, 1);
+
+  s.design.error_map_quantity = kErrorMapBound;
+  const ErrorMapGrid bound = CollectErrorMapGrid(s.design, s.results, &points);
+  EXPECT_EQ(bound.low_m, 50 * kUnit);
+  EXPECT_EQ(bound.high_m, 58 * kUnit);
+  EXPECT_EQ(bound.missing, 1);
 
   points.pop_back();  // a result of some other grid
   EXPECT_FALSE(CollectErrorMapGrid(s.design, s.results, &points).available);

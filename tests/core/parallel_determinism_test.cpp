@@ -89,7 +89,7 @@ ResultBuffer SequentialRun(const DesignRecord& design, NoiseSource& noise) {
 }
 
 TEST(ParallelCalculation, EveryThreadCountGivesTheSingleThreadedRunToTheBit) {
-  for (int algorithm : {1, 2}) {
+  for (int algorithm : {1, 2, 3}) {
     DesignRecord design = NoisyDesign(algorithm);
     NoProgress progress;
     ASSERT_TRUE(RefreshBedModel(design, progress));

@@ -162,6 +162,7 @@ TEST_F(AnalysisWindowsTest, ErrorMapSettingsRefuseABadFactorAndStoreAGoodOneAsOn
     EXPECT_TRUE(dialog->findChild<QRadioButton*>(QStringLiteral("QuantityError"))->isChecked());
     EXPECT_FALSE(dialog->findChild<QRadioButton*>(QStringLiteral("QuantityTrueness"))->isEnabled());
     EXPECT_FALSE(dialog->findChild<QRadioButton*>(QStringLiteral("QuantityPrecision"))->isEnabled());
+    EXPECT_FALSE(dialog->findChild<QRadioButton*>(QStringLiteral("QuantityBound"))->isEnabled());
     auto* factor = dialog->findChild<QComboBox*>(QStringLiteral("Magnification"));
     ASSERT_NE(factor, nullptr);
     EXPECT_EQ(factor->count(), 4);

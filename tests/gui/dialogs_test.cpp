@@ -132,7 +132,7 @@ TEST_F(DialogsTest, EveryDialogOpensWithItsTitleControlsAndValues) {
   const std::vector<Expected> all{
       {"AlgorithmType",
        "Algorithm",
-       {1, 2, 2072, 2073},
+       {1, 2, 2072, 2073, 2074},
        {"1", "2", "OK", "Cancel"},
        {"Type"},
        {},

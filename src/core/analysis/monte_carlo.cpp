@@ -12,6 +12,7 @@
 #include "core/platform/progress.h"
 #include "core/position/accuracy.h"
 #include "core/position/calculation.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi {
 
@@ -144,6 +145,26 @@ bool CheckMonteCarloOptions(const MonteCarloOptions& options, std::string& error
   return true;
 }
 
+void AddPrecisionBounds(const DesignRecord& design, MonteCarloResult& result) {
+  std::vector<BoundPoint> bounds;
+  BoundGrid(design, bounds, {});
+  const BoundSummary figures = SummariseBounds(bounds);
+  result.summary.max_bound_m = figures.max_bound_m;
+  result.summary.rms_bound_m = figures.rms_bound_m;
+  double sum = 0.0;
+  int defined = 0;
+  for (std::size_t p = 0; p < result.points.size() && p < bounds.size(); ++p) {
+    MonteCarloPoint& point = result.points[p];
+    point.bound_m = bounds[p].bound_m;
+    const double ratio = point.precision_m / point.bound_m;
+    point.efficiency = std::isfinite(ratio) && point.bound_m > 0.0 ? ratio : kNan;
+    if (std::isnan(point.efficiency)) continue;
+    sum += point.efficiency;
+    ++defined;
+  }
+  result.summary.mean_efficiency = defined > 0 ? sum / defined : kNan;
+}
+
 bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const ProgressCallback& progress,
                   MonteCarloResult& result) {
   double runs_from = 0.0;
@@ -196,6 +217,7 @@ bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const 
     if (!RunInOrder(options.runs, slots, compute, finish)) return false;
   }
   result = accumulator.Finish();
+  AddPrecisionBounds(design, result);
   return true;
 }
 
@@ -215,11 +237,11 @@ AnalysisStatus RunMonteCarlo(const DesignRecord& design, const MonteCarloOptions
 std::string MonteCarloPointsCsv(const std::vector<MonteCarloPoint>& points) {
   std::string out =
       "first_index,second_index,true_x_m,true_y_m,true_z_m,mean_x_m,mean_y_m,mean_z_m,trueness_m,precision_m,"
-      "rms_error_m\n";
+      "rms_error_m,bound_m,efficiency\n";
   for (const MonteCarloPoint& p : points) {
     AppendCsvGridLine(out, p.first_index, p.second_index,
                       {p.true_x, p.true_y, p.true_z, p.mean_x, p.mean_y, p.mean_z, p.trueness_m,
-                       p.precision_m, p.rms_error_m});
+                       p.precision_m, p.rms_error_m, p.bound_m, p.efficiency});
   }
   return out;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ struct MonteCarloPoint {
   double precision_m = 0.0;
   double rms_error_m = 0.0;
   int estimates = 0;
+  // The point's precision bound (precision_bound.h) and the precision over it, the estimator's
+  // efficiency (NaN where either is not a positive finite number).
+  double bound_m = std::numeric_limits<double>::quiet_NaN();
+  double efficiency = std::numeric_limits<double>::quiet_NaN();
 };
 
 // Trueness and precision figures are over the points with at least one estimate (NaN when there
@@ -48,6 +53,11 @@ struct MonteCarloSummary {
   double rms_error_m = 0.0;
   double p95_error_m = 0.0;
   std::int64_t failed_estimates = 0;
+  // Over every grid point, as the bound command gives them; the efficiency's mean is over the
+  // points where it is defined (NaN when none).
+  double max_bound_m = std::numeric_limits<double>::quiet_NaN();
+  double rms_bound_m = std::numeric_limits<double>::quiet_NaN();
+  double mean_efficiency = std::numeric_limits<double>::quiet_NaN();
 };
 
 struct MonteCarloResult {
@@ -99,6 +109,10 @@ class MonteCarloAccumulator {
 
 // Checks the options; false with a message when they are out of range.
 bool CheckMonteCarloOptions(const MonteCarloOptions& options, std::string& error);
+
+// Sets the points' and the summary's bound figures of a finished result of the design, whose bed
+// results must be current.
+void AddPrecisionBounds(const DesignRecord& design, MonteCarloResult& result);
 
 // Every run of the design, refreshing its bed results first when they are included and stale.
 // False when `progress` asked to stop. Several runs go on at once on the compute threads;

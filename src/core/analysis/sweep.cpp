@@ -429,7 +429,7 @@ std::string SweepCsvHeader(const SweepOptions& options) {
   if (options.monte_carlo.runs > 1) {
     out +=
         ",max_trueness_m,mean_trueness_m,max_precision_m,mean_precision_m,mc_rms_error_m,p95_error_m,"
-        "failed_estimates";
+        "failed_estimates,max_bound_m,rms_bound_m";
   }
   out.push_back('\n');
   return out;
@@ -451,6 +451,7 @@ std::string SweepCsvLine(const SweepRow& row) {
                            mc.rms_error_m, mc.p95_error_m});
     out.push_back(',');
     AppendCsvInteger(out, mc.failed_estimates);
+    AppendCsvNumbers(out, {mc.max_bound_m, mc.rms_bound_m});
   }
   out.push_back('\n');
   return out;

@@ -94,7 +94,7 @@ AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, c
 
 // CSV of a sweep: the keys, max_error_m, rms_error_m, failed_points and, with more than one run,
 // max_trueness_m, mean_trueness_m, max_precision_m, mean_precision_m, mc_rms_error_m,
-// p95_error_m, failed_estimates. Every shard writes the header, so the shards' files joined in
+// p95_error_m, failed_estimates, max_bound_m, rms_bound_m. Every shard writes the header, so the shards' files joined in
 // order, without the headers of the second and later ones, are the whole sweep's file.
 std::string SweepCsvHeader(const SweepOptions& options);
 std::string SweepCsvLine(const SweepRow& row);

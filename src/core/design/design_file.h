@@ -31,8 +31,8 @@ namespace orvendi {
 //   x step of at least kMinScanStep);
 // - finite numbers only for positions (generators, bed corners, view centre), which only the
 //   mouse and keys set;
-// - whole numbers in 32 bits for counts, 0 or 1 for flags, map_style and dipole_type, 1 or 2
-//   for algorithm_type, 0..2 for scan_plane, error_map_quantity and current_view, one of
+// - whole numbers in 32 bits for counts, 0 or 1 for flags, map_style and dipole_type, 1..3
+//   for algorithm_type, 0..2 for scan_plane and current_view, 0..3 for error_map_quantity, one of
 //   kStoredScalePercents;
 // - for error_magnification a finite factor the magnification accepts (ValidErrorMagnification).
 // A missing key takes its default, so older files keep opening; an unknown key is ignored.

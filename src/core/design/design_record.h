@@ -16,6 +16,7 @@ inline constexpr int kCoilCount = 9;
 inline constexpr std::int32_t kErrorMapError = 0;      // distance of the last run's estimate
 inline constexpr std::int32_t kErrorMapTrueness = 1;   // of a Monte-Carlo run: mean estimate's distance
 inline constexpr std::int32_t kErrorMapPrecision = 2;  // of a Monte-Carlo run: spread of the estimates
+inline constexpr std::int32_t kErrorMapBound = 3;      // of a Monte-Carlo run: the precision bound
 
 // The factors the error magnification accepts; 1 draws the measured map as it is.
 inline constexpr double kMinErrorMagnification = 1.0;

@@ -28,7 +28,9 @@ enum class KeyCheck : std::uint8_t {
   kWhole,         // a 32-bit count
   kZeroOrOne,
   kOneOrTwo,
+  kOneToThree,
   kZeroToTwo,
+  kZeroToThree,
   kScalePercent,   // one of kStoredScalePercents
   kMagnification,  // ValidErrorMagnification
   kScanRange,      // any number, then the nine range values are checked as a set
@@ -85,7 +87,7 @@ inline constexpr DesignKey kDesignKeys[] = {
     {"generators", &DesignRecord::generators, KeyCheck::kNone, KeyKind::kSimulationInput, kBedInput},
     {"frequency_hz", &DesignRecord::frequency_hz, KeyCheck::kAnyNumber, KeyKind::kSimulationInput, kBedInput},
     {"dipole_type", &DesignRecord::dipole_type, KeyCheck::kZeroOrOne, KeyKind::kSimulationInput, kBedInput},
-    {"algorithm_type", &DesignRecord::algorithm_type, KeyCheck::kOneOrTwo, KeyKind::kSimulationInput},
+    {"algorithm_type", &DesignRecord::algorithm_type, KeyCheck::kOneToThree, KeyKind::kSimulationInput},
     {"sensor_sensitivity_v_per_t", &DesignRecord::sensor_sensitivity_v_per_t, KeyCheck::kAnyNumber,
      KeyKind::kSimulationInput},
     {"sensor_theta_rad", &DesignRecord::sensor_theta_rad, KeyCheck::kAnyNumber, KeyKind::kSimulationInput},
@@ -131,7 +133,7 @@ inline constexpr DesignKey kDesignKeys[] = {
     {"display_bed_field", &DesignRecord::display_bed_field, KeyCheck::kZeroOrOne, KeyKind::kDisplayOption},
     {"map_style", &DesignRecord::map_style, KeyCheck::kZeroOrOne, KeyKind::kDisplayOption},
     {"show_error_map", &DesignRecord::show_error_map, KeyCheck::kZeroOrOne, KeyKind::kDisplayOption},
-    {"error_map_quantity", &DesignRecord::error_map_quantity, KeyCheck::kZeroToTwo, KeyKind::kDisplayOption},
+    {"error_map_quantity", &DesignRecord::error_map_quantity, KeyCheck::kZeroToThree, KeyKind::kDisplayOption},
     {"error_magnification", &DesignRecord::error_magnification, KeyCheck::kMagnification,
      KeyKind::kDisplayOption},
 

@@ -24,12 +24,18 @@ std::optional<double> NonFiniteNamed(const std::string& name) {
 std::span<const std::int32_t> AllowedValues(KeyCheck rule) {
   static constexpr std::int32_t kZeroOrOne[] = {0, 1};
   static constexpr std::int32_t kOneOrTwo[] = {1, 2};
+  static constexpr std::int32_t kOneToThree[] = {1, 2, 3};
   static constexpr std::int32_t kZeroToTwo[] = {0, 1, 2};
+  static constexpr std::int32_t kZeroToThree[] = {0, 1, 2, 3};
   switch (rule) {
     case KeyCheck::kZeroOrOne:
       return kZeroOrOne;
     case KeyCheck::kOneOrTwo:
       return kOneOrTwo;
+    case KeyCheck::kOneToThree:
+      return kOneToThree;
+    case KeyCheck::kZeroToThree:
+      return kZeroToThree;
     case KeyCheck::kZeroToTwo:
       return kZeroToTwo;
     case KeyCheck::kScalePercent:

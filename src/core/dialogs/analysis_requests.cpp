@@ -44,6 +44,11 @@ std::string Millimetres(double metres) {
   return FormatNumber(metres * 1000.0, ShowFormat::kGeneral) + " mm";
 }
 
+std::string Efficiency(double ratio) {
+  if (std::isnan(ratio)) return "none";
+  return FormatNumber(ratio, ShowFormat::kGeneral);
+}
+
 }  // namespace
 
 const std::vector<SweepParameter>& SweepParameters() {
@@ -120,6 +125,9 @@ std::string MonteCarloSummaryText(const MonteCarloSummary& summary) {
   line("RMS error", Millimetres(summary.rms_error_m));
   line("95th percentile of the error", Millimetres(summary.p95_error_m));
   line("Failed estimates", std::to_string(summary.failed_estimates));
+  line("Precision bound, largest", Millimetres(summary.max_bound_m));
+  line("Precision bound, RMS", Millimetres(summary.rms_bound_m));
+  line("Precision over bound, mean", Efficiency(summary.mean_efficiency));
   return text;
 }
 

@@ -45,6 +45,7 @@ inline constexpr int kMaxError = 2070;
 inline constexpr int kRmsError = 2071;
 inline constexpr int kAlgorithm1 = 2072;
 inline constexpr int kAlgorithm2 = 2073;
+inline constexpr int kAlgorithm3 = 2074;
 
 }  // namespace control_ids
 

@@ -83,7 +83,9 @@ std::vector<SettingsDialog> BuildSettingsDialogs() {
   dialogs.push_back({dialog_names::kAlgorithmType,
                      "Algorithm",
                      false,
-                     {RadioBinding{{{control_ids::kAlgorithm1, 1, true}, {control_ids::kAlgorithm2, 2, false}},
+                     {RadioBinding{{{control_ids::kAlgorithm1, 1, true},
+                                    {control_ids::kAlgorithm2, 2, false},
+                                    {control_ids::kAlgorithm3, 3, true}},
                                    2,
                                    [](const DesignRecord& d) { return d.algorithm_type; },
                                    [](DesignRecord& d, std::int32_t v) { d.algorithm_type = v; }}}});

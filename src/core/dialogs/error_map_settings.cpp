@@ -24,7 +24,8 @@ std::string ShowMagnification(double factor) { return FormatNumber(factor, ShowF
 
 bool ErrorQuantityAvailable(int quantity, bool monte_carlo_current) {
   if (quantity == kErrorMapError) return true;
-  return (quantity == kErrorMapTrueness || quantity == kErrorMapPrecision) && monte_carlo_current;
+  return (quantity == kErrorMapTrueness || quantity == kErrorMapPrecision || quantity == kErrorMapBound) &&
+         monte_carlo_current;
 }
 
 }  // namespace orvendi

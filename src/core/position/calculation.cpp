@@ -14,6 +14,7 @@
 #include "core/field/loop_geometry.h"
 #include "core/platform/compute_threads.h"
 #include "core/platform/progress.h"
+#include "core/position/algorithm3.h"
 
 namespace orvendi {
 
@@ -72,6 +73,11 @@ void CalculatePoint(const DesignRecord& design, ResultBuffer& results, Calculati
   double ex = nan, ey = nan, ez = nan, angle1 = nan, angle2 = nan;
   if (design.algorithm_type == 1) {
     EstimatePosition1(work.alg1, n, ex, ey, ez, angle1, angle2);
+  } else if (design.algorithm_type == 3) {
+    const std::array<double, 3> coefficients{DipoleCoefficient(design.generators[0]),
+                                             DipoleCoefficient(design.generators[1]),
+                                             DipoleCoefficient(design.generators[2])};
+    EstimatePosition3(SensorFieldModel(design), coefficients, work.alg2, n, ex, ey, ez, angle1, angle2);
   } else {
     EstimatePosition2(work.alg2, n, ex, ey, ez, angle1, angle2);
   }

@@ -165,7 +165,6 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
   if (errors && design.results_valid == 0) return grid;
   if (!errors && (monte_carlo == nullptr || monte_carlo->size() != count)) return grid;
 
-  const bool trueness = grid.quantity == kErrorMapTrueness;
   ScanPoint point;
   for (std::size_t k = 0; ScanNextAlongFirst(scan, point) && k < count; ++k) {
     if (point.second_index == 0) grid.first_axis.push_back(point);
@@ -176,7 +175,9 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
                                                       results.Slot(point.first_index, point.second_index)));
     } else {
       const MonteCarloPoint& figures = (*monte_carlo)[k];
-      grid.values[k] = trueness ? figures.trueness_m : figures.precision_m;
+      grid.values[k] = grid.quantity == kErrorMapTrueness    ? figures.trueness_m
+                       : grid.quantity == kErrorMapBound ? figures.bound_m
+                                                         : figures.precision_m;
     }
   }
   grid.available = true;
@@ -223,6 +224,8 @@ std::string ErrorQuantityTitle(int quantity) {
       return "Trueness (mm)";
     case kErrorMapPrecision:
       return "Precision (mm)";
+    case kErrorMapBound:
+      return "Precision bound (mm)";
     default:
       return "Error (mm)";
   }
@@ -246,7 +249,8 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
   std::string missing;
   if (bar && grid->missing > 0) {
     missing =
-        FormatInteger(grid->missing) + (grid->missing == 1 ? " point" : " points") + " without an estimate";
+        FormatInteger(grid->missing) + (grid->missing == 1 ? " point" : " points") +
+        (grid->quantity == kErrorMapBound ? " without a finite bound" : " without an estimate");
   }
   const std::string factor = magnified ? "Measured map: error \u00d7 " +
                                              FormatNumber(design.error_magnification, ShowFormat::kGeneral)

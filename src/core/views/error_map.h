@@ -63,7 +63,7 @@ bool ViewShowsScanPlane(int current_view, int scan_plane);
 // plane's line, each step of it coloured by the largest cell behind it (hatched when any is).
 void DrawErrorMap(Canvas& canvas, const ViewState& view, const ErrorMapGrid& grid);
 
-// "Error (mm)", "Trueness (mm)", "Precision (mm)".
+// "Error (mm)", "Trueness (mm)", "Precision (mm)", "Precision bound (mm)".
 std::string ErrorQuantityTitle(int quantity);
 
 // The legend box, when the map is on or the measured map is magnified: the quantity, the colour

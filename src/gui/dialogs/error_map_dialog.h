@@ -26,7 +26,7 @@ class ErrorMapDialog : public QDialog {
  private:
   DesignRecord& design_;
   std::unique_ptr<EntryForm> form_;
-  QRadioButton* quantity_[3] = {};
+  QRadioButton* quantity_[4] = {};
   QComboBox* magnification_ = nullptr;
 };
 

@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <array>
+#include <initializer_list>
+#include <utility>
 
 #include "core/design/design_record.h"
 #include "gui/dialogs/about_dialog.h"
@@ -110,12 +112,10 @@ QFormLayout* AddForm(QVBoxLayout* root, const char* group = nullptr) {
   return form;
 }
 
-void AddRadioPair(QVBoxLayout* root, const char* group, const char* first, int first_id, const char* second,
-                  int second_id) {
+void AddRadios(QVBoxLayout* root, const char* group, std::initializer_list<std::pair<const char*, int>> radios) {
   auto* box = new QGroupBox(QString::fromLatin1(group));
   auto* layout = new QHBoxLayout(box);
-  layout->addWidget(MakeRadio(first, first_id));
-  layout->addWidget(MakeRadio(second, second_id));
+  for (const auto& [caption, id] : radios) layout->addWidget(MakeRadio(caption, id));
   root->addWidget(box);
 }
 
@@ -124,7 +124,7 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
   namespace names = dialog_names;
   using namespace control_ids;
   if (name == names::kAlgorithmType) {
-    AddRadioPair(root, "Type", "1", kAlgorithm1, "2", kAlgorithm2);
+    AddRadios(root, "Type", {{"1", kAlgorithm1}, {"2", kAlgorithm2}, {"3", kAlgorithm3}});
   } else if (name == names::kFrequency) {
     AddRow(AddForm(root), "Frequency (Hz):", MakeEdit(kFrequency, dialog));
   } else if (name == names::kGeneratorDesign) {
@@ -145,7 +145,7 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
     AddRow(form, "Theta:", MakeEdit(kTheta, dialog));
     AddRow(form, "Phi:", MakeEdit(kPhi, dialog));
   } else if (name == names::kDipoleType) {
-    AddRadioPair(root, "Dipole Type", "Ideal Dipole", kIdealDipole, "Real Dipole", kRealDipole);
+    AddRadios(root, "Dipole Type", {{"Ideal Dipole", kIdealDipole}, {"Real Dipole", kRealDipole}});
   } else if (name == names::kCalcBedParams) {
     QFormLayout* form = AddForm(root, "Quantisation");
     AddRow(form, "X:", MakeEdit(kBedCellsX, dialog));

@@ -1,0 +1,71 @@
+#include "core/position/sensor_model.h"
+
+#include <cmath>
+
+#include "core/field/bed_field.h"
+#include "core/field/coil_field.h"
+
+namespace orvendi {
+
+SensorFieldModel::SensorFieldModel(const DesignRecord& design)
+    : design_(&design), with_bed_(design.include_bed_currents != 0) {
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    if (design.generators[g].real_dipole == 0) continue;
+    for (int a = 0; a < 3; ++a) {
+      RealCoil& coil = real_[3 * g + a];
+      coil.in_use = true;
+      LoopCorners corners;
+      coil.has_corners = SquareCoilCorners(design.generators[g].coils[a], corners);
+      if (!coil.has_corners) continue;
+      coil.sides = MakeLoopSides(corners);
+      coil.strength = CoilStrength(design.generators[g].coils[a]);
+    }
+  }
+  if (!with_bed_) return;
+  bed_sides_ = MakeLoopSides(BedLoopCorners(design));
+  for (int k = 0; k < kCoilCount; ++k) bed_strength_[k] = BedStrength(BedCurrentMagnitude(design.bed_currents[k]));
+}
+
+std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point) const {
+  std::array<Vector3, 9> field;
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    for (int a = 0; a < 3; ++a) {
+      const RealCoil& coil = real_[3 * g + a];
+      // The same sums as CoilField, to the bit.
+      if (!coil.in_use) {
+        field[3 * g + a] = IdealDipoleField(design_->generators[g], a, point);
+      } else {
+        field[3 * g + a] = coil.has_corners ? FieldOfLoop(ShapesOfLoop(coil.sides, point), coil.strength) : Vector3{};
+      }
+    }
+  }
+  if (with_bed_) {
+    const LoopShapes bed = ShapesOfLoop(bed_sides_, point);
+    for (int k = 0; k < kCoilCount; ++k) field[k] += FieldOfLoop(bed, bed_strength_[k]);
+  }
+  return field;
+}
+
+void SensorFieldModel::FieldsAndGradient(const Vector3& point, std::array<Vector3, 9>& field,
+                                         std::array<std::array<Vector3, 9>, 3>& derivative) const {
+  field = FieldsAt(point);
+  constexpr double h = kDifferenceStep;
+  for (int a = 0; a < 3; ++a) {
+    Vector3 plus = point, minus = point;
+    (a == 0 ? plus.x : a == 1 ? plus.y : plus.z) += h;
+    (a == 0 ? minus.x : a == 1 ? minus.y : minus.z) -= h;
+    const std::array<Vector3, 9> up = FieldsAt(plus);
+    const std::array<Vector3, 9> down = FieldsAt(minus);
+    for (int k = 0; k < kCoilCount; ++k) {
+      derivative[a][k] = {(up[k].x - down[k].x) / (2 * h), (up[k].y - down[k].y) / (2 * h),
+                          (up[k].z - down[k].z) / (2 * h)};
+    }
+  }
+}
+
+SensorFrame FrameOf(double theta, double phi) {
+  const double st = std::sin(theta), ct = std::cos(theta), sp = std::sin(phi), cp = std::cos(phi);
+  return {{st * cp, st * sp, ct}, {ct * cp, ct * sp, -st}, {-sp, cp, 0.0}};
+}
+
+}  // namespace orvendi

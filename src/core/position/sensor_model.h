@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+
+#include "core/design/design_record.h"
+#include "core/field/loop_geometry.h"
+#include "core/field/vector3.h"
+
+namespace orvendi {
+
+// The fields the sensor sees from the nine coils, as the calculation run forms them: coil model
+// of each generator, plus the bed's field for each coil's current when the design includes it.
+class SensorFieldModel {
+ public:
+  explicit SensorFieldModel(const DesignRecord& design);
+
+  // Field (T) of coils 0 .. 8 (coil order) at a point.
+  std::array<Vector3, 9> FieldsAt(const Vector3& point) const;
+
+  // The field of every coil and its derivatives by x, y and z: derivative[a][k] by axis a.
+  // Central differences with the step below.
+  void FieldsAndGradient(const Vector3& point, std::array<Vector3, 9>& field,
+                         std::array<std::array<Vector3, 9>, 3>& derivative) const;
+
+  // Step (m) of the central differences. The fields vary over the ranges to the coils and the bed
+  // edges, centimetres at least, so the truncation error ((h/r)^2, about 1e-10) and the rounding
+  // error (epsilon r / h, about 1e-11) stay far below the noise any design sets.
+  static constexpr double kDifferenceStep = 1e-6;
+
+  const DesignRecord& design() const { return *design_; }
+
+ private:
+  const DesignRecord* design_;
+  // A real coil's sides do not depend on the field point; they are formed once.
+  struct RealCoil {
+    bool in_use = false;
+    bool has_corners = false;
+    LoopSides sides{};
+    double strength = 0.0;
+  };
+  std::array<RealCoil, 9> real_{};
+  bool with_bed_ = false;
+  LoopSides bed_sides_{};
+  std::array<double, 9> bed_strength_{};
+};
+
+// The sensor axis for polar angle theta and azimuth phi, and two unit vectors at right angles to
+// it: the theta direction and the azimuth direction. The pair spans the axis's two degrees of
+// freedom also at the poles (theta = 0 or pi), where the azimuth alone turns nothing.
+struct SensorFrame {
+  Vector3 axis, e1, e2;
+};
+SensorFrame FrameOf(double theta, double phi);
+
+}  // namespace orvendi
