@@ -173,38 +173,31 @@ TEST(EddySheetTest, DipoleOverALargeSheetAgreesWithTheInfiniteSheet) {
 }
 
 TEST(EddySheetTest, BadInputIsRefusedAndCancelLeavesTheSheet) {
-  const DesignRecord good = DipoleAndSheet(0.5, 4, 0.1, 1000.0);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double ohms, frequency;
+    int cells;
+    double side;
+    SheetStatus status;
+  };
   EddySheet sheet;
-  for (const double ohms : {0.0, -1.0, nan, inf})
-    EXPECT_EQ(SolveEddySheet(good, ohms, nullptr, sheet), SheetStatus::kInvalid) << ohms;
-  for (const double f : {nan, inf, -1.0}) {
-    DesignRecord d = good;
-    d.frequency_hz = f;
-    EXPECT_EQ(SolveEddySheet(d, kAluminium, nullptr, sheet), SheetStatus::kInvalid) << f;
+  for (const Case c : {Case{0.0, 1e3, 4, 0.5, SheetStatus::kInvalid}, Case{-1.0, 1e3, 4, 0.5, SheetStatus::kInvalid},
+                       Case{nan, 1e3, 4, 0.5, SheetStatus::kInvalid}, Case{inf, 1e3, 4, 0.5, SheetStatus::kInvalid},
+                       Case{1.0, nan, 4, 0.5, SheetStatus::kInvalid}, Case{1.0, inf, 4, 0.5, SheetStatus::kInvalid},
+                       Case{1.0, -1.0, 4, 0.5, SheetStatus::kInvalid}, Case{1.0, 1e3, 0, 0.5, SheetStatus::kInvalid},
+                       Case{1.0, 1e3, 4, 0.0, SheetStatus::kInvalid},
+                       Case{1.0, 1e3, 51, 0.5, SheetStatus::kTooManyCells}}) {
+    EXPECT_EQ(SolveEddySheet(DipoleAndSheet(c.side, c.cells, 0.1, c.frequency), c.ohms, nullptr, sheet), c.status)
+        << c.ohms << " ohms, " << c.frequency << " Hz, " << c.cells << " cells, " << c.side << " m";
   }
-  DesignRecord empty = good;
-  empty.bed_cells_x = 0;
-  EXPECT_EQ(SolveEddySheet(empty, kAluminium, nullptr, sheet), SheetStatus::kInvalid);
-  DesignRecord flat = good;
-  flat.bed_x2 = flat.bed_x1;
-  EXPECT_EQ(SolveEddySheet(flat, kAluminium, nullptr, sheet), SheetStatus::kInvalid);
-  DesignRecord huge = good;
-  huge.bed_cells_x = huge.bed_cells_y = 51;
-  EXPECT_EQ(SolveEddySheet(huge, kAluminium, nullptr, sheet), SheetStatus::kTooManyCells);
-  EXPECT_TRUE(sheet.currents[0].empty());
-
+  const DesignRecord good = DipoleAndSheet(0.5, 4, 0.1, 1000.0);
   int reports = 0;
-  EXPECT_EQ(SolveEddySheet(good, kAluminium, [&](double) { return ++reports < 3; }, sheet),
-            SheetStatus::kCancelled);
+  EXPECT_EQ(SolveEddySheet(good, kAluminium, [&](double) { return ++reports < 3; }, sheet), SheetStatus::kCancelled);
   EXPECT_TRUE(sheet.currents[0].empty());
-  std::vector<double> shares;
-  EXPECT_EQ(SolveEddySheet(good, kAluminium, [&](double s) { shares.push_back(s); return true; }, sheet),
-            SheetStatus::kSolved);
-  ASSERT_FALSE(shares.empty());
-  EXPECT_EQ(shares.back(), 1.0);
-  for (std::size_t i = 1; i < shares.size(); ++i) EXPECT_GT(shares[i], shares[i - 1]);
+  double last = 0.0;
+  EXPECT_EQ(SolveEddySheet(good, kAluminium, [&](double s) { return (last = s) >= 0.0; }, sheet), SheetStatus::kSolved);
+  EXPECT_EQ(last, 1.0);
 }
 
 }  // namespace

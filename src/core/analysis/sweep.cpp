@@ -277,12 +277,13 @@ std::optional<SweepAxis> ParseSweepAxis(std::string_view text, std::string& erro
   const std::vector<std::string_view> parts = equals == std::string_view::npos
                                                   ? std::vector<std::string_view>{}
                                                   : Split(text.substr(equals + 1), ':');
-  if (equals == 0 || parts.size() != 3) {
-    error = what + "expected KEY=FROM:TO:COUNT";
+  if (equals == 0 || parts.size() < 3 || parts.size() > 4 || (parts.size() == 4 && parts[3] != "log")) {
+    error = what + "expected KEY=FROM:TO:COUNT or KEY=FROM:TO:COUNT:log";
     return std::nullopt;
   }
   SweepAxis axis;
   axis.key = std::string(text.substr(0, equals));
+  axis.log = parts.size() == 4;
   std::string reason;
   if (!ReadWholeDouble(parts[0], axis.from, reason) || !ReadWholeDouble(parts[1], axis.to, reason)) {
     error = what + reason;
@@ -329,6 +330,8 @@ bool CheckSweepAxis(const SweepAxis& axis, std::string& error) {
     error = "the range is empty";
   } else if (!std::isfinite((axis.to - axis.from) * (axis.count - 1))) {
     error = "the range is too wide";
+  } else if (axis.log && !(axis.from > 0.0 && axis.to > 0.0)) {
+    error = "a log range must lie above 0";
   } else {
     return true;
   }
@@ -337,6 +340,7 @@ bool CheckSweepAxis(const SweepAxis& axis, std::string& error) {
 
 double SweepAxisValue(const SweepAxis& axis, int i) {
   if (i >= axis.count - 1) return i == 0 ? axis.from : axis.to;
+  if (axis.log) return axis.from * std::pow(axis.to / axis.from, static_cast<double>(i) / (axis.count - 1));
   return axis.from + (axis.to - axis.from) * i / (axis.count - 1);
 }
 

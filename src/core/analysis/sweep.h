@@ -21,12 +21,14 @@ class Host;
 using DesignSetter =
     std::function<bool(DesignRecord& design, std::string_view key, double value, std::string& error)>;
 
-// `count` values of one design key from `from` to `to`, evenly spaced.
+// `count` values of one design key from `from` to `to`, evenly spaced, or with `log` in even
+// ratios.
 struct SweepAxis {
   std::string key;
   double from = 0.0;
   double to = 0.0;
   int count = 1;
+  bool log = false;
 };
 
 // Shard `index` of `count`: a contiguous block of the sweep's rows.
@@ -55,15 +57,16 @@ struct SweepRow {
   MonteCarloSummary monte_carlo;
 };
 
-// "KEY=FROM:TO:COUNT", numbers read whole and without regard to the locale.
+// "KEY=FROM:TO:COUNT" or "KEY=FROM:TO:COUNT:log", numbers read whole and without regard to the locale.
 std::optional<SweepAxis> ParseSweepAxis(std::string_view text, std::string& error);
 // "I/N" with 1 <= I <= N.
 std::optional<SweepShard> ParseSweepShard(std::string_view text, std::string& error);
 
 // False with a message for a count below 1, a non-finite end, an empty range (from == to with
-// more than one value) or one too wide for double arithmetic.
+// more than one value), one too wide for double arithmetic, or a log axis with an end not above 0.
 bool CheckSweepAxis(const SweepAxis& axis, std::string& error);
-// Value i of the axis: from + (to - from) * i / (count - 1), exactly `to` at the last.
+// Value i of the axis: from + (to - from) * i / (count - 1), or from * (to / from)^(i / (count - 1))
+// on a log axis; exactly `to` at the last.
 double SweepAxisValue(const SweepAxis& axis, int i);
 // The number of combinations; empty with a message when it does not fit in 64 bits or an axis is
 // invalid.

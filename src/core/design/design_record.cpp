@@ -60,6 +60,10 @@ void ApplyDesignDefaults(DesignRecord& design) {
   design.sensor_phi_rad = 0.0;
   design.noise_peak_v = 0.0;
   design.offset_v = 0.0;
+  design.sensor_model = 0;
+  design.sensor_turns = 100.0;
+  design.sensor_area_m2 = 1e-4;
+  design.sensor_gain = 1.0;
 
   ResetBedResults(design);
 
@@ -72,6 +76,8 @@ void ApplyDesignDefaults(DesignRecord& design) {
   design.bed_ohms_per_m = 1.0;
   design.bed_cells_x = 25;
   design.bed_cells_y = 25;
+  design.bed_model = 0;
+  design.bed_sheet_ohms_per_square = 2.9e-5;
   design.bed_stale = 1;
 
   design.scan_x_from = -0.25;
@@ -141,7 +147,9 @@ bool SameSimulationInputs(const DesignRecord& a, const DesignRecord& b) {
       &DesignRecord::scan_y_step,      &DesignRecord::scan_z_from,
       &DesignRecord::scan_z_to,        &DesignRecord::scan_z_step,
       &DesignRecord::scan_plane_z,     &DesignRecord::scan_plane_x,
-      &DesignRecord::scan_plane_y,
+      &DesignRecord::scan_plane_y,     &DesignRecord::sensor_turns,
+      &DesignRecord::sensor_area_m2,   &DesignRecord::sensor_gain,
+      &DesignRecord::bed_sheet_ohms_per_square,
   };
   for (const auto member : doubles) {
     if (!Same(a.*member, b.*member)) return false;
@@ -149,6 +157,7 @@ bool SameSimulationInputs(const DesignRecord& a, const DesignRecord& b) {
   const std::int32_t DesignRecord::*const ints[] = {
       &DesignRecord::dipole_type, &DesignRecord::algorithm_type, &DesignRecord::bed_cells_x,
       &DesignRecord::bed_cells_y, &DesignRecord::scan_plane,     &DesignRecord::include_bed_currents,
+      &DesignRecord::sensor_model, &DesignRecord::bed_model,
   };
   for (const auto member : ints) {
     if (a.*member != b.*member) return false;

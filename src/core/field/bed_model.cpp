@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/field/bed_flux_kernel.h"
+#include "core/field/sheet_bed_model.h"
 #include "core/platform/compute_threads.h"
 #include "core/platform/host.h"
 
@@ -72,6 +73,8 @@ class BedUnits {
 
 bool ComputeBedModel(DesignRecord& design, Host& host) {
   BusyScope busy(host);
+  if (design.bed_model == 1)
+    return ComputeSheetBedModel(design, [&host](double share) { return host.ReportProgress(share); });
 
   const BedCellGrid grid = MakeBedCellGrid(design);
   const double width = design.bed_x2 - design.bed_x1;
@@ -127,7 +130,7 @@ bool ComputeBedModel(DesignRecord& design, Host& host) {
 }
 
 bool RefreshBedModel(DesignRecord& design, Host& host) {
-  if (design.bed_stale == 0) return true;
+  if (design.bed_stale == 0 && (design.bed_model != 1 || CachedSheet(design))) return true;
   if (!ComputeBedModel(design, host)) return false;
   design.bed_stale = 0;
   return true;

@@ -30,14 +30,11 @@ struct EddySheet {
 
 enum class SheetStatus { kSolved, kCancelled, kTooManyCells, kInvalid };
 
-// Dense factorisation: beyond this many cells the sheet is refused, not attempted.
-inline constexpr int kMaxSheetCells = 2500;
-
 // Share done 0..1; returning false asks to stop.
 using SheetProgress = std::function<bool(double)>;
 
 // Solves the sheet on the bed's cells of `design` at its drive frequency for all nine coils.
-// kInvalid for a resistance or frequency that is not finite and positive or an empty bed;
+// More than kMaxSheetCells cells: kTooManyCells. kInvalid for a resistance or frequency that is not finite and positive or an empty bed;
 // kCancelled when progress asked to stop (checked between stages, not inside the factorisation).
 // `sheet` is only written when solved.
 SheetStatus SolveEddySheet(const DesignRecord& design, double ohms_per_square, const SheetProgress& progress,
