@@ -1,17 +1,19 @@
 #include "cli/cli_commands.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 #include <utility>
 
 #include "core/analysis/monte_carlo.h"
 #include "core/analysis/sweep.h"
 #include "cli/cli_options.h"
+#include "cli/cli_outputs.h"
 #include "cli/cli_report.h"
 #include "cli/progress_bar.h"
 #include "core/design/atomic_file.h"
+#include "core/design/control_text.h"
 #include "core/design/design_file.h"
+#include "core/design/design_warnings.h"
 #include "core/field/bed_model.h"
 #include "core/position/calculation.h"
 
@@ -21,33 +23,17 @@ namespace {
 
 constexpr const char* kInterrupted = "interrupted; no output file was written";
 
-using NamedPath = std::pair<std::string_view, std::string>;
-
-// Two arguments naming one file would have one output overwrite the other or the design.
-bool CheckDistinctFiles(const std::vector<NamedPath>& named, std::string& error) {
-  std::vector<std::pair<std::string_view, std::filesystem::path>> seen;
-  for (const auto& [option, path] : named) {
-    if (path.empty()) continue;
-    std::error_code ignored;
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ignored);
-    if (resolved.empty()) resolved = std::filesystem::path(path).lexically_normal();
-    for (const auto& [other_option, other] : seen) {
-      if (other == resolved) {
-        error = std::string(other_option) + " and " + std::string(option) + " name the same file " + path;
-        return false;
-      }
-    }
-    seen.emplace_back(option, resolved);
-  }
-  return true;
-}
-
 bool ReadDesign(const std::string& file, DesignRecord& design, const Console& console) {
   StoredView view;
   std::string error;
   if (ReadDesignFile(file, design, view, error)) return true;
   Complain(console, error);
   return false;
+}
+
+void Warn(const Console& console, const std::string& file, const DesignRecord& design) {
+  for (const std::string& warning : PhysicalWarnings(design))
+    console.err(EscapeControlCharacters("warning: " + file + ": " + warning) + "\n");
 }
 
 // A computing command's design and output files, all checked before anything is computed, so
@@ -73,20 +59,14 @@ bool PrepareJob(const std::string& file, const std::string& threads, const std::
   return ReadDesign(file, job.design, console);
 }
 
-bool WriteOutput(AtomicFileWriter& writer, std::string_view content, std::string& error) {
-  return !writer.IsOpen() || (writer.Write(content, error) && writer.Commit(error));
-}
-
+// The outputs replace their targets only when the printed figures went out as well.
 int FinishJob(Job& job, CliHost& host, std::string_view points_text, std::string_view summary_text,
               std::string_view printed, const Console& console) {
   host.Finish();
   std::string error;
-  if (!WriteOutput(job.points, points_text, error) || !WriteOutput(job.summary, summary_text, error)) {
+  const auto print = [&] { return console.out(printed); };
+  if (!CommitOutputs({{&job.points, points_text}, {&job.summary, summary_text}}, print, error)) {
     Complain(console, error);
-    return kExitFailed;
-  }
-  if (!console.out(printed)) {
-    Complain(console, "cannot write to standard output");
     return kExitFailed;
   }
   return kExitOk;
@@ -138,7 +118,7 @@ bool ParseSweepArgs(const SweepArgs& args, SweepOptions& options, std::string& e
 }  // namespace
 
 void Complain(const Console& console, std::string_view message) {
-  console.err("orvendi-cli: " + std::string(message) + "\n");
+  console.err("orvendi-cli: " + EscapeControlCharacters(message) + "\n");
 }
 
 bool CalculateDesign(const DesignRecord& design, Host& host, PointResults& points) {
@@ -155,7 +135,7 @@ int CliNew(const std::string& file, const Console& console) {
   DesignRecord design;
   ApplyDesignDefaults(design);
   const StoredView view;
-  if (file.empty()) {
+  if (file.empty() || file == "-") {
     if (console.out(WriteDesignJson(design, view))) return kExitOk;
     Complain(console, "cannot write to standard output");
     return kExitFailed;
@@ -168,15 +148,21 @@ int CliNew(const std::string& file, const Console& console) {
 
 int CliValidate(const std::string& file, const Console& console) {
   const std::vector<std::string> problems = ValidateDesignFile(file);
-  for (const std::string& problem : problems) console.err(problem + "\n");
+  for (const std::string& problem : problems) console.err(EscapeControlCharacters(problem) + "\n");
   if (!problems.empty()) return kExitUsage;
-  return console.out(file + ": no problems\n") ? kExitOk : kExitFailed;
+  DesignRecord design;
+  if (!ReadDesign(file, design, console)) return kExitUsage;
+  Warn(console, file, design);
+  if (console.out(EscapeControlCharacters(file) + ": no problems\n")) return kExitOk;
+  Complain(console, "cannot write to standard output");
+  return kExitFailed;
 }
 
 int CliCalculate(const CalculateArgs& args, CliHost& host, const Console& console) {
   Job job;
   if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
     return kExitUsage;
+  Warn(console, args.file, job.design);
   PointResults points;
   if (!CalculateDesign(job.design, host, points)) return Interrupted(host, console);
   return FinishJob(job, host, PointResultsCsv(points.rows), CalculationJson(points.summary),
@@ -256,15 +242,17 @@ int CliSweep(const SweepArgs& args, CliHost& host, const Console& console) {
     Complain(console, started ? error : args.file + ": " + error);
     return started ? kExitFailed : kExitUsage;
   }
-  if (!out.Commit(error)) {
-    Complain(console, error);
-    return kExitFailed;
-  }
   const SweepRowRange rows = ShardRows(*total, options.shard);
   const std::string report = "wrote " + std::to_string(rows.last - rows.first) + " of " +
                              std::to_string(*total) + " rows (shard " + std::to_string(options.shard.index) +
-                             "/" + std::to_string(options.shard.count) + ") to " + args.out_csv + "\n";
-  return console.out(report) ? kExitOk : kExitFailed;
+                             "/" + std::to_string(options.shard.count) + ") to " +
+                             EscapeControlCharacters(args.out_csv) + "\n";
+  const auto print = [&] { return console.out(report); };
+  if (!CommitOutputs({{&out, ""}}, print, error)) {
+    Complain(console, error);
+    return kExitFailed;
+  }
+  return kExitOk;
 }
 
 }  // namespace orvendi

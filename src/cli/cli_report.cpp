@@ -40,24 +40,26 @@ std::string Whole(std::int64_t value) {
   return text;
 }
 
-Json PhasorsJson(const DialogFields& fields, int first_box, const std::array<Phasor, kCoilCount>& values) {
+Json PhasorsJson(const std::array<Phasor, kCoilCount>& values) {
+  const std::array<std::string, kCoilCount> texts = PhasorTexts(values);
   Json list = Json::array();
   for (int k = 0; k < kCoilCount; ++k) {
     list.push_back({{"generator", k / 3},
                     {"axis", kAxisNames[k % 3]},
                     {"re", JsonNumber(values[k].real())},
                     {"im", JsonNumber(values[k].imag())},
-                    {"text", fields.Text(first_box + k)}});
+                    {"text", texts[k]}});
   }
   return list;
 }
 
-std::string PhasorBlock(std::string_view title, const DialogFields& fields, int first_box) {
+std::string PhasorBlock(std::string_view title, const std::array<Phasor, kCoilCount>& values) {
+  const std::array<std::string, kCoilCount> texts = PhasorTexts(values);
   std::string text = std::string(title) + "\n";
   for (int g = 0; g < kGeneratorCount; ++g) {
     text += "  generator " + Whole(g) + ":";
     for (int a = 0; a < 3; ++a)
-      text += std::string("  ") + kAxisNames[a] + " " + fields.Text(first_box + 3 * g + a);
+      text += std::string("  ") + kAxisNames[a] + " " + texts[3 * g + a];
     text += "\n";
   }
   return text;
@@ -105,14 +107,13 @@ std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed)
 }
 
 std::string BedText(const DesignRecord& design) {
-  return PhasorBlock("Open loop bed voltages (V)", BedVoltageFields(design), kFirstBedVoltageBox) +
-         PhasorBlock("Bed currents (A)", BedCurrentFields(design), kFirstBedCurrentBox);
+  return PhasorBlock("Open loop bed voltages (V)", design.bed_voltages) +
+         PhasorBlock("Bed currents (A)", design.bed_currents);
 }
 
 std::string BedJson(const DesignRecord& design) {
   return JsonText(
-      {{"voltages_v", PhasorsJson(BedVoltageFields(design), kFirstBedVoltageBox, design.bed_voltages)},
-       {"currents_a", PhasorsJson(BedCurrentFields(design), kFirstBedCurrentBox, design.bed_currents)}});
+      {{"voltages_v", PhasorsJson(design.bed_voltages)}, {"currents_a", PhasorsJson(design.bed_currents)}});
 }
 
 }  // namespace orvendi

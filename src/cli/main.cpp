@@ -16,22 +16,37 @@
 #include "cli/cli_field.h"
 #include "cli/cli_options.h"
 #include "cli/progress_bar.h"
+#include "core/design/atomic_file.h"
 
 namespace {
 
 volatile std::sig_atomic_t stop_requested = 0;
+volatile std::sig_atomic_t progress_shown = 0;
 
-extern "C" void RequestStop(int) { stop_requested = 1; }
+constexpr char kStoppedNow[] = "\norvendi-cli: interrupted; no output file was written\n";
 
-// The first SIGINT or SIGTERM stops the computation at its next progress report, so that the
-// output's temporary file is removed; a second one ends the program at once.
+// The first SIGINT, SIGTERM or SIGHUP stops the computation at its next progress report, so that
+// the outputs' temporary files are removed; a second one removes them and ends the program at once.
+extern "C" void RequestStop(int) {
+  if (stop_requested == 0) {
+    stop_requested = 1;
+    return;
+  }
+  orvendi::RemoveTemporaryFilesNow();
+  // The message begins a line of its own after the progress bar.
+  const int skipped = progress_shown != 0 ? 0 : 1;
+  [[maybe_unused]] const ssize_t written =
+      write(STDERR_FILENO, kStoppedNow + skipped, sizeof kStoppedNow - 1 - skipped);
+  _exit(orvendi::kExitInterrupted);
+}
+
 void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = RequestStop;
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signal);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 bool WriteTo(std::FILE* stream, std::string_view text) {
@@ -59,9 +74,18 @@ void AddThreads(CLI::App* command, std::string& threads) {
       ->capture_default_str();
 }
 
+// An output named by an empty text would otherwise mean "no output".
+const CLI::Validator kFileName(
+    [](std::string& name) {
+      return name.empty() ? std::string("an empty file name names no file") : std::string();
+    },
+    "", "FILE_NAME");
+
 void AddOutputs(CLI::App* command, std::string& points, std::string& summary) {
-  command->add_option("--points", points, "Write the per-point results as CSV")->type_name("CSV");
-  command->add_option("--summary", summary, "Write the figures as JSON")->type_name("JSON");
+  command->add_option("--points", points, "Write the per-point results as CSV")
+      ->type_name("CSV")
+      ->check(kFileName);
+  command->add_option("--summary", summary, "Write the figures as JSON")->type_name("JSON")->check(kFileName);
 }
 
 void AddSeed(CLI::App* command, std::string& seed) {
@@ -99,7 +123,9 @@ int main(int argc, char** argv) {
   std::string new_file;
   CLI::App* new_command =
       AddCommand(app, "new", "Write the default design (to standard output without FILE)", common);
-  new_command->add_option("FILE", new_file, "Design file to write")->type_name("");
+  new_command->add_option("FILE", new_file, "Design file to write (- for standard output)")
+      ->type_name("")
+      ->check(kFileName);
 
   std::string validate_file;
   CLI::App* validate = AddCommand(app, "validate", "Report every problem of a design file", common);
@@ -151,7 +177,10 @@ int main(int argc, char** argv) {
   sweep->add_option("--shard", sweep_args.shard, "Compute only part I of N of the rows")
       ->type_name("I/N")
       ->capture_default_str();
-  sweep->add_option("--out", sweep_args.out_csv, "CSV file to write")->required()->type_name("CSV");
+  sweep->add_option("--out", sweep_args.out_csv, "CSV file to write")
+      ->required()
+      ->type_name("CSV")
+      ->check(kFileName);
   sweep->add_flag("--yes", sweep_args.yes, "Run a sweep of more than a million designs");
   AddThreads(sweep, sweep_args.threads);
 
@@ -172,6 +201,7 @@ int main(int argc, char** argv) {
   ProgressBar bar([](std::string_view text) { WriteTo(stderr, text); }, SecondsNow);
   const bool show_progress = !common.quiet && isatty(STDERR_FILENO) == 1;
   CliHost host(&stop_requested, show_progress ? &bar : nullptr);
+  progress_shown = show_progress ? 1 : 0;
   CatchStopSignals();
   try {
     if (new_command->parsed()) return CliNew(new_file, console);

@@ -135,6 +135,53 @@ if [ -w /dev/full ]; then
   [ $? -eq 1 ] || fail "calculate into /dev/full did not exit with 1"
 fi
 
+# ---- new - is standard output; a value without physical sense is warned of, the status stays 0
+expect_status 0 "$cli" new -
+same_file out.txt design.json
+sed 's/"frequency_hz": [^,]*,/"frequency_hz": 0,/' design.json >zero_hz.json
+for command in validate calculate; do
+  expect_status 0 "$cli" "$command" zero_hz.json
+  grep -qx 'warning: zero_hz.json: frequency_hz: 0 is not above 0;.*' err.txt || fail "$command warned: $(cat err.txt)"
+done
+
+# ---- a command that fails, into /dev/full or on a target it may not replace, leaves every output as it was
+printf 'old' | tee old.csv >old.json
+before=$(ls -A)
+for command in "calculate design.json" "montecarlo noisy.json --runs 2" "sweep design.json --vary offset_v=0:1:2"; do
+  outputs=(--points old.csv --summary old.json)
+  [ "${command%% *}" = sweep ] && outputs=(--out old.csv)
+  # shellcheck disable=SC2086
+  "$cli" $command "${outputs[@]}" >/dev/full 2>err.txt
+  got=$?
+  [ "$got" -eq 1 ] || fail "$command into /dev/full exited with $got, not 1"
+  [ "$(cat old.csv old.json)$(ls -A)" = "oldold$before" ] || fail "$command into /dev/full changed files: $(ls -A)"
+done
+if [ "$(id -u)" -eq 0 ]; then
+  sticky=$(mktemp -d)
+  cp "$cli" "$sticky/orvendi-cli" && cp design.json old.csv old.json "$sticky/"
+  chmod 1777 "$sticky" && chmod 666 "$sticky/old.json" && chown nobody "$sticky/old.csv"
+  # As another user, old.json (root's) cannot be replaced in a sticky folder; old.csv (the user's) could.
+  (cd "$sticky" && setpriv --reuid=nobody --regid=nogroup --clear-groups ./orvendi-cli calculate design.json \
+    --points old.csv --summary old.json) >out.txt 2>err.txt
+  got=$?
+  [ "$got" -eq 2 ] || fail "an old.json that cannot be replaced gave status $got, not 2: $(cat err.txt)"
+  [ "$(cat "$sticky/old.csv" "$sticky/old.json")$(ls -A "$sticky" | wc -l)" = "oldold4" ] || fail "the sticky folder changed"
+  rm -rf "$sticky"
+fi
+
+# ---- SIGHUP, SIGTERM and two quick SIGINTs stop a sweep and leave no file behind
+for signals in HUP TERM "INT INT"; do
+  "$cli" sweep design.json --vary noise_peak_v=0:1e-4:1000000 --out long.csv --quiet 2>err.txt &
+  pid=$!
+  for _ in $(seq 200); do compgen -G '.long.csv.*' >/dev/null && break || sleep 0.1; done
+  for signal in $signals; do kill -s "$signal" "$pid"; done
+  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null && sleep 0.1 || break; done
+  kill -s KILL "$pid" 2>/dev/null
+  wait "$pid"
+  got=$?
+  [ "$got" -eq 130 ] && [ -z "$(compgen -G '*long.csv*')" ] || fail "a sweep sent $signals: status $got, $(ls -A)"
+done
+
 # ---- bad input: status 2, one line on standard error, nothing left behind
 mkdir bad
 cd bad || exit 1
@@ -143,6 +190,8 @@ printf '{"format": "orvendi-design", "version": 1, "frequency_hz": ' >malformed.
 printf '{"format": "orvendi-drawing", "version": 1}\n' >other.json
 mkdir folder
 printf 'old' >kept.csv
+ln kept.csv hard.csv
+ln -s kept.csv soft.csv
 before=$(ls -A)
 bad() {
   "$cli" "$@" >out.txt 2>err.txt
@@ -186,6 +235,15 @@ bad montecarlo design.json
 bad montecarlo design.json --runs 2 --seed -1
 bad new nowhere/design.json
 bad new folder
+bad new ''
+bad calculate design.json --points ''
+bad sweep design.json --vary noise_peak_v=0:1:2 --out ''
+# Two outputs naming one file, whether or not it exists, by any name; a file name that holds a line break.
+bad calculate design.json --points p.csv --summary ./p.csv
+bad montecarlo design.json --runs 2 --points kept.csv --summary ../bad/kept.csv
+bad calculate design.json --points kept.csv --summary hard.csv
+bad calculate design.json --points soft.csv --summary kept.csv
+bad validate $'two\nlines\e[2J.json'
 cd ..
 
 if [ "$failures" -gt 0 ]; then

@@ -134,7 +134,6 @@ TEST(SweepValues, EndsExactlyAtBothEndsAndTheLastAxisRunsFastest) {
   const SweepAxis tenths = Axis("k", 0.1, 0.7, 7);
   EXPECT_EQ(SweepAxisValue(tenths, 0), 0.1);
   EXPECT_EQ(SweepAxisValue(tenths, 6), 0.7);
-  EXPECT_EQ(SweepAxisValue(tenths, 3), 0.1 + (0.7 - 0.1) * 3 / 6);
   EXPECT_EQ(SweepAxisValue(Axis("k", 5.0, 9.0, 1), 0), 5.0);
 
   const std::vector<SweepAxis> axes = {Axis("a", 1.0, 2.0, 2), Axis("b", 10.0, 30.0, 3)};
@@ -144,6 +143,29 @@ TEST(SweepValues, EndsExactlyAtBothEndsAndTheLastAxisRunsFastest) {
   EXPECT_EQ(SweepRowValues(axes, 1), (std::vector<double>{1.0, 20.0}));
   EXPECT_EQ(SweepRowValues(axes, 3), (std::vector<double>{2.0, 10.0}));
   EXPECT_EQ(SweepRowValues(axes, 5), (std::vector<double>{2.0, 30.0}));
+}
+
+// The values between the ends are those of the decimal grid typed, not the binary sums near them.
+TEST(SweepValues, AreTheDecimalGridTyped) {
+  const struct {
+    SweepAxis axis;
+    std::vector<double> values;
+  } cases[] = {
+      {Axis("k", -0.45, -0.15, 7), {-0.45, -0.4, -0.35, -0.3, -0.25, -0.2, -0.15}},
+      {Axis("k", 0.1, 0.7, 7), {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7}},
+      {Axis("k", -0.3, 0.3, 7), {-0.3, -0.2, -0.1, 0.0, 0.1, 0.2, 0.3}},
+      {Axis("k", 0.0, 4e-5, 3), {0.0, 2e-5, 4e-5}},
+      {Axis("k", 1e300, -1e300, 3), {1e300, 0.0, -1e300}},
+      // Ends of more than 15 digits stay exact; between them, 15 digits of the larger end.
+      {Axis("k", 1.0, 2.0000000000000004, 4), {1.0, 1.33333333333333, 1.66666666666667, 2.0000000000000004}},
+  };
+  for (const auto& c : cases) {
+    for (int i = 0; i < c.axis.count; ++i) {
+      const double value = SweepAxisValue(c.axis, i);
+      EXPECT_EQ(value, c.values[static_cast<std::size_t>(i)]) << c.axis.from << ":" << c.axis.to << " #" << i;
+      EXPECT_FALSE(std::signbit(value) && value == 0.0) << c.axis.from << " #" << i;
+    }
+  }
 }
 
 TEST(SweepValues, TooManyCombinationsAreCaughtNotWrapped) {
@@ -265,7 +287,7 @@ TEST(RunSweepCsv, ShardsJoinedWithoutTheirHeadersAreTheWholeSweep) {
       "max_precision_m,mean_precision_m,mc_rms_error_m,p95_error_m,failed_estimates\n";
   ASSERT_EQ(whole.substr(0, header.size()), header);
   EXPECT_EQ(std::count(whole.begin(), whole.end(), '\n'), 15);
-  EXPECT_NE(whole.find("\n6.666666666666666e-07,-0.24,"), std::string::npos) << whole;
+  EXPECT_NE(whole.find("\n6.6666666666667e-07,-0.24,"), std::string::npos) << whole;
 
   for (const int n : {3, 5, 20}) {
     std::string joined;

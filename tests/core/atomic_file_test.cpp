@@ -156,5 +156,37 @@ TEST_F(AtomicWrite, ItsTemporaryFilesAreKnownByNameAndNothingElseIs) {
   writer.Abandon();
 }
 
+// The temporary name is the target's with 8 more bytes, cut where the longest name allows.
+TEST_F(AtomicWrite, NamesUpToTheLongestAFolderTakesCanBeWritten) {
+  const std::string e_acute = "\xC3\xA9";
+  for (const std::string& name : {std::string(247, 'a'), std::string(248, 'b'), std::string(255, 'c'),
+                                  std::string(246, 'd') + e_acute + "dddddd"}) {
+    const std::string path = folder_ + "/" + name;
+    std::string error;
+    AtomicFileWriter writer;
+    ASSERT_TRUE(writer.Open(path, error)) << name.size() << ": " << error;
+    const std::vector<std::string> entries = Entries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_TRUE(IsTemporaryFileOf(entries[0], name)) << entries[0];
+    EXPECT_FALSE(IsTemporaryFileOf(entries[0], "x" + name)) << entries[0];
+    ASSERT_TRUE(writer.Commit(error)) << error;
+    EXPECT_EQ(Entries(), std::vector<std::string>{name});
+    std::filesystem::remove(path);
+  }
+}
+
+// What a second Ctrl-C does before the program ends.
+TEST_F(AtomicWrite, TemporaryFilesCanBeRemovedAtOnce) {
+  std::ofstream(path_) << "old";
+  std::string error;
+  AtomicFileWriter first;
+  AtomicFileWriter second;
+  ASSERT_TRUE(first.Open(path_, error) && second.Open(folder_ + "/new.csv", error)) << error;
+  ASSERT_EQ(Entries().size(), 3u);
+  RemoveTemporaryFilesNow();
+  EXPECT_EQ(Entries(), std::vector<std::string>{"out.json"});
+  EXPECT_EQ(Content(path_), "old");
+}
+
 }  // namespace
 }  // namespace orvendi

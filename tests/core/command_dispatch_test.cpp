@@ -46,19 +46,55 @@ TEST_F(DispatchTest, IdsWithoutAHandlerGoToTheDefault) {
   EXPECT_TRUE(host.log.empty());
 }
 
-TEST_F(DispatchTest, WindowLevelCommandsAreHandedBack) {
-  EXPECT_EQ(Run(kCmdExit).action, Action::kClose);
-  EXPECT_EQ(Run(kCmdCopy).action, Action::kCopy);
-  EXPECT_EQ(Run(kCmdHelpIndex).action, Action::kHelpIndex);
-  EXPECT_EQ(Run(kCmdNew).action, Action::kNew);
-  EXPECT_EQ(Run(kCmdOpen).action, Action::kOpen);
-  EXPECT_EQ(Run(kCmdSave).action, Action::kSave);
-  EXPECT_EQ(Run(kCmdSaveAs).action, Action::kSaveAs);
-  EXPECT_EQ(Run(kCmdUndo).action, Action::kUndo);
-  EXPECT_EQ(Run(kCmdRedo).action, Action::kRedo);
-  EXPECT_EQ(Run(kCmdLiveUpdate).action, Action::kLiveUpdate);
-  EXPECT_EQ(Run(kCmdPreferences).action, Action::kPreferences);
-  EXPECT_TRUE(host.log.empty());
+// Each row of the table, run on fresh records with results: what the window is handed, and the
+// item's check mark, follow the row.
+TEST(DispatchTable, EveryCommandRunsAsItsRowSays) {
+  for (const Command& command : CommandTable()) {
+    SCOPED_TRACE(command.id);
+    auto state = std::make_unique<AppState>();
+    testing::FakeHost host;
+    ApplyViewDefaults(state->view, host);
+    ApplyDesignDefaults(state->design);
+    UpdateWindowCentre(state->view, 800, 600);
+    state->design.results_valid = 1;
+    host.log.clear();
+    const CommandOutcome outcome = DispatchCommand(command.id, *state, host);
+    switch (command.run) {
+      case RunKind::kHandler:
+        EXPECT_EQ(outcome.action, command.action);
+        EXPECT_NE(outcome.action, Action::kUnhandled);
+        break;
+      case RunKind::kSubmenu:
+        EXPECT_EQ(outcome.action, Action::kUnhandled);
+        break;
+      case RunKind::kDialog:
+        EXPECT_EQ(outcome.action, Action::kDialog);
+        EXPECT_EQ(outcome.dialog, command.name);
+        EXPECT_NE(FindDialog(outcome.dialog), nullptr);
+        EXPECT_EQ(outcome.owner, command.owner);
+        EXPECT_EQ(outcome.repaint_after_ok, command.repaint_after_ok);
+        break;
+      case RunKind::kPlot:
+        EXPECT_EQ(outcome.action, Action::kPlot);
+        EXPECT_EQ(outcome.dialog, command.name);
+        break;
+      case RunKind::kToggle:
+      case RunKind::kSelectView:
+      case RunKind::kScale:
+      case RunKind::kEditMode:
+      case RunKind::kCalculate:
+        EXPECT_EQ(outcome.action, Action::kDone);
+        EXPECT_EQ(outcome.step_name, command.step_name);
+        break;
+    }
+    // Opening something changes nothing by itself; the rest set what their item then shows.
+    if (command.run == RunKind::kHandler || command.run == RunKind::kDialog || command.run == RunKind::kPlot) {
+      EXPECT_TRUE(host.log.empty());
+    }
+    if (command.check == CheckRule::kByRun && command.run != RunKind::kToggle) {
+      EXPECT_TRUE(MenuMarks(command.id, state->design, state->view).checked);
+    }
+  }
 }
 
 TEST_F(DispatchTest, RecentIdsOpenTheirPlaceInTheList) {
@@ -92,41 +128,6 @@ TEST(DialogEdit, SettingsDialogsAreStepsNamedByTheirTitleResultDialogsAreNot) {
   for (const char* shows_only : {"DisplayBedVoltages", "DisplayBedCurrents", "PositionAccuracy", "AboutDialog"}) {
     EXPECT_FALSE(DialogEditOf(shows_only).has_value()) << shows_only;
   }
-}
-
-TEST_F(DispatchTest, EachDialogCommandNamesItsDialogAndOwner) {
-  struct Expect {
-    int id;
-    std::string name;
-    DialogOwner owner;
-  };
-  const Expect expected[] = {
-      {1054, "AlgorithmType", DialogOwner::kDrawingArea},
-      {1050, "Frequency", DialogOwner::kDrawingArea},
-      {1042, "GeneratorDesign", DialogOwner::kDrawingArea},
-      {1043, "SensorDesign", DialogOwner::kDrawingArea},
-      {1044, "BedDesign", DialogOwner::kDrawingArea},
-      {1026, "SignalNoise", DialogOwner::kMainWindow},
-      {1047, "SensorOrientation", DialogOwner::kDrawingArea},
-      {1048, "ScanOptions", DialogOwner::kDrawingArea},
-      {1051, "DipoleType", DialogOwner::kDrawingArea},
-      {1052, "CalcBedParams", DialogOwner::kDrawingArea},
-      {1046, "ViewOptions", DialogOwner::kDrawingArea},
-      {1053, "PositionAccuracy", DialogOwner::kDrawingArea},
-      {1037, "DisplayBedVoltages", DialogOwner::kDrawingArea},
-      {1036, "DisplayBedCurrents", DialogOwner::kDrawingArea},
-      {1028, "AboutDialog", DialogOwner::kMainWindow},
-  };
-  for (const Expect& e : expected) {
-    const CommandOutcome outcome = Run(e.id);
-    EXPECT_EQ(outcome.action, Action::kDialog) << e.id;
-    EXPECT_EQ(std::string(outcome.dialog), e.name) << e.id;
-    EXPECT_EQ(outcome.owner, e.owner) << e.id;
-    // Only the view options repaint after their OK.
-    EXPECT_EQ(outcome.repaint_after_ok, e.id == kCmdViewOptions) << e.id;
-  }
-  // Opening a dialog changes nothing by itself.
-  EXPECT_TRUE(host.log.empty());
 }
 
 TEST_F(DispatchTest, TogglesFlipTheirFlagAndRepaintTheWholeArea) {

@@ -14,92 +14,42 @@
 namespace orvendi {
 namespace {
 
-struct Row {
-  int id;
-  std::string caption;
-};
-
-struct Popup {
-  std::string caption;
-  std::vector<Row> rows;
-};
-
-// The menu as the user sees it; 0 is a separator.
-const std::vector<Popup> kExpectedMenu = {
-    {"&File",
-     {{1100, "&New"},
-      {1101, "&Open..."},
-      {1102, "Open &Recent"},
-      {0, ""},
-      {1103, "&Save"},
-      {1104, "Save &As..."},
-      {0, ""},
-      {1105, "&Export Results as CSV..."},
-      {0, ""},
-      {1005, "E&xit"}}},
-    {"&Edit", {{1110, "&Undo"}, {1111, "&Redo"}}},
-    {"&Clipboard", {{1021, "&Copy"}}},
-    {"&View",
-     {{1006, "View &Plan"},
-      {1007, "View &Front"},
-      {1008, "View &Side"},
-      {0, ""},
-      {1029, "View &Generators"},
-      {1032, "View Be&d"},
-      {1040, "View &Actual Position Map"},
-      {1041, "View &Measured Position Map"},
-      {1031, "View &B Field"},
-      {1200, "View &Error Map"},
-      {0, ""},
-      {1046, "&Options..."},
-      {1201, "Error Map Se&ttings..."},
-      {1211, "P&references..."}}},
-    {"&Scale",
-     {{1012, "50% Scale"},
-      {1013, "75% Scale"},
-      {1014, "100% Scale"},
-      {1015, "150% Scale"},
-      {1016, "200% Scale"}}},
-    {"&Design",
-     {{1054, "&Algorithm type..."},
-      {1050, "&Frequency..."},
-      {1042, "&Generator Coil Design..."},
-      {1025, "Generator &Position"},
-      {1043, "&Sensor Design"},
-      {1044, "Bed Desi&gn"},
-      {1045, "Bed Posi&tion"}}},
-    {"&Measurement Options",
-     {{1026, "Signal &Noise..."},
-      {1047, "Sensor &Orientation"},
-      {1048, "&Scan Options..."},
-      {1051, "&Dipole Type..."},
-      {1052, "&Bed Options..."}}},
-    {"&Results",
-     {{1049, "Calcula&te"},
-      {1210, "&Live Update"},
-      {1053, "Positional Error..."},
-      {1037, "Bed &Voltages..."},
-      {1036, "Bed &Currents..."},
-      {0, ""},
-      {1202, "&Monte Carlo..."},
-      {1203, "&Sweep..."},
-      {1204, "Error against &Distance"},
-      {1205, "Error &Histogram"}}},
-    {"&Help", {{1028, "&About..."}}},
-};
-
-TEST(CommandMenu, HoldsEveryPopupItemAndSeparatorInOrder) {
+// The menu bar is the table's rows in table order under their popups, a separator above the
+// rows that ask for one, never one leading, trailing or doubled.
+TEST(CommandMenu, ShowsEachItemOfTheTableOnceUnderItsPopup) {
   const auto menu = CommandMenu();
-  ASSERT_EQ(menu.size(), kExpectedMenu.size());
+  ASSERT_EQ(menu.size(), 9u);
+  std::vector<const Command*> with_item;
+  for (const Command& command : CommandTable()) {
+    if (command.menu != MenuId::kNone) with_item.push_back(&command);
+  }
+  std::size_t next = 0;
   for (std::size_t p = 0; p < menu.size(); ++p) {
-    SCOPED_TRACE(kExpectedMenu[p].caption);
-    EXPECT_EQ(std::string(menu[p].caption), kExpectedMenu[p].caption);
-    ASSERT_EQ(menu[p].entries.size(), kExpectedMenu[p].rows.size());
-    for (std::size_t i = 0; i < menu[p].entries.size(); ++i) {
-      EXPECT_EQ(menu[p].entries[i].id, kExpectedMenu[p].rows[i].id);
-      EXPECT_EQ(std::string(menu[p].entries[i].caption), kExpectedMenu[p].rows[i].caption);
+    SCOPED_TRACE(std::string(menu[p].caption));
+    EXPECT_EQ(menu[p].caption, MenuCaption(static_cast<MenuId>(p)));
+    ASSERT_FALSE(menu[p].entries.empty());
+    EXPECT_NE(menu[p].entries.front().id, 0);
+    EXPECT_NE(menu[p].entries.back().id, 0);
+    bool after_separator = false;
+    for (const MenuEntry& entry : menu[p].entries) {
+      if (entry.id == 0) {
+        EXPECT_FALSE(after_separator);
+        after_separator = true;
+        continue;
+      }
+      ASSERT_LT(next, with_item.size());
+      const Command& command = *with_item[next++];
+      EXPECT_EQ(static_cast<std::size_t>(command.menu), p) << command.id;
+      EXPECT_EQ(entry.id, command.id);
+      EXPECT_EQ(entry.caption, command.caption);
+      EXPECT_FALSE(entry.caption.empty()) << entry.id;
+      EXPECT_EQ(entry.keys.data(), command.keys.data()) << entry.id;
+      EXPECT_EQ(entry.submenu, command.run == RunKind::kSubmenu) << entry.id;
+      EXPECT_EQ(after_separator, command.separator_before) << entry.id;
+      after_separator = false;
     }
   }
+  EXPECT_EQ(next, with_item.size());
 }
 
 TEST(CommandMenu, IdsAreUniqueAndInTheCommandRange) {
@@ -194,21 +144,48 @@ TEST_F(MenuMarksTest, ChecksFollowViewScaleModeAndFlags) {
 }
 
 TEST_F(MenuMarksTest, OnlyTheItemsOfTheLastRunAreGreyedAndOnlyWithoutResults) {
+  const SessionMarks session{true, true, true, false};
   const std::set<int> of_the_run = {kCmdPositionalError, kCmdExportCsv, kCmdErrorDistancePlot, kCmdErrorHistogram};
-  for (const int id : of_the_run) EXPECT_FALSE(MenuMarks(id, design, view).enabled) << id;
+  for (const int id : of_the_run) EXPECT_FALSE(MenuMarks(id, design, view, session).enabled) << id;
   design.results_valid = 1;
-  for (const int id : of_the_run) EXPECT_TRUE(MenuMarks(id, design, view).enabled) << id;
+  for (const int id : of_the_run) EXPECT_TRUE(MenuMarks(id, design, view, session).enabled) << id;
 
   design.results_valid = 0;
   for (const MenuPopup& popup : CommandMenu()) {
     for (const MenuEntry& entry : popup.entries) {
       if (entry.id == 0 || of_the_run.count(entry.id) != 0) continue;
-      EXPECT_TRUE(MenuMarks(entry.id, design, view).enabled) << entry.id;
+      EXPECT_TRUE(MenuMarks(entry.id, design, view, session).enabled) << entry.id;
     }
   }
   const MenuMark calculate = MenuMarks(kCmdCalculate, design, view);
   EXPECT_FALSE(calculate.checkable);
   EXPECT_FALSE(calculate.checked);
+}
+
+TEST_F(MenuMarksTest, UndoRedoRecentAndLiveUpdateFollowTheWindow) {
+  struct Case {
+    int id;
+    bool SessionMarks::*fact;
+    bool checks;  // the fact checks the item instead of enabling it
+  };
+  const Case cases[] = {
+      {kCmdUndo, &SessionMarks::can_undo, false},
+      {kCmdRedo, &SessionMarks::can_redo, false},
+      {kCmdOpenRecent, &SessionMarks::has_recent_files, false},
+      {kCmdLiveUpdate, &SessionMarks::live_update, true},
+  };
+  for (const Case& c : cases) {
+    for (const bool on : {false, true}) {
+      SessionMarks session;
+      session.*c.fact = on;
+      const MenuMark mark = MenuMarks(c.id, design, view, session);
+      EXPECT_EQ(mark.checkable, c.checks) << c.id;
+      EXPECT_EQ(c.checks ? mark.checked : mark.enabled, on) << c.id;
+      if (c.checks) {
+        EXPECT_TRUE(mark.enabled) << c.id;
+      }
+    }
+  }
 }
 
 TEST(MainWindowPlacement, SitsFiftyPixelsInAndHundredSmaller) {

@@ -18,7 +18,7 @@ namespace {
 
 using testing::DefaultDesign;
 
-using namespace scan_ids;
+using namespace control_ids;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const double kNan = std::nan("");

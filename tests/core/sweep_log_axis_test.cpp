@@ -12,8 +12,7 @@ TEST(SweepLogAxisTest, ValuesInEvenRatiosEndingExactlyAndOnlyAboveZero) {
   const std::optional<SweepAxis> axis = ParseSweepAxis("frequency_hz=10:100000:5:log", error);
   ASSERT_TRUE(axis) << error;
   const double expected[] = {10.0, 100.0, 1000.0, 10000.0, 100000.0};
-  for (int i = 0; i < 5; ++i) EXPECT_NEAR(SweepAxisValue(*axis, i) / expected[i], 1.0, 1e-14) << i;
-  EXPECT_EQ(SweepAxisValue(*axis, 4), 100000.0);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(SweepAxisValue(*axis, i), expected[i]) << i;
   for (const char* bad : {"frequency_hz=0:10:3:log", "frequency_hz=-1:10:3:log", "frequency_hz=1:10:3:lin"}) {
     error.clear();
     EXPECT_FALSE(ParseSweepAxis(bad, error)) << bad;

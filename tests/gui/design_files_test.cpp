@@ -23,6 +23,7 @@
 
 #include "core/design/design_file.h"
 #include "core/app/file_names.h"
+#include "gui/files/design_files.h"
 #include "gui/shell/main_window.h"
 #include "core/app/menu_model.h"
 #include "gui/files/qt_recovery.h"
@@ -35,7 +36,7 @@ namespace {
 
 using testing::ModalSeen;
 using testing::ProbeModal;
-using Question = MainWindow::FileQuestion;
+using Question = DesignFiles::FileQuestion;
 
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
@@ -89,7 +90,7 @@ class DesignFilesTest : public ::testing::Test {
     QSettings().remove(QStringLiteral("recentFiles"));
     recovery_folder = dir.filePath("recovery");
     window = std::make_unique<MainWindow>(recovery_folder);
-    window->SetFileChooser([this](Question question, const QString&) {
+    window->Files().SetFileChooser([this](Question question, const QString&) {
       asked.push_back(question);
       if (answers.empty()) return QString();
       const QString answer = answers.front();
@@ -219,7 +220,7 @@ TEST_F(DesignFilesTest, CloseQuestionNoDiscardsAndCancelKeeps) {
   window->RunCommand(kCmdSaveAs);
   const QByteArray saved = ReadAll(Path("c.orvendi"));
   EditInDialog(kCmdFrequency, "2067", "4321");
-  window->WriteRecoveryNow();
+  window->Files().WriteRecoveryNow();
   ASSERT_TRUE(QFile::exists(OwnRecoveryFile()));
 
   Answer([&] { window->close(); }, QMessageBox::Cancel);
@@ -248,7 +249,7 @@ TEST_F(DesignFilesTest, NewAndOpenAskBeforeReplacingAChangedDesign) {
   Answer([&] { window->RunCommand(kCmdOpen); }, QMessageBox::No);
   EXPECT_EQ(State().design.bed_ohms_per_m, 1.0);
   EXPECT_FALSE(window->isWindowModified());
-  EXPECT_EQ(window->FilePath(), QFileInfo(Path("saved.orvendi")).absoluteFilePath());
+  EXPECT_EQ(window->Files().FilePath(), QFileInfo(Path("saved.orvendi")).absoluteFilePath());
 
   EditInDialog(kCmdBedDesign, "2010", "7.5");
   Answer([&] { window->RunCommand(kCmdNew); }, QMessageBox::No);
@@ -398,7 +399,7 @@ TEST_F(DesignFilesTest, TheRecentListKeepsTheLastEightNewestFirstInTheSettings) 
     answers.push_back(path);
     window->RunCommand(kCmdSaveAs);
   }
-  const QStringList recent = window->RecentFiles();
+  const QStringList recent = window->Files().RecentFiles();
   ASSERT_EQ(recent.size(), 8);
   EXPECT_EQ(recent.front(), dir.filePath("r9.orvendi"));
   EXPECT_EQ(recent.back(), dir.filePath("r2.orvendi"));
@@ -414,16 +415,16 @@ TEST_F(DesignFilesTest, TheRecentListKeepsTheLastEightNewestFirstInTheSettings) 
   // Opening one moves it to the front; a file that has gone is reported and leaves the list.
   EditInDialog(kCmdFrequency, "2067", "99");
   Answer([&] { items[3]->trigger(); }, QMessageBox::No);
-  EXPECT_EQ(window->FilePath(), dir.filePath("r6.orvendi"));
-  EXPECT_EQ(window->RecentFiles().front(), dir.filePath("r6.orvendi"));
+  EXPECT_EQ(window->Files().FilePath(), dir.filePath("r6.orvendi"));
+  EXPECT_EQ(window->Files().RecentFiles().front(), dir.filePath("r6.orvendi"));
   ASSERT_TRUE(QFile::remove(dir.filePath("r5.orvendi")));
   Answer([&] { window->RunCommand(kCmdRecentFirst + 4); }, QMessageBox::Ok);
-  EXPECT_FALSE(window->RecentFiles().contains(dir.filePath("r5.orvendi")));
-  EXPECT_EQ(window->FilePath(), dir.filePath("r6.orvendi"));
+  EXPECT_FALSE(window->Files().RecentFiles().contains(dir.filePath("r5.orvendi")));
+  EXPECT_EQ(window->Files().FilePath(), dir.filePath("r6.orvendi"));
 
   // Another window reads the same list.
   MainWindow other(recovery_folder);
-  EXPECT_EQ(other.RecentFiles(), window->RecentFiles());
+  EXPECT_EQ(other.Files().RecentFiles(), window->Files().RecentFiles());
 }
 
 TEST_F(DesignFilesTest, EveryKindOfBadFileIsReportedAndChangesNothing) {
@@ -439,7 +440,7 @@ TEST_F(DesignFilesTest, EveryKindOfBadFileIsReportedAndChangesNothing) {
   for (const char* name : {"malformed.orvendi", "empty.orvendi", "folder.orvendi", "missing.orvendi"}) {
     SCOPED_TRACE(name);
     QString text;
-    const ModalSeen seen = ProbeModal([&] { EXPECT_FALSE(window->OpenFile(Path(name))); },
+    const ModalSeen seen = ProbeModal([&] { EXPECT_FALSE(window->Files().OpenFile(Path(name))); },
                                       [&](QWidget* box) { text = qobject_cast<QMessageBox*>(box)->text(); });
     ASSERT_TRUE(seen.seen);
     EXPECT_EQ(seen.title, QString("Orvendi"));
@@ -447,7 +448,7 @@ TEST_F(DesignFilesTest, EveryKindOfBadFileIsReportedAndChangesNothing) {
     EXPECT_EQ(DesignText(), design);
     EXPECT_TRUE(State().view == view);
     EXPECT_TRUE(window->isWindowModified());
-    EXPECT_EQ(window->FilePath(), Path("good.orvendi"));
+    EXPECT_EQ(window->Files().FilePath(), Path("good.orvendi"));
     EXPECT_EQ(window->UndoStack().count(), 1);
   }
 }
@@ -458,10 +459,10 @@ TEST_F(DesignFilesTest, AFailedSaveIsReportedLeavesWhatWasThereAndKeepsTheDesign
   WriteAll(Path("plain"), "a file, not a folder");
   for (const char* name : {"no-such-folder/x.orvendi", "target.orvendi", "plain/x.orvendi"}) {
     SCOPED_TRACE(name);
-    const ModalSeen seen = ProbeModal([&] { EXPECT_FALSE(window->SaveFile(Path(name))); });
+    const ModalSeen seen = ProbeModal([&] { EXPECT_FALSE(window->Files().SaveFile(Path(name))); });
     EXPECT_TRUE(seen.seen);
     EXPECT_TRUE(window->isWindowModified());
-    EXPECT_EQ(window->FilePath(), QString());
+    EXPECT_EQ(window->Files().FilePath(), QString());
   }
   EXPECT_TRUE(QFileInfo(Path("target.orvendi/inside")).isDir());
   EXPECT_EQ(ReadAll(Path("plain")), QByteArray("a file, not a folder"));
@@ -490,7 +491,7 @@ TEST_F(DesignFilesTest, SaveWritesTheOpenDesignWhateverHappenedToItsFileMeanwhil
   window->RunCommand(kCmdSaveAs);
   for (const auto& change : changes) {
     SCOPED_TRACE(change.what);
-    ASSERT_TRUE(window->OpenFile(Path("open.orvendi")));
+    ASSERT_TRUE(window->Files().OpenFile(Path("open.orvendi")));
     EditInDialog(kCmdFrequency, "2067", "4321");
     const std::string in_window = DesignText();
     change.change(Path("open.orvendi"));
@@ -512,7 +513,7 @@ TEST_F(DesignFilesTest, OpeningShowsTheFilesViewAndNoResults) {
   window->RunCommand(kCmdCalculate);
   ASSERT_EQ(State().design.results_valid, 1);
 
-  ASSERT_TRUE(window->OpenFile(Path("view.orvendi")));
+  ASSERT_TRUE(window->Files().OpenFile(Path("view.orvendi")));
   const ViewState& view = State().view;
   EXPECT_EQ(view.current_view, 2);
   EXPECT_EQ(view.scale_percent, 150);
@@ -567,7 +568,7 @@ class RecoveryTest : public DesignFilesTest {
   // refusal's text.
   QString RestoreRefused(int& boxes) {
     QString refusal;
-    boxes = AnswerEach([&] { window->OfferRecovery(); }, [&](QWidget* modal) {
+    boxes = AnswerEach([&] { window->Files().OfferRecovery(); }, [&](QWidget* modal) {
       auto* box = qobject_cast<QMessageBox*>(modal);
       ASSERT_NE(box, nullptr);
       if (auto* restore = box->findChild<QAbstractButton*>("Restore")) {
@@ -581,20 +582,20 @@ class RecoveryTest : public DesignFilesTest {
   }
 
   ModalSeen Offer(const char* button) {
-    return ProbeModal([&] { window->OfferRecovery(); }, {},
+    return ProbeModal([&] { window->Files().OfferRecovery(); }, {},
                       [&](QWidget* box) { box->findChild<QAbstractButton*>(button)->click(); });
   }
 };
 
 TEST_F(RecoveryTest, AChangeIsWrittenAfterAPauseAndRemovedOnSave) {
-  EXPECT_FALSE(window->RecoveryTimer().isActive());
+  EXPECT_FALSE(window->Files().RecoveryTimer().isActive());
   EditInDialog(kCmdFrequency, "2067", "1234");
-  EXPECT_TRUE(window->RecoveryTimer().isActive());
-  EXPECT_TRUE(window->RecoveryTimer().isSingleShot());
-  EXPECT_EQ(window->RecoveryTimer().interval(), 5000);
+  EXPECT_TRUE(window->Files().RecoveryTimer().isActive());
+  EXPECT_TRUE(window->Files().RecoveryTimer().isSingleShot());
+  EXPECT_EQ(window->Files().RecoveryTimer().interval(), 5000);
   EXPECT_FALSE(QFile::exists(OwnRecoveryFile()));
 
-  window->WriteRecoveryNow();
+  window->Files().WriteRecoveryNow();
   DesignRecord read;
   StoredView view;
   std::string error;
@@ -604,7 +605,7 @@ TEST_F(RecoveryTest, AChangeIsWrittenAfterAPauseAndRemovedOnSave) {
   answers.push_back(Path("saved.orvendi"));
   window->RunCommand(kCmdSave);
   EXPECT_FALSE(QFile::exists(OwnRecoveryFile()));
-  EXPECT_FALSE(window->RecoveryTimer().isActive());
+  EXPECT_FALSE(window->Files().RecoveryTimer().isActive());
 }
 
 TEST_F(RecoveryTest, ALeftDesignIsRestoredAsModifiedUnderItsFileName) {
@@ -615,7 +616,7 @@ TEST_F(RecoveryTest, ALeftDesignIsRestoredAsModifiedUnderItsFileName) {
   EXPECT_EQ(State().design.frequency_hz, 777.0);
   EXPECT_TRUE(window->isWindowModified());
   EXPECT_EQ(window->windowTitle(), QString("plan.orvendi[*] - Orvendi"));
-  EXPECT_EQ(window->FilePath(), QString("/somewhere/plan.orvendi"));
+  EXPECT_EQ(window->Files().FilePath(), QString("/somewhere/plan.orvendi"));
   EXPECT_FALSE(QFile::exists(left));
   EXPECT_FALSE(QFile::exists(recovery_folder + "/recovery-999999.source"));
   // The design is this program's to keep safe now.
@@ -633,7 +634,7 @@ TEST_F(RecoveryTest, DiscardDeletesTheLeftDesign) {
 
 TEST_F(RecoveryTest, AnOfferLeftWithoutAnAnswerKeepsTheDesignForTheNextStart) {
   const QString left = LeaveDesign("999999", 777.0, {});
-  ASSERT_TRUE(ProbeModal([&] { window->OfferRecovery(); }).seen);
+  ASSERT_TRUE(ProbeModal([&] { window->Files().OfferRecovery(); }).seen);
   EXPECT_EQ(State().design.frequency_hz, 10000.0);
   EXPECT_TRUE(QFile::exists(left));
   EXPECT_TRUE(Offer("Restore").seen);
@@ -707,7 +708,7 @@ TEST_F(RecoveryTest, ADesignOfARunningProgramIsNotOffered) {
   // Held as the running program holds its own.
   QLockFile lock(recovery_folder + "/recovery-999998.lock");
   ASSERT_TRUE(lock.tryLock(0));
-  EXPECT_FALSE(ProbeModal([&] { window->OfferRecovery(); }, {}, {}, 200).seen);
+  EXPECT_FALSE(ProbeModal([&] { window->Files().OfferRecovery(); }, {}, {}, 200).seen);
   EXPECT_EQ(State().design.frequency_hz, 10000.0);
 }
 

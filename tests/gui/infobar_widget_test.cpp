@@ -30,7 +30,7 @@ TEST(InfobarWidgetTest, EveryStripTextFitsItsFieldInTheFontAsMeasuredHere) {
   for (int mode = 0; mode < 2; ++mode) {
     EXPECT_LE(width(ModeName(mode)), room(layout.mode_field_left, layout.mode_field_right)) << ModeName(mode);
   }
-  for (double value : {-9.999, -0.25, 0.0, 0.5, 7.125}) {
+  for (double value : {-9.999, -0.25, 0.0, 0.5, 7.125, -12345.6, -1.5e12, -1e308}) {
     for (int k = 0; k < 3; ++k) {
       std::string text = FormatCoordinate("XYZ"[k], value);
       text.erase(text.find_last_not_of(' ') + 1);

@@ -23,6 +23,7 @@
 #include "core/platform/host.h"
 #include "core/position/calculation.h"
 #include "gui/shell/main_window.h"
+#include "gui/studies/design_analyses.h"
 #include "core/app/menu_model.h"
 #include "support/modal_probe.h"
 #include "core/views/design_history.h"
@@ -85,7 +86,7 @@ class LiveUpdateTest : public ::testing::Test {
   // call is one), so that the time measured is the window's, not a polling interval.
   bool WaitForLatest() {
     const auto shown = [&] {
-      return State().live.shown && State().live.result.generation == window->Live().LatestRequest();
+      return State().live.shown && State().live.result.generation == window->Analyses().Live().LatestRequest();
     };
     QElapsedTimer clock;
     clock.start();
@@ -117,19 +118,19 @@ TEST_F(LiveUpdateTest, IsOffAtFirstAndTheSettingIsKept) {
   ASSERT_NE(action, nullptr);
   EXPECT_TRUE(action->isCheckable());
   EXPECT_FALSE(action->isChecked());
-  EXPECT_FALSE(window->LiveUpdate());
+  EXPECT_FALSE(window->Analyses().LiveUpdate());
 
   action->trigger();
-  EXPECT_TRUE(window->LiveUpdate());
+  EXPECT_TRUE(window->Analyses().LiveUpdate());
   EXPECT_TRUE(action->isChecked());
   EXPECT_TRUE(QSettings().value(QStringLiteral("results/liveUpdate")).toBool());
   {
     MainWindow second;
-    EXPECT_TRUE(second.LiveUpdate());
+    EXPECT_TRUE(second.Analyses().LiveUpdate());
     EXPECT_TRUE(second.ActionFor(kCmdLiveUpdate)->isChecked());
   }
   action->trigger();
-  EXPECT_FALSE(window->LiveUpdate());
+  EXPECT_FALSE(window->Analyses().LiveUpdate());
   EXPECT_FALSE(QSettings().value(QStringLiteral("results/liveUpdate")).toBool());
 }
 
@@ -137,7 +138,7 @@ TEST_F(LiveUpdateTest, TheMeasuredMapFollowsADraggedGeneratorAndTheDropIsCalcula
   UseGrid(40);
   const DesignRecord original = State().design;
   const CalculationWork work_before = State().work;
-  window->SetLiveUpdate(true);
+  window->Analyses().SetLiveUpdate(true);
   ASSERT_TRUE(WaitForLatest());
   EXPECT_TRUE(SameBits(State().live.result.results, CalculatedNow(original)));
   const QImage at_start = window->Drawing()->SceneImage();
@@ -172,7 +173,7 @@ TEST_F(LiveUpdateTest, TheMeasuredMapFollowsADraggedGeneratorAndTheDropIsCalcula
 
 TEST_F(LiveUpdateTest, ALargeGridIsCoarseDuringTheDragAndWholeAfterTheDrop) {
   UseGrid(100);
-  window->SetLiveUpdate(true);
+  window->Analyses().SetLiveUpdate(true);
   State().design.edit_mode = 1;
   State().bed_edit.bed_handles_shown = 1;
   State().design.include_bed_currents = 1;
@@ -198,13 +199,13 @@ TEST_F(LiveUpdateTest, WhenOffADragComputesNothing) {
   for (int step = 1; step <= 5; ++step) QTest::mouseMove(viewport, start + QPoint(-10 * step, 5 * step));
   QTest::mouseRelease(viewport, Qt::LeftButton, {}, start + QPoint(-50, 25));
   QApplication::processEvents();
-  EXPECT_EQ(window->Live().LatestRequest(), 0u);
+  EXPECT_EQ(window->Analyses().Live().LatestRequest(), 0u);
   EXPECT_FALSE(State().live.shown);
 }
 
 TEST_F(LiveUpdateTest, CalculateAndTurningItOffShowTheRunsOwnResults) {
   UseGrid(20);
-  window->SetLiveUpdate(true);
+  window->Analyses().SetLiveUpdate(true);
   ASSERT_TRUE(WaitForLatest());
   const ResultBuffer preview = State().live.result.results;
   window->RunCommand(kCmdCalculate);
@@ -224,7 +225,7 @@ TEST_F(LiveUpdateTest, CalculateAndTurningItOffShowTheRunsOwnResults) {
   EXPECT_EQ(State().live.result.design.generators[2].x, 0.25);
   window->RunCommand(kCmdLiveUpdate);
   EXPECT_FALSE(State().live.shown);
-  EXPECT_TRUE(window->Live().WaitUntilIdle(std::chrono::milliseconds(kPatienceMs)));
+  EXPECT_TRUE(window->Analyses().Live().WaitUntilIdle(std::chrono::milliseconds(kPatienceMs)));
   QApplication::processEvents();
   EXPECT_FALSE(State().live.shown);
 }
@@ -239,7 +240,7 @@ TEST_F(LiveUpdateTest, LatencyFromAMouseMoveToTheRepaintedMap) {
   constexpr int kMoves = 40;
   const auto drag = [&](bool live, bool wait_for_map, std::vector<qint64>& handling,
                         std::vector<qint64>& latency) {
-    window->SetLiveUpdate(live);
+    window->Analyses().SetLiveUpdate(live);
     QTest::mousePress(viewport, Qt::LeftButton, {}, start);
     for (int step = 1; step <= kMoves; ++step) {
       QElapsedTimer clock;
@@ -259,11 +260,11 @@ TEST_F(LiveUpdateTest, LatencyFromAMouseMoveToTheRepaintedMap) {
   };
   std::vector<qint64> handling_off, handling_on, handling_waited, latency, unused;
   drag(false, false, handling_off, unused);
-  const std::uint64_t before_paced = window->Live().LatestRequest();
+  const std::uint64_t before_paced = window->Analyses().Live().LatestRequest();
   std::uint64_t maps_shown = 0;
   {
     // Counts the maps the paced drag put on the screen.
-    window->SetLiveUpdate(true);
+    window->Analyses().SetLiveUpdate(true);
     ASSERT_TRUE(WaitForLatest());
     std::uint64_t last_shown = State().live.result.generation;
     QTimer watch;
@@ -279,7 +280,7 @@ TEST_F(LiveUpdateTest, LatencyFromAMouseMoveToTheRepaintedMap) {
   }
   drag(true, true, handling_waited, latency);
   ASSERT_EQ(latency.size(), static_cast<std::size_t>(kMoves));
-  EXPECT_GT(window->Live().LatestRequest(), before_paced);
+  EXPECT_GT(window->Analyses().Live().LatestRequest(), before_paced);
 
   const auto median = [](std::vector<qint64> v) {
     std::sort(v.begin(), v.end());

@@ -30,6 +30,7 @@
 #include "core/design/design_file.h"
 #include "monkey/crash_report.h"
 #include "core/app/menu_model.h"
+#include "core/dialogs/control_ids.h"
 #include "gui/files/qt_recovery.h"
 #include "core/views/bed_editing.h"
 #include "gui/widgets/drawing_window.h"
@@ -92,7 +93,7 @@ std::vector<int> MenuMnemonics() {
 }
 
 bool IsAcceptButton(QAbstractButton* button) {
-  if (button->objectName() == QLatin1String("1")) return true;
+  if (button->objectName() == QString::number(control_ids::kOk)) return true;
   if (auto* box = qobject_cast<QDialogButtonBox*>(button->parentWidget())) {
     const QDialogButtonBox::ButtonRole role = box->buttonRole(button);
     return role == QDialogButtonBox::AcceptRole || role == QDialogButtonBox::YesRole ||
@@ -104,7 +105,7 @@ bool IsAcceptButton(QAbstractButton* button) {
 }
 
 bool IsCancelButton(QAbstractButton* button) {
-  if (button->objectName() == QLatin1String("2")) return true;
+  if (button->objectName() == QString::number(control_ids::kCancel)) return true;
   if (auto* box = qobject_cast<QDialogButtonBox*>(button->parentWidget())) {
     const QDialogButtonBox::ButtonRole role = box->buttonRole(button);
     return role == QDialogButtonBox::RejectRole || role == QDialogButtonBox::NoRole;
@@ -171,7 +172,7 @@ void MonkeySession::Start() {
   QSettings().remove(QStringLiteral("recentFiles"));
 
   window_ = std::make_unique<MainWindow>(ScratchPath(QStringLiteral("recovery")));
-  window_->SetFileChooser([this](MainWindow::FileQuestion question, const QString&) { return ChooseFile(question); });
+  window_->Files().SetFileChooser([this](DesignFiles::FileQuestion question, const QString&) { return ChooseFile(question); });
   QObject::connect(&window_->UndoStack(), &QUndoStack::indexChanged, &context_, [this] {
     ++history_events_;
     longest_history_ = std::max(longest_history_, window_->UndoStack().count());
@@ -201,7 +202,7 @@ void MonkeySession::Start() {
   const QString start_file = ScratchPath(QStringLiteral("start.orvendi"));
   std::string error;
   if (!WriteDesignFile(start_file.toStdString(), design, StoreView(State().view), error)) Fail(error);
-  if (!window_->OpenFile(start_file)) Fail("the start design does not open");
+  if (!window_->Files().OpenFile(start_file)) Fail("the start design does not open");
   saved_files_.push_back(start_file);
 
   baseline_ = State().design;
@@ -714,7 +715,7 @@ std::string MonkeySession::ChangeFiles(Rng& rng) {
   if (saved_files_.empty()) return "files: none saved";
   const QString path = saved_files_[static_cast<std::size_t>(Pick(rng, static_cast<int>(saved_files_.size())))];
   // The window's own file is left alone: an unmodified title promises what it holds.
-  if (QFileInfo(path).absoluteFilePath() == window_->FilePath()) return "files: left the design's own file";
+  if (QFileInfo(path).absoluteFilePath() == window_->Files().FilePath()) return "files: left the design's own file";
   if (Chance(rng, 0.5)) {
     QFile::remove(path);
     return "files: removed " + Utf8(QFileInfo(path).fileName());
@@ -733,12 +734,12 @@ std::string MonkeySession::Wait(Rng& rng) {
 
 std::string MonkeySession::RecoveryCopy(Rng&) {
   // As when the pause after the last change is over: the copy holds the design as it stands.
-  window_->WriteRecoveryNow();
+  window_->Files().WriteRecoveryNow();
   if (State().design.design_modified == 0) return "recovery copy (nothing unsaved)";
   DesignRecord kept = State().design;
   StoredView view;
   std::string error;
-  if (!ReadDesignFile(FileSystemPath(window_->Recovery().DesignPath()), kept, view, error)) {
+  if (!ReadDesignFile(FileSystemPath(window_->Files().Recovery().DesignPath()), kept, view, error)) {
     Fail("the recovery copy does not open: " + error);
   } else if (!testing::SameUndoableDesign(kept, State().design)) {
     Fail("the recovery copy holds another design (" + testing::FirstDifference(kept, State().design) + " differs)");
@@ -781,21 +782,21 @@ QString MonkeySession::BrokenDesignFile(Rng& rng) {
   return path;
 }
 
-QString MonkeySession::ChooseFile(MainWindow::FileQuestion question) {
+QString MonkeySession::ChooseFile(DesignFiles::FileQuestion question) {
   Rng& rng = handler_rng_;
-  NoteWindow(question == MainWindow::FileQuestion::kOpen     ? QStringLiteral("file chooser: open")
-             : question == MainWindow::FileQuestion::kSaveAs ? QStringLiteral("file chooser: save as")
+  NoteWindow(question == DesignFiles::FileQuestion::kOpen     ? QStringLiteral("file chooser: open")
+             : question == DesignFiles::FileQuestion::kSaveAs ? QStringLiteral("file chooser: save as")
                                                               : QStringLiteral("file chooser: export"));
   const int draw = Pick(rng, 20);
   if (draw < 3) return {};
   if (draw < 5) return ScratchPath(QStringLiteral("no-such-folder/file.orvendi"));
   if (draw < 6) return scratch_;
-  if (question == MainWindow::FileQuestion::kOpen) {
+  if (question == DesignFiles::FileQuestion::kOpen) {
     if (draw < 9) return BrokenDesignFile(rng);
     if (draw < 10) return ScratchPath(QStringLiteral("missing.orvendi"));
     return saved_files_[static_cast<std::size_t>(Pick(rng, static_cast<int>(saved_files_.size())))];
   }
-  if (question == MainWindow::FileQuestion::kExportCsv) {
+  if (question == DesignFiles::FileQuestion::kExportCsv) {
     return ScratchPath(QStringLiteral("points-%1.csv").arg(Pick(rng, 3)));
   }
   const QString path = ScratchPath(QStringLiteral("design-%1.orvendi").arg(Pick(rng, 6)));
@@ -1032,11 +1033,11 @@ void MonkeySession::CheckAfterAction(bool typed) {
     return Fail("the title's modified mark does not match the design");
   }
   // A title without the modified mark promises that the design's file holds the design.
-  if (design.design_modified == 0 && !window_->FilePath().isEmpty()) {
+  if (design.design_modified == 0 && !window_->Files().FilePath().isEmpty()) {
     DesignRecord saved = design;
     StoredView saved_view;
     std::string error;
-    if (!ReadDesignFile(window_->FilePath().toStdString(), saved, saved_view, error)) {
+    if (!ReadDesignFile(window_->Files().FilePath().toStdString(), saved, saved_view, error)) {
       return Fail("the design's file does not open although nothing is unsaved: " + error);
     }
     if (!testing::SameUndoableDesign(saved, design)) {
@@ -1044,7 +1045,7 @@ void MonkeySession::CheckAfterAction(bool typed) {
                   testing::FirstDifference(saved, design) + " differs)");
     }
   }
-  QStringList recent = window_->RecentFiles();
+  QStringList recent = window_->Files().RecentFiles();
   if (recent.size() > kRecentFileCount || recent.removeDuplicates() > 0) {
     return Fail("the recent files list is too long or names a file twice");
   }

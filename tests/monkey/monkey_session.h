@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/design/design_record.h"
+#include "gui/files/design_files.h"
 #include "gui/shell/main_window.h"
 #include "support/design_checks.h"
 #include "support/entry_text.h"
@@ -98,7 +99,7 @@ class MonkeySession {
   void CloseMenus();
 
   // The file chooser the window asks instead of a file dialog.
-  QString ChooseFile(MainWindow::FileQuestion question);
+  QString ChooseFile(DesignFiles::FileQuestion question);
   QString BrokenDesignFile(Rng& rng);
   QString ScratchPath(const QString& name) const;
 

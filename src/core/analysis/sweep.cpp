@@ -1,5 +1,7 @@
 #include "core/analysis/sweep.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -38,6 +40,28 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 // floor(total * k / n) without overflow for 0 <= k <= n < 2^31.
 std::int64_t ShareOfRows(std::int64_t total, std::int64_t k, std::int64_t n) {
   return total / n * k + total % n * k / n;
+}
+
+// Significant digits of an axis's larger end that its values are rounded to.
+constexpr int kSweepDigits = 15;
+
+// The exponent scientific notation gives a finite positive number at kSweepDigits digits.
+int DecimalExponent(double magnitude) {
+  char buffer[64];
+  const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
+                                     kSweepDigits - 1);
+  const char* e = std::find(buffer, written.ptr, 'e');
+  if (e == written.ptr) return 0;
+  const char* digits = e + 1 + (e[1] == '+' ? 1 : 0);
+  int exponent = 0;
+  std::from_chars(digits, written.ptr, exponent);
+  return exponent;
+}
+
+double ReadBack(std::string_view text) {
+  double value = 0.0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
 }
 
 std::string RowDescription(const std::vector<SweepAxis>& axes, std::int64_t row,
@@ -339,9 +363,32 @@ bool CheckSweepAxis(const SweepAxis& axis, std::string& error) {
 }
 
 double SweepAxisValue(const SweepAxis& axis, int i) {
-  if (i >= axis.count - 1) return i == 0 ? axis.from : axis.to;
-  if (axis.log) return axis.from * std::pow(axis.to / axis.from, static_cast<double>(i) / (axis.count - 1));
-  return axis.from + (axis.to - axis.from) * i / (axis.count - 1);
+  if (i <= 0) return axis.from;
+  if (i >= axis.count - 1) return axis.to;
+  if (axis.log) {
+    // Rounded at its own 15th significant digit, so that decades come out as typed.
+    const double value = axis.from * std::pow(axis.to / axis.from, static_cast<double>(i) / (axis.count - 1));
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific,
+                                       kSweepDigits - 1);
+    return ReadBack(std::string_view(buffer, static_cast<std::size_t>(written.ptr - buffer)));
+  }
+  const double value = axis.from + (axis.to - axis.from) * i / (axis.count - 1);
+  const double scale = std::max(std::fabs(axis.from), std::fabs(axis.to));
+  if (value == 0.0) return 0.0;
+  // The digits after the point that scientific notation of the value keeps down to the last of
+  // the 15 significant digits of the larger end.
+  const int top = DecimalExponent(scale);
+  const int digits = kSweepDigits - 1 - (top - DecimalExponent(std::fabs(value)));
+  if (digits < 0) {
+    const double unit = ReadBack("1e" + std::to_string(top - (kSweepDigits - 1)));
+    return std::fabs(value) >= unit / 2 ? std::copysign(unit, value) : 0.0;
+  }
+  char buffer[64];
+  const auto written =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, digits);
+  // A grid value that rounds to 0 from below is 0, not -0.
+  return ReadBack(std::string_view(buffer, static_cast<std::size_t>(written.ptr - buffer))) + 0.0;
 }
 
 std::optional<std::int64_t> SweepCombinations(const std::vector<SweepAxis>& axes, std::string& error) {

@@ -65,8 +65,9 @@ std::optional<SweepShard> ParseSweepShard(std::string_view text, std::string& er
 // False with a message for a count below 1, a non-finite end, an empty range (from == to with
 // more than one value), one too wide for double arithmetic, or a log axis with an end not above 0.
 bool CheckSweepAxis(const SweepAxis& axis, std::string& error);
-// Value i of the axis: from + (to - from) * i / (count - 1), or from * (to / from)^(i / (count - 1))
-// on a log axis; exactly `to` at the last.
+// Value i of the axis: exactly `from` at the first and `to` at the last, between them
+// from + (to - from) * i / (count - 1) rounded at the 15th significant digit of the larger end
+// and read back (on a log axis from * (to / from)^(i / (count - 1)) at its own 15th digit), so that "-0.45:-0.15:7" gives -0.4, -0.35, ... and "-0.3:0.3:3" gives 0 as typed.
 double SweepAxisValue(const SweepAxis& axis, int i);
 // The number of combinations; empty with a message when it does not fit in 64 bits or an axis is
 // invalid.

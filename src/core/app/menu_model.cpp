@@ -1,6 +1,6 @@
 #include "core/app/menu_model.h"
 
-#include <array>
+#include <vector>
 
 #include "core/design/design_record.h"
 #include "core/views/view_geometry.h"
@@ -10,154 +10,89 @@ namespace orvendi {
 
 namespace {
 
-constexpr MenuEntry kSeparator{0, {}};
-
-constexpr std::string_view kNewKeys[] = {"Ctrl+N"};
-constexpr std::string_view kOpenKeys[] = {"Ctrl+O"};
-constexpr std::string_view kSaveKeys[] = {"Ctrl+S"};
-constexpr std::string_view kSaveAsKeys[] = {"Ctrl+Shift+S"};
-constexpr std::string_view kUndoKeys[] = {"Ctrl+Z"};
-constexpr std::string_view kRedoKeys[] = {"Ctrl+Shift+Z", "Ctrl+Y"};
-
-constexpr std::array kFileEntries{
-    MenuEntry{kCmdNew, "&New", kNewKeys},
-    MenuEntry{kCmdOpen, "&Open...", kOpenKeys},
-    MenuEntry{kCmdOpenRecent, "Open &Recent", {}, true},
-    kSeparator,
-    MenuEntry{kCmdSave, "&Save", kSaveKeys},
-    MenuEntry{kCmdSaveAs, "Save &As...", kSaveAsKeys},
-    kSeparator,
-    MenuEntry{kCmdExportCsv, "&Export Results as CSV..."},
-    kSeparator,
-    MenuEntry{kCmdExit, "E&xit"},
+struct BuiltMenu {
+  std::vector<std::vector<MenuEntry>> entries;
+  std::vector<MenuPopup> popups;
 };
 
-constexpr std::array kEditEntries{
-    MenuEntry{kCmdUndo, "&Undo", kUndoKeys},
-    MenuEntry{kCmdRedo, "&Redo", kRedoKeys},
-};
+BuiltMenu BuildMenu() {
+  BuiltMenu menu;
+  for (int p = 0;; ++p) {
+    const std::string_view caption = MenuCaption(static_cast<MenuId>(p));
+    if (caption.empty()) break;
+    std::vector<MenuEntry>& entries = menu.entries.emplace_back();
+    for (const Command& command : CommandTable()) {
+      if (command.menu != static_cast<MenuId>(p)) continue;
+      if (command.separator_before) entries.push_back(MenuEntry{});
+      entries.push_back(MenuEntry{command.id, command.caption, command.keys, command.run == RunKind::kSubmenu});
+    }
+  }
+  for (std::size_t p = 0; p < menu.entries.size(); ++p)
+    menu.popups.push_back(MenuPopup{MenuCaption(static_cast<MenuId>(p)), menu.entries[p]});
+  return menu;
+}
 
-constexpr std::array kClipboardEntries{
-    MenuEntry{kCmdCopy, "&Copy"},
-};
-
-constexpr std::array kViewEntries{
-    MenuEntry{kCmdViewPlan, "View &Plan"},
-    MenuEntry{kCmdViewFront, "View &Front"},
-    MenuEntry{kCmdViewSide, "View &Side"},
-    kSeparator,
-    MenuEntry{kCmdViewGenerators, "View &Generators"},
-    MenuEntry{kCmdViewBed, "View Be&d"},
-    MenuEntry{kCmdViewActualMap, "View &Actual Position Map"},
-    MenuEntry{kCmdViewMeasuredMap, "View &Measured Position Map"},
-    MenuEntry{kCmdViewBField, "View &B Field"},
-    MenuEntry{kCmdViewErrorMap, "View &Error Map"},
-    kSeparator,
-    MenuEntry{kCmdViewOptions, "&Options..."},
-    MenuEntry{kCmdErrorMapSettings, "Error Map Se&ttings..."},
-    MenuEntry{kCmdPreferences, "P&references..."},
-};
-
-constexpr std::array kScaleEntries{
-    MenuEntry{kCmdScale50, "50% Scale"},   MenuEntry{kCmdScale75, "75% Scale"},
-    MenuEntry{kCmdScale100, "100% Scale"}, MenuEntry{kCmdScale150, "150% Scale"},
-    MenuEntry{kCmdScale200, "200% Scale"},
-};
-
-constexpr std::array kDesignEntries{
-    MenuEntry{kCmdAlgorithmType, "&Algorithm type..."},
-    MenuEntry{kCmdFrequency, "&Frequency..."},
-    MenuEntry{kCmdGeneratorDesign, "&Generator Coil Design..."},
-    MenuEntry{kCmdGeneratorPosition, "Generator &Position"},
-    MenuEntry{kCmdSensorDesign, "&Sensor Design"},
-    MenuEntry{kCmdBedDesign, "Bed Desi&gn"},
-    MenuEntry{kCmdBedPosition, "Bed Posi&tion"},
-};
-
-constexpr std::array kMeasurementEntries{
-    MenuEntry{kCmdSignalNoise, "Signal &Noise..."}, MenuEntry{kCmdSensorOrientation, "Sensor &Orientation"},
-    MenuEntry{kCmdScanOptions, "&Scan Options..."}, MenuEntry{kCmdDipoleType, "&Dipole Type..."},
-    MenuEntry{kCmdBedOptions, "&Bed Options..."},
-};
-
-constexpr std::array kResultsEntries{
-    MenuEntry{kCmdCalculate, "Calcula&te"},
-    MenuEntry{kCmdLiveUpdate, "&Live Update"},
-    MenuEntry{kCmdPositionalError, "Positional Error..."},
-    MenuEntry{kCmdBedVoltages, "Bed &Voltages..."},
-    MenuEntry{kCmdBedCurrents, "Bed &Currents..."},
-    kSeparator,
-    MenuEntry{kCmdMonteCarlo, "&Monte Carlo..."},
-    MenuEntry{kCmdSweep, "&Sweep..."},
-    MenuEntry{kCmdErrorDistancePlot, "Error against &Distance"},
-    MenuEntry{kCmdErrorHistogram, "Error &Histogram"},
-};
-
-constexpr std::array kHelpEntries{
-    MenuEntry{kCmdAbout, "&About..."},
-};
-
-constexpr std::array kPopups{
-    MenuPopup{"&File", kFileEntries},       MenuPopup{"&Edit", kEditEntries},
-    MenuPopup{"&Clipboard", kClipboardEntries},
-    MenuPopup{"&View", kViewEntries},       MenuPopup{"&Scale", kScaleEntries},
-    MenuPopup{"&Design", kDesignEntries},   MenuPopup{"&Measurement Options", kMeasurementEntries},
-    MenuPopup{"&Results", kResultsEntries}, MenuPopup{"&Help", kHelpEntries},
-};
-
-MenuMark Check(bool on) { return MenuMark{true, on, true}; }
-
-}  // namespace
-
-std::span<const MenuPopup> CommandMenu() { return kPopups; }
-
-MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view) {
-  switch (id) {
-    case kCmdViewPlan:
-      return Check(view.current_view == 0);
-    case kCmdViewFront:
-      return Check(view.current_view == 1);
-    case kCmdViewSide:
-      return Check(view.current_view == 2);
-    case kCmdViewGenerators:
-      return Check(design.show_generators != 0);
-    case kCmdViewBed:
-      return Check(design.show_bed != 0);
-    case kCmdViewActualMap:
-      return Check(design.show_actual_map != 0);
-    case kCmdViewMeasuredMap:
-      return Check(design.show_measured_map != 0);
-    case kCmdViewErrorMap:
-      return Check(design.show_error_map != 0);
-    case kCmdViewBField:
-      return Check(design.show_b_field != 0);
-    case kCmdGeneratorPosition:
-      return Check(design.edit_mode == 0);
-    case kCmdBedPosition:
-      return Check(design.edit_mode == 1);
-    case kCmdScale50:
-    case kCmdScale75:
-    case kCmdScale100:
-    case kCmdScale150:
-    case kCmdScale200:
-      return Check(view.scale_percent == ScalePercentOf(id));
-    case kCmdLiveUpdate:
-      // A setting of the program, not of the records: the window sets the check.
-      return MenuMark{true, false, true};
-    case kCmdPositionalError:
-    case kCmdExportCsv:
-    case kCmdErrorDistancePlot:
-    case kCmdErrorHistogram:
-      return MenuMark{false, false, design.results_valid != 0};
+bool ChecksByRun(const Command& command, const DesignRecord& design, const ViewState& view) {
+  switch (command.run) {
+    case RunKind::kToggle:
+      return design.*command.flag != 0;
+    case RunKind::kSelectView:
+      return view.current_view == command.value;
+    case RunKind::kScale:
+      return view.scale_percent == command.value;
+    case RunKind::kEditMode:
+      return design.edit_mode == command.value;
     default:
-      return MenuMark{};
+      return false;
   }
 }
 
+bool EnabledBy(EnableRule rule, const DesignRecord& design, const SessionMarks& session) {
+  switch (rule) {
+    case EnableRule::kAlways:
+      return true;
+    case EnableRule::kWithResults:
+      return design.results_valid != 0;
+    case EnableRule::kWithUndo:
+      return session.can_undo;
+    case EnableRule::kWithRedo:
+      return session.can_redo;
+    case EnableRule::kWithRecentFiles:
+      return session.has_recent_files;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::span<const MenuPopup> CommandMenu() {
+  static const BuiltMenu menu = BuildMenu();
+  return menu.popups;
+}
+
+MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view, const SessionMarks& session) {
+  const Command* command = FindCommand(id);
+  if (command == nullptr) return MenuMark{};
+  MenuMark mark;
+  mark.enabled = EnabledBy(command->enable, design, session);
+  switch (command->check) {
+    case CheckRule::kNever:
+      break;
+    case CheckRule::kByRun:
+      mark.checkable = true;
+      mark.checked = ChecksByRun(*command, design, view);
+      break;
+    case CheckRule::kBySession:
+      mark.checkable = true;
+      mark.checked = session.live_update;
+      break;
+  }
+  return mark;
+}
+
 int ScalePercentOf(int id) {
-  static_assert(std::size(kScalePercents) == kCmdScale200 - kCmdScale50 + 1, "one scale per command");
-  if (id < kCmdScale50 || id > kCmdScale200) return 0;
-  return kScalePercents[id - kCmdScale50];
+  const Command* command = FindCommand(id);
+  return command != nullptr && command->run == RunKind::kScale ? command->value : 0;
 }
 
 WindowPlacement MainWindowPlacement(int screen_width, int screen_height) {

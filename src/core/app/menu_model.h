@@ -4,76 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/app/command_table.h"
+
 namespace orvendi {
 
 struct DesignRecord;
 struct ViewState;
-
-// Command ids of the menu "CommandMenu", plus the ones the main window handles without an item.
-enum CommandId : int {
-  kCmdBeepFirst = 1000,
-  kCmdBeepLast = 1004,
-  kCmdExit = 1005,
-  kCmdViewPlan = 1006,
-  kCmdViewFront = 1007,
-  kCmdViewSide = 1008,
-  kCmdScale50 = 1012,
-  kCmdScale75 = 1013,
-  kCmdScale100 = 1014,
-  kCmdScale150 = 1015,
-  kCmdScale200 = 1016,
-  kCmdCopy = 1021,
-  kCmdHelpIndex = 1023,
-  kCmdGeneratorPosition = 1025,
-  kCmdSignalNoise = 1026,
-  kCmdAbout = 1028,
-  kCmdViewGenerators = 1029,
-  kCmdViewBField = 1031,
-  kCmdViewBed = 1032,
-  kCmdBedCurrents = 1036,
-  kCmdBedVoltages = 1037,
-  kCmdViewActualMap = 1040,
-  kCmdViewMeasuredMap = 1041,
-  kCmdGeneratorDesign = 1042,
-  kCmdSensorDesign = 1043,
-  kCmdBedDesign = 1044,
-  kCmdBedPosition = 1045,
-  kCmdViewOptions = 1046,
-  kCmdSensorOrientation = 1047,
-  kCmdScanOptions = 1048,
-  kCmdCalculate = 1049,
-  kCmdFrequency = 1050,
-  kCmdDipoleType = 1051,
-  kCmdBedOptions = 1052,
-  kCmdPositionalError = 1053,
-  kCmdAlgorithmType = 1054,
-
-  // File and Edit commands, above the ids the original menu used.
-  kCmdNew = 1100,
-  kCmdOpen = 1101,
-  kCmdOpenRecent = 1102,  // the submenu itself
-  kCmdSave = 1103,
-  kCmdSaveAs = 1104,
-  kCmdExportCsv = 1105,
-  kCmdUndo = 1110,
-  kCmdRedo = 1111,
-  // Open Recent's items, most recent first.
-  kCmdRecentFirst = 1120,
-  kCmdRecentLast = kCmdRecentFirst + 7,
-  // The error map and the analysis of the design.
-  kCmdViewErrorMap = 1200,
-  kCmdErrorMapSettings = 1201,
-  kCmdMonteCarlo = 1202,
-  kCmdSweep = 1203,
-  kCmdErrorDistancePlot = 1204,
-  kCmdErrorHistogram = 1205,
-  // Program settings kept apart from the design.
-  kCmdLiveUpdate = 1210,
-  kCmdPreferences = 1211,
-};
-
-// How many files Open Recent lists.
-inline constexpr int kRecentFileCount = kCmdRecentLast - kCmdRecentFirst + 1;
 
 // One row of a popup; id 0 is a separator. `keys` are the item's shortcuts in the portable
 // text form ("Ctrl+Shift+Z"), the first one shown beside the caption.
@@ -89,7 +25,7 @@ struct MenuPopup {
   std::span<const MenuEntry> entries;
 };
 
-// The popups of "CommandMenu" in order, captions with their & mnemonics.
+// The popups of "CommandMenu" in order, captions with their & mnemonics, from the command table.
 std::span<const MenuPopup> CommandMenu();
 
 // Check and grey state of one item. Items that are never checked are not checkable.
@@ -102,9 +38,17 @@ struct MenuMark {
 // The scale (kScalePercents) a scale command sets; 0 for any other id.
 int ScalePercentOf(int id);
 
-// The marks the menu shows for an item, from the records; the Qt menu sets them each time a
-// popup is about to show.
-MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view);
+// What the window knows that the records do not.
+struct SessionMarks {
+  bool can_undo = false;
+  bool can_redo = false;
+  bool has_recent_files = false;
+  bool live_update = false;
+};
+
+// The marks the menu shows for an item, from its command's rules; the Qt menu sets them each
+// time a popup is about to show.
+MenuMark MenuMarks(int id, const DesignRecord& design, const ViewState& view, const SessionMarks& session = {});
 
 // Where the main window opens on a screen of the given size: 50 pixels in from the top-left
 // corner and 100 pixels smaller, or the full width/height from 0 on a screen too small for it.

@@ -17,6 +17,7 @@
 #include <variant>
 
 #include "core/design/atomic_file.h"
+#include "core/design/design_values.h"
 #include "core/design/json_text.h"
 #include "core/design/scan_check.h"
 
@@ -24,92 +25,18 @@ namespace orvendi {
 
 namespace {
 
+using namespace design_values;
+
 using Json = nlohmann::json;
 // Written files keep the record's order of keys; read files need no order.
 using OrderedJson = nlohmann::ordered_json;
 
-// Which values a key accepts.
-enum class Rule {
-  kAnyNumber,     // what a dialog stores as typed, infinities and NaN included
-  kFiniteNumber,  // positions, set only by the mouse and keys
-  kWhole,         // a 32-bit count
-  kZeroOrOne,
-  kOneOrTwo,
-  kZeroToTwo,
-  kScalePercent,
-  kMagnification,  // ValidErrorMagnification
-};
-
-using CoilFlags = std::array<std::int32_t, kCoilCount>;
-
-template <class Record>
-struct Field {
-  std::string_view name;
-  std::variant<double Record::*, std::int32_t Record::*, CoilFlags Record::*> member;
-  Rule rule;
-};
-
-constexpr Field<GeneratorRecord> kGeneratorFields[] = {
-    {"x", &GeneratorRecord::x, Rule::kFiniteNumber},
-    {"y", &GeneratorRecord::y, Rule::kFiniteNumber},
-    {"z", &GeneratorRecord::z, Rule::kFiniteNumber},
-    {"side_m", &GeneratorRecord::side_m, Rule::kAnyNumber},
-    {"turns", &GeneratorRecord::turns, Rule::kWhole},
-    {"peak_current_a", &GeneratorRecord::peak_current_a, Rule::kAnyNumber},
-};
-
-constexpr Field<DesignRecord> kDesignFields[] = {
-    {"frequency_hz", &DesignRecord::frequency_hz, Rule::kAnyNumber},
-    {"dipole_type", &DesignRecord::dipole_type, Rule::kZeroOrOne},
-    {"algorithm_type", &DesignRecord::algorithm_type, Rule::kOneOrTwo},
-    {"sensor_sensitivity_v_per_t", &DesignRecord::sensor_sensitivity_v_per_t, Rule::kAnyNumber},
-    {"sensor_theta_rad", &DesignRecord::sensor_theta_rad, Rule::kAnyNumber},
-    {"sensor_phi_rad", &DesignRecord::sensor_phi_rad, Rule::kAnyNumber},
-    {"noise_peak_v", &DesignRecord::noise_peak_v, Rule::kAnyNumber},
-    {"offset_v", &DesignRecord::offset_v, Rule::kAnyNumber},
-    {"bed_x1", &DesignRecord::bed_x1, Rule::kFiniteNumber},
-    {"bed_y1", &DesignRecord::bed_y1, Rule::kFiniteNumber},
-    {"bed_z1", &DesignRecord::bed_z1, Rule::kFiniteNumber},
-    {"bed_x2", &DesignRecord::bed_x2, Rule::kFiniteNumber},
-    {"bed_y2", &DesignRecord::bed_y2, Rule::kFiniteNumber},
-    {"bed_z2", &DesignRecord::bed_z2, Rule::kFiniteNumber},
-    {"bed_ohms_per_m", &DesignRecord::bed_ohms_per_m, Rule::kAnyNumber},
-    {"bed_cells_x", &DesignRecord::bed_cells_x, Rule::kWhole},
-    {"bed_cells_y", &DesignRecord::bed_cells_y, Rule::kWhole},
-    // The nine range values are then checked as a set (CheckScan).
-    {"scan_x_from", &DesignRecord::scan_x_from, Rule::kAnyNumber},
-    {"scan_x_to", &DesignRecord::scan_x_to, Rule::kAnyNumber},
-    {"scan_x_step", &DesignRecord::scan_x_step, Rule::kAnyNumber},
-    {"scan_y_from", &DesignRecord::scan_y_from, Rule::kAnyNumber},
-    {"scan_y_to", &DesignRecord::scan_y_to, Rule::kAnyNumber},
-    {"scan_y_step", &DesignRecord::scan_y_step, Rule::kAnyNumber},
-    {"scan_z_from", &DesignRecord::scan_z_from, Rule::kAnyNumber},
-    {"scan_z_to", &DesignRecord::scan_z_to, Rule::kAnyNumber},
-    {"scan_z_step", &DesignRecord::scan_z_step, Rule::kAnyNumber},
-    {"scan_plane", &DesignRecord::scan_plane, Rule::kZeroToTwo},
-    {"scan_plane_z", &DesignRecord::scan_plane_z, Rule::kAnyNumber},
-    {"scan_plane_x", &DesignRecord::scan_plane_x, Rule::kAnyNumber},
-    {"scan_plane_y", &DesignRecord::scan_plane_y, Rule::kAnyNumber},
-    {"include_bed_currents", &DesignRecord::include_bed_currents, Rule::kZeroOrOne},
-    {"show_generators", &DesignRecord::show_generators, Rule::kZeroOrOne},
-    {"show_bed", &DesignRecord::show_bed, Rule::kZeroOrOne},
-    {"show_actual_map", &DesignRecord::show_actual_map, Rule::kZeroOrOne},
-    {"show_measured_map", &DesignRecord::show_measured_map, Rule::kZeroOrOne},
-    {"show_b_field", &DesignRecord::show_b_field, Rule::kZeroOrOne},
-    {"coil_display", &DesignRecord::coil_display, Rule::kZeroOrOne},
-    {"display_bed_field", &DesignRecord::display_bed_field, Rule::kZeroOrOne},
-    {"map_style", &DesignRecord::map_style, Rule::kZeroOrOne},
-    {"show_error_map", &DesignRecord::show_error_map, Rule::kZeroOrOne},
-    {"error_map_quantity", &DesignRecord::error_map_quantity, Rule::kZeroToTwo},
-    {"error_magnification", &DesignRecord::error_magnification, Rule::kMagnification},
-};
-
-constexpr Field<StoredView> kViewFields[] = {
-    {"current_view", &StoredView::current_view, Rule::kZeroToTwo},
-    {"scale_percent", &StoredView::scale_percent, Rule::kScalePercent},
-    {"view_centre_x", &StoredView::view_centre_x, Rule::kFiniteNumber},
-    {"view_centre_y", &StoredView::view_centre_y, Rule::kFiniteNumber},
-    {"view_centre_z", &StoredView::view_centre_z, Rule::kFiniteNumber},
+constexpr SchemaKey<StoredView> kViewFields[] = {
+    {"current_view", &StoredView::current_view, KeyCheck::kZeroToTwo, KeyKind::kDisplayOption},
+    {"scale_percent", &StoredView::scale_percent, KeyCheck::kScalePercent, KeyKind::kDisplayOption},
+    {"view_centre_x", &StoredView::view_centre_x, KeyCheck::kFiniteNumber, KeyKind::kDisplayOption},
+    {"view_centre_y", &StoredView::view_centre_y, KeyCheck::kFiniteNumber, KeyKind::kDisplayOption},
+    {"view_centre_z", &StoredView::view_centre_z, KeyCheck::kFiniteNumber, KeyKind::kDisplayOption},
 };
 
 struct ScanAxis {
@@ -133,13 +60,6 @@ constexpr ScanAxis kScanAxes[] = {
 // ---- Writing
 
 template <class J>
-J NumberJson(double value) {
-  if (std::isfinite(value)) return J(value);
-  if (std::isnan(value)) return J(std::signbit(value) ? "-nan" : "nan");
-  return J(value > 0 ? "inf" : "-inf");
-}
-
-template <class J>
 J ValueJson(double value) {
   return NumberJson<J>(value);
 }
@@ -157,10 +77,26 @@ J ValueJson(const CoilFlags& flags) {
 }
 
 template <class J, class Record>
-J FieldsJson(const Record& record, std::span<const Field<Record>> fields) {
+J FieldsJson(const Record& record, std::span<const SchemaKey<Record>> fields) {
   J object = J::object();
-  for (const Field<Record>& field : fields) {
-    std::visit([&](auto member) { object[std::string(field.name)] = ValueJson<J>(record.*member); }, field.member);
+  for (const SchemaKey<Record>& field : fields) {
+    if (field.name.empty()) continue;
+    std::visit(
+        [&](auto member) {
+          const auto& value = record.*member;
+          using Value = std::remove_cvref_t<decltype(value)>;
+          if constexpr (std::is_same_v<Value, GeneratorRecords>) {
+            J generators = J::array();
+            for (const GeneratorRecord& generator : value) {
+              generators.push_back(FieldsJson<J, GeneratorRecord>(generator, kGeneratorKeys));
+            }
+            object[std::string(field.name)] = std::move(generators);
+          } else if constexpr (std::is_same_v<Value, double> || std::is_same_v<Value, std::int32_t> ||
+                               std::is_same_v<Value, CoilFlags>) {
+            object[std::string(field.name)] = ValueJson<J>(value);
+          }
+        },
+        field.member);
   }
   return object;
 }
@@ -171,12 +107,7 @@ J DesignJson(const DesignRecord& design, const StoredView* view) {
   J root = J::object();
   root["format"] = std::string(kDesignFormatName);
   root["version"] = kDesignFormatVersion;
-  J generators = J::array();
-  for (const GeneratorRecord& generator : design.generators) {
-    generators.push_back(FieldsJson<J, GeneratorRecord>(generator, kGeneratorFields));
-  }
-  root["generators"] = std::move(generators);
-  const J fields = FieldsJson<J, DesignRecord>(design, kDesignFields);
+  const J fields = FieldsJson<J, DesignRecord>(design, kDesignKeys);
   for (const auto& [name, value] : fields.items()) root[name] = value;
   if (view != nullptr) root["view"] = FieldsJson<J, StoredView>(*view, kViewFields);
   return root;
@@ -184,146 +115,13 @@ J DesignJson(const DesignRecord& design, const StoredView* view) {
 
 // ---- Reading
 
-struct Problem {
-  std::string key;  // or a line and column; empty for the file as a whole
-  std::string what;
-};
-using Problems = std::vector<Problem>;
-
-template <class Number>
-std::string Text(Number value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
-// A JSON value as a message names it.
-std::string Describe(const Json& value) {
-  if (value.is_string()) return "the string \"" + MessageExcerpt(value.get_ref<const std::string&>()) + "\"";
-  if (value.is_number_float()) return Text(value.get<double>());
-  if (value.is_number_unsigned()) return Text(value.get<std::uint64_t>());
-  if (value.is_number_integer()) return Text(value.get<std::int64_t>());
-  if (value.is_boolean()) return value.get<bool>() ? "true" : "false";
-  if (value.is_null()) return "null";
-  return value.is_object() ? "an object" : "an array";
-}
-
-std::optional<double> NonFiniteNamed(const std::string& name) {
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
-  if (name == "inf") return kInf;
-  if (name == "-inf") return -kInf;
-  if (name == "nan") return kNan;
-  if (name == "-nan") return -kNan;
-  return std::nullopt;
-}
-
-std::optional<double> ReadNumber(const Json& value, const std::string& key, Rule rule, Problems& problems) {
-  std::optional<double> number;
-  if (value.is_number_float()) {
-    number = value.get<double>();
-  } else if (value.is_number_unsigned()) {
-    number = static_cast<double>(value.get<std::uint64_t>());
-  } else if (value.is_number_integer()) {
-    number = static_cast<double>(value.get<std::int64_t>());
-  } else if (value.is_string()) {
-    number = NonFiniteNamed(value.get_ref<const std::string&>());
-  }
-  if (rule == Rule::kFiniteNumber && !(number && std::isfinite(*number))) {
-    problems.push_back({key, "must be a finite number, not " + Describe(value)});
-    return std::nullopt;
-  }
-  if (rule == Rule::kMagnification && !(number && ValidErrorMagnification(*number))) {
-    problems.push_back({key, "must be a finite number from " + Text(kMinErrorMagnification) + " to " +
-                                 Text(kMaxErrorMagnification) + ", not " + Describe(value)});
-    return std::nullopt;
-  }
-  if (!number) {
-    problems.push_back({key, "must be a number (or \"inf\", \"-inf\", \"nan\"), not " + Describe(value)});
-  }
-  return number;
-}
-
-std::span<const std::int32_t> AllowedValues(Rule rule) {
-  static constexpr std::int32_t kZeroOrOne[] = {0, 1};
-  static constexpr std::int32_t kOneOrTwo[] = {1, 2};
-  static constexpr std::int32_t kZeroToTwo[] = {0, 1, 2};
-  switch (rule) {
-    case Rule::kZeroOrOne:
-      return kZeroOrOne;
-    case Rule::kOneOrTwo:
-      return kOneOrTwo;
-    case Rule::kZeroToTwo:
-      return kZeroToTwo;
-    case Rule::kScalePercent:
-      return kStoredScalePercents;
-    default:
-      return {};
-  }
-}
-
-// "0, 1 or 2".
-std::string ListOfChoices(std::span<const std::int32_t> values) {
-  std::string list;
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i > 0) list += i + 1 == values.size() ? " or " : ", ";
-    list += Text(values[i]);
-  }
-  return list;
-}
-
-std::optional<std::int32_t> ReadWhole(const Json& value, const std::string& key, Rule rule, Problems& problems) {
-  constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
-  constexpr std::int64_t kHighest = std::numeric_limits<std::int32_t>::max();
-  std::optional<std::int64_t> whole;
-  bool integral = true;
-  if (value.is_number_unsigned()) {
-    const std::uint64_t u = value.get<std::uint64_t>();
-    if (u <= static_cast<std::uint64_t>(kHighest)) whole = static_cast<std::int64_t>(u);
-  } else if (value.is_number_integer()) {
-    const std::int64_t i = value.get<std::int64_t>();
-    if (i >= kLowest && i <= kHighest) whole = i;
-  } else if (value.is_number_float()) {
-    const double d = value.get<double>();
-    integral = d == std::trunc(d);
-    if (integral && d >= static_cast<double>(kLowest) && d <= static_cast<double>(kHighest)) {
-      whole = static_cast<std::int64_t>(d);
-    }
-  } else {
-    integral = false;
-  }
-  const std::span<const std::int32_t> allowed = AllowedValues(rule);
-  if (!allowed.empty() && !(whole && std::find(allowed.begin(), allowed.end(), *whole) != allowed.end())) {
-    problems.push_back({key, "must be " + ListOfChoices(allowed) + ", not " + Describe(value)});
-    return std::nullopt;
-  }
-  if (!integral) {
-    problems.push_back({key, "must be a whole number, not " + Describe(value)});
-    return std::nullopt;
-  }
-  if (!whole) {
-    problems.push_back({key, "must be a whole number from " + Text(kLowest) + " to " + Text(kHighest) + ", not " +
-                                 Describe(value)});
-    return std::nullopt;
-  }
-  return static_cast<std::int32_t>(*whole);
-}
-
-void ReadFlags(const Json& value, const std::string& key, Rule rule, CoilFlags& flags, Problems& problems) {
-  if (!value.is_array() || value.size() != flags.size()) {
-    problems.push_back({key, "must be an array of " + Text(flags.size()) + " values, not " +
-                                 (value.is_array() ? "one of " + Text(value.size()) : Describe(value))});
-    return;
-  }
-  for (std::size_t k = 0; k < flags.size(); ++k) {
-    if (const auto flag = ReadWhole(value[k], JoinKeyPath(key, k), rule, problems)) flags[k] = *flag;
-  }
-}
+void ReadGenerators(const Json& value, GeneratorRecords& generators, Problems& problems);
 
 template <class Record>
-void ReadFields(const Json& object, std::string_view parent, Record& record, std::span<const Field<Record>> fields,
-                Problems& problems) {
-  for (const Field<Record>& field : fields) {
+void ReadFields(const Json& object, std::string_view parent, Record& record,
+                std::span<const SchemaKey<Record>> fields, Problems& problems) {
+  for (const SchemaKey<Record>& field : fields) {
+    if (field.name.empty()) continue;
     const auto found = object.find(std::string(field.name));
     if (found == object.end()) continue;
     const std::string key = JoinKeyPath(parent, field.name);
@@ -332,34 +130,34 @@ void ReadFields(const Json& object, std::string_view parent, Record& record, std
           auto& target = record.*member;
           using Target = std::remove_reference_t<decltype(target)>;
           if constexpr (std::is_same_v<Target, double>) {
-            if (const auto number = ReadNumber(*found, key, field.rule, problems)) target = *number;
+            if (const auto number = ReadNumber(*found, key, field.check, problems)) target = *number;
           } else if constexpr (std::is_same_v<Target, std::int32_t>) {
-            if (const auto whole = ReadWhole(*found, key, field.rule, problems)) target = *whole;
-          } else {
-            ReadFlags(*found, key, field.rule, target, problems);
+            if (const auto whole = ReadWhole(*found, key, field.check, problems)) target = *whole;
+          } else if constexpr (std::is_same_v<Target, CoilFlags>) {
+            ReadFlags(*found, key, field.check, target, problems);
+          } else if constexpr (std::is_same_v<Target, GeneratorRecords>) {
+            ReadGenerators(*found, target, problems);
           }
         },
         field.member);
   }
 }
 
-void ReadGenerators(const Json& root, DesignRecord& design, Problems& problems) {
-  const auto found = root.find("generators");
-  if (found == root.end()) return;
-  if (!found->is_array() || found->size() != design.generators.size()) {
-    problems.push_back({"generators", "must be an array of exactly " + Text(design.generators.size()) +
+void ReadGenerators(const Json& value, GeneratorRecords& generators, Problems& problems) {
+  if (!value.is_array() || value.size() != generators.size()) {
+    problems.push_back({"generators", "must be an array of exactly " + Text(generators.size()) +
                                           " generators, not " +
-                                          (found->is_array() ? "one of " + Text(found->size()) : Describe(*found))});
+                                          (value.is_array() ? "one of " + Text(value.size()) : Describe(value))});
     return;
   }
-  for (std::size_t g = 0; g < design.generators.size(); ++g) {
+  for (std::size_t g = 0; g < generators.size(); ++g) {
     const std::string key = JoinKeyPath("generators", g);
-    const Json& generator = (*found)[g];
+    const Json& generator = value[g];
     if (!generator.is_object()) {
       problems.push_back({key, "must be an object, not " + Describe(generator)});
       continue;
     }
-    ReadFields<GeneratorRecord>(generator, key, design.generators[g], kGeneratorFields, problems);
+    ReadFields<GeneratorRecord>(generator, key, generators[g], kGeneratorKeys, problems);
   }
 }
 
@@ -390,7 +188,7 @@ bool CheckIdentity(const Json& root, Problems& problems) {
     problems.push_back({"version", "missing"});
     return false;
   }
-  const std::optional<std::int32_t> number = ReadWhole(*version, "version", Rule::kWhole, problems);
+  const std::optional<std::int32_t> number = ReadWhole(*version, "version", KeyCheck::kWhole, problems);
   if (!number) return false;
   if (*number > kDesignFormatVersion) {
     problems.push_back({"version", "is " + Text(*number) + ", newer than this program reads (" +
@@ -467,14 +265,16 @@ void ApplyDesignJson(const Json& root, DesignRecord& design, StoredView& view, P
     return;
   }
   if (!CheckIdentity(root, problems)) return;
-  ReadGenerators(root, design, problems);
-  ReadFields<DesignRecord>(root, "", design, kDesignFields, problems);
+  ReadFields<DesignRecord>(root, "", design, kDesignKeys, problems);
   ReadView(root, view, problems);
   const bool scan_read = std::none_of(std::begin(kScanAxes), std::end(kScanAxes), [&](const ScanAxis& axis) {
     return HasProblemAt(problems, axis.from_key) || HasProblemAt(problems, axis.to_key) ||
            HasProblemAt(problems, axis.step_key);
   });
   if (scan_read) CheckScan(design, problems);
+  if (design.bed_model == 1 && static_cast<std::int64_t>(design.bed_cells_x) * design.bed_cells_y > kMaxSheetCells)
+    problems.push_back({"bed_cells_x", "gives more than " + std::to_string(kMaxSheetCells) +
+                                           " cells with bed_cells_y, the most the sheet bed model takes"});
   FollowGenerators(design);
 }
 
@@ -629,7 +429,7 @@ std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_vi
   if (!pointer) return std::nullopt;
   const Json root = DesignJson<Json>(design, nullptr);
   Problems ignored;
-  return ReadNumber(root.at(*pointer), std::string(key), Rule::kAnyNumber, ignored);
+  return ReadNumber(root.at(*pointer), std::string(key), KeyCheck::kAnyNumber, ignored);
 }
 
 bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, std::string& error) {
@@ -655,9 +455,8 @@ bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, s
 }
 
 bool DesignNumberStandsAlone(std::string_view key) {
-  return std::none_of(std::begin(kScanAxes), std::end(kScanAxes), [key](const ScanAxis& axis) {
-    return key == axis.from_key || key == axis.to_key || key == axis.step_key;
-  });
+  return std::none_of(std::begin(kDesignKeys), std::end(kDesignKeys),
+                      [key](const DesignKey& field) { return field.check == KeyCheck::kScanRange && field.name == key; });
 }
 
 }  // namespace orvendi

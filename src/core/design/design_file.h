@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "core/design/design_record.h"
+#include "core/design/design_schema.h"
 
 namespace orvendi {
 
 // The design file: one JSON object
 //   {"format": "orvendi-design", "version": 1, "generators": [...], "frequency_hz": ..., "view": {...}}
-// holding every value a user can set, each under the name of the DesignRecord field that holds it:
+// holding every value a user can set, each under the name of the DesignRecord field that holds it
+// (the keys and checks of kDesignKeys, design_schema.h):
 // - "generators": exactly three objects with x, y, z, side_m, turns, peak_current_a. Reading
 //   copies each generator's values into its three coils, sets area_m2 = side_m * side_m and every
 //   real_dipole to dipole_type, as the dialogs and placement do.

@@ -1,8 +1,8 @@
 #include "core/design/design_record.h"
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
+
+#include "core/design/design_schema.h"
 
 namespace orvendi {
 
@@ -109,58 +109,9 @@ void ApplyDesignDefaults(DesignRecord& design) {
   design.error_magnification = 1.0;
 }
 
-namespace {
-
-// Bit for bit, so that NaN equals NaN and 0 differs from -0.
-bool Same(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
-
-bool SameCoil(const CoilRecord& a, const CoilRecord& b) {
-  return Same(a.x, b.x) && Same(a.y, b.y) && Same(a.z, b.z) && Same(a.side_m, b.side_m) &&
-         Same(a.peak_current_a, b.peak_current_a) && a.axis == b.axis && a.turns == b.turns;
-}
-
-bool SameGenerator(const GeneratorRecord& a, const GeneratorRecord& b) {
-  for (int c = 0; c < 3; ++c) {
-    if (!SameCoil(a.coils[c], b.coils[c])) return false;
-  }
-  return Same(a.x, b.x) && Same(a.y, b.y) && Same(a.z, b.z) && Same(a.side_m, b.side_m) &&
-         Same(a.area_m2, b.area_m2) && a.turns == b.turns && Same(a.peak_current_a, b.peak_current_a) &&
-         a.real_dipole == b.real_dipole;
-}
-
-}  // namespace
-
 bool SameSimulationInputs(const DesignRecord& a, const DesignRecord& b) {
-  for (int g = 0; g < kGeneratorCount; ++g) {
-    if (!SameGenerator(a.generators[g], b.generators[g])) return false;
-  }
-  const double DesignRecord::*const doubles[] = {
-      &DesignRecord::frequency_hz,     &DesignRecord::sensor_sensitivity_v_per_t,
-      &DesignRecord::sensor_theta_rad, &DesignRecord::sensor_phi_rad,
-      &DesignRecord::noise_peak_v,     &DesignRecord::offset_v,
-      &DesignRecord::bed_x1,           &DesignRecord::bed_y1,
-      &DesignRecord::bed_z1,           &DesignRecord::bed_x2,
-      &DesignRecord::bed_y2,           &DesignRecord::bed_z2,
-      &DesignRecord::bed_ohms_per_m,   &DesignRecord::scan_x_from,
-      &DesignRecord::scan_x_to,        &DesignRecord::scan_x_step,
-      &DesignRecord::scan_y_from,      &DesignRecord::scan_y_to,
-      &DesignRecord::scan_y_step,      &DesignRecord::scan_z_from,
-      &DesignRecord::scan_z_to,        &DesignRecord::scan_z_step,
-      &DesignRecord::scan_plane_z,     &DesignRecord::scan_plane_x,
-      &DesignRecord::scan_plane_y,     &DesignRecord::sensor_turns,
-      &DesignRecord::sensor_area_m2,   &DesignRecord::sensor_gain,
-      &DesignRecord::bed_sheet_ohms_per_square,
-  };
-  for (const auto member : doubles) {
-    if (!Same(a.*member, b.*member)) return false;
-  }
-  const std::int32_t DesignRecord::*const ints[] = {
-      &DesignRecord::dipole_type, &DesignRecord::algorithm_type, &DesignRecord::bed_cells_x,
-      &DesignRecord::bed_cells_y, &DesignRecord::scan_plane,     &DesignRecord::include_bed_currents,
-      &DesignRecord::sensor_model, &DesignRecord::bed_model,
-  };
-  for (const auto member : ints) {
-    if (a.*member != b.*member) return false;
+  for (const DesignKey& key : kDesignKeys) {
+    if (key.kind == KeyKind::kSimulationInput && !SameKeyValue(key, a, b)) return false;
   }
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include "core/design/design_record.h"
 #include "core/design/number_text.h"
+#include "core/dialogs/control_ids.h"
+#include "core/dialogs/dialog_table.h"
 
 namespace orvendi {
 
@@ -72,94 +74,94 @@ void StoreDipoleType(DesignRecord& design, std::int32_t value) {
 
 template <int k>
 CheckBinding CoilDisplayBox() {
-  return CheckBinding{2052 + k, [](const DesignRecord& d) { return d.coil_display[k]; },
+  return CheckBinding{control_ids::kFirstCoilDisplay + k, [](const DesignRecord& d) { return d.coil_display[k]; },
                       [](DesignRecord& d, std::int32_t v) { d.coil_display[k] = v; }};
 }
 
 std::vector<SettingsDialog> BuildSettingsDialogs() {
   std::vector<SettingsDialog> dialogs;
-  dialogs.push_back({"AlgorithmType",
+  dialogs.push_back({dialog_names::kAlgorithmType,
                      "Algorithm",
                      false,
-                     {RadioBinding{{{2072, 1, true}, {2073, 2, false}},
+                     {RadioBinding{{{control_ids::kAlgorithm1, 1, true}, {control_ids::kAlgorithm2, 2, false}},
                                    2,
                                    [](const DesignRecord& d) { return d.algorithm_type; },
                                    [](DesignRecord& d, std::int32_t v) { d.algorithm_type = v; }}}});
   dialogs.push_back(
-      {"Frequency",
+      {dialog_names::kFrequency,
        "Frequency",
        true,
-       {EditBinding{2067, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.frequency_hz; },
+       {EditBinding{control_ids::kFrequency, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.frequency_hz; },
                     [](DesignRecord& d, double v) { d.frequency_hz = v; }}}});
   // Generator 0 stands for all three: the copies are equal.
   dialogs.push_back(
-      {"GeneratorDesign",
+      {dialog_names::kGeneratorDesign,
        "Generator Design",
        true,
-       {EditBinding{2050, EntryFormat::kInteger,
+       {EditBinding{control_ids::kTurns, EntryFormat::kInteger,
                     [](const DesignRecord& d) { return static_cast<double>(d.generators[0].turns); },
                     StoreTurns},
-        EditBinding{2051, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.generators[0].side_m; },
+        EditBinding{control_ids::kSide, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.generators[0].side_m; },
                     StoreSide},
-        EditBinding{2049, EntryFormat::kGeneral,
+        EditBinding{control_ids::kPeakCurrent, EntryFormat::kGeneral,
                     [](const DesignRecord& d) { return d.generators[0].peak_current_a; },
                     StorePeakCurrent}}});
-  dialogs.push_back({"SensorDesign",
+  dialogs.push_back({dialog_names::kSensorDesign,
                      "Sensor Design",
                      false,
-                     {EditBinding{2066, EntryFormat::kFixed3,
+                     {EditBinding{control_ids::kSensitivity, EntryFormat::kFixed3,
                                   [](const DesignRecord& d) { return d.sensor_sensitivity_v_per_t; },
                                   [](DesignRecord& d, double v) { d.sensor_sensitivity_v_per_t = v; }}}});
   dialogs.push_back(
-      {"BedDesign",
+      {dialog_names::kBedDesign,
        "Bed Design",
        true,
-       {EditBinding{2010, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.bed_ohms_per_m; },
+       {EditBinding{control_ids::kBedOhmsPerMetre, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.bed_ohms_per_m; },
                     [](DesignRecord& d, double v) { d.bed_ohms_per_m = v; }}}});
   // The noise box works in hundredths of a volt.
   dialogs.push_back(
-      {"SignalNoise",
+      {dialog_names::kSignalNoise,
        "Signal Noise",
        false,
-       {EditBinding{2026, EntryFormat::kGeneral, [](const DesignRecord& d) { return 100 * d.noise_peak_v; },
+       {EditBinding{control_ids::kNoise, EntryFormat::kGeneral, [](const DesignRecord& d) { return 100 * d.noise_peak_v; },
                     [](DesignRecord& d, double v) { d.noise_peak_v = v / 100; }},
-        EditBinding{2027, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.offset_v; },
+        EditBinding{control_ids::kOffset, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.offset_v; },
                     [](DesignRecord& d, double v) { d.offset_v = v; }}}});
   dialogs.push_back(
-      {"SensorOrientation",
+      {dialog_names::kSensorOrientation,
        "Sensor Orientation",
        false,
-       {EditBinding{2064, EntryFormat::kFixed3, [](const DesignRecord& d) { return d.sensor_theta_rad; },
+       {EditBinding{control_ids::kTheta, EntryFormat::kFixed3, [](const DesignRecord& d) { return d.sensor_theta_rad; },
                     [](DesignRecord& d, double v) { d.sensor_theta_rad = v; }},
-        EditBinding{2065, EntryFormat::kFixed3, [](const DesignRecord& d) { return d.sensor_phi_rad; },
+        EditBinding{control_ids::kPhi, EntryFormat::kFixed3, [](const DesignRecord& d) { return d.sensor_phi_rad; },
                     [](DesignRecord& d, double v) { d.sensor_phi_rad = v; }}}});
-  dialogs.push_back({"DipoleType",
+  dialogs.push_back({dialog_names::kDipoleType,
                      "DipoleType",
                      true,
-                     {RadioBinding{{{2068, 0, false}, {2069, 1, true}},
+                     {RadioBinding{{{control_ids::kIdealDipole, 0, false}, {control_ids::kRealDipole, 1, true}},
                                    0,
                                    [](const DesignRecord& d) { return d.dipole_type; },
                                    StoreDipoleType}}});
-  dialogs.push_back({"CalcBedParams",
+  dialogs.push_back({dialog_names::kCalcBedParams,
                      "Calculate Bed Parameters",
                      true,
-                     {EditBinding{2028, EntryFormat::kInteger,
+                     {EditBinding{control_ids::kBedCellsX, EntryFormat::kInteger,
                                   [](const DesignRecord& d) { return static_cast<double>(d.bed_cells_x); },
                                   [](DesignRecord& d, double v) { d.bed_cells_x = ToInt32(v); }},
-                      EditBinding{2029, EntryFormat::kInteger,
+                      EditBinding{control_ids::kBedCellsY, EntryFormat::kInteger,
                                   [](const DesignRecord& d) { return static_cast<double>(d.bed_cells_y); },
                                   [](DesignRecord& d, double v) { d.bed_cells_y = ToInt32(v); }}}});
-  dialogs.push_back({"ViewOptions",
+  dialogs.push_back({dialog_names::kViewOptions,
                      "View Options",
                      false,
                      {CoilDisplayBox<0>(), CoilDisplayBox<1>(), CoilDisplayBox<2>(), CoilDisplayBox<3>(),
                       CoilDisplayBox<4>(), CoilDisplayBox<5>(), CoilDisplayBox<6>(), CoilDisplayBox<7>(),
                       CoilDisplayBox<8>(),
-                      RadioBinding{{{2062, 0, true}, {2063, 1, true}},
+                      RadioBinding{{{control_ids::kDots, 0, true}, {control_ids::kGrid, 1, true}},
                                    std::nullopt,
                                    [](const DesignRecord& d) { return d.map_style; },
                                    [](DesignRecord& d, std::int32_t v) { d.map_style = v; }},
-                      CheckBinding{2061, [](const DesignRecord& d) { return d.display_bed_field; },
+                      CheckBinding{control_ids::kDisplayBedField, [](const DesignRecord& d) { return d.display_bed_field; },
                                    [](DesignRecord& d, std::int32_t v) { d.display_bed_field = v; }}}});
   return dialogs;
 }

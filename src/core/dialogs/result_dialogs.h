@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,11 +17,8 @@ class ResultBuffer;
 // it is negative: 0.5-i0.25, 0.5+i0.25, 1+i0.
 std::string FormatComplex(Phasor value);
 
-// Value boxes of the result dialogs.
-inline constexpr int kFirstBedVoltageBox = 2040;  // 2040..2048 in coil-index order
-inline constexpr int kFirstBedCurrentBox = 2030;  // 2030..2038
-inline constexpr int kMaxErrorBox = 2070;
-inline constexpr int kRmsErrorBox = 2071;
+// The nine phasors of a bed dialog in coil-index order, each as FormatComplex writes it.
+std::array<std::string, kCoilCount> PhasorTexts(const std::array<Phasor, kCoilCount>& values);
 
 // The nine phasors as the bed dialogs show them, from the stored results.
 DialogFields BedVoltageFields(const DesignRecord& design);

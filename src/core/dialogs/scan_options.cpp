@@ -15,21 +15,21 @@ struct ScanEntry {
 };
 
 constexpr std::array<ScanEntry, 12> kScanEntries{{
-    {scan_ids::kXFrom, &DesignRecord::scan_x_from},
-    {scan_ids::kXTo, &DesignRecord::scan_x_to},
-    {scan_ids::kXStep, &DesignRecord::scan_x_step},
-    {scan_ids::kYFrom, &DesignRecord::scan_y_from},
-    {scan_ids::kYTo, &DesignRecord::scan_y_to},
-    {scan_ids::kYStep, &DesignRecord::scan_y_step},
-    {scan_ids::kZFrom, &DesignRecord::scan_z_from},
-    {scan_ids::kZTo, &DesignRecord::scan_z_to},
-    {scan_ids::kZStep, &DesignRecord::scan_z_step},
-    {scan_ids::kPlaneZ, &DesignRecord::scan_plane_z},
-    {scan_ids::kPlaneX, &DesignRecord::scan_plane_x},
-    {scan_ids::kPlaneY, &DesignRecord::scan_plane_y},
+    {control_ids::kXFrom, &DesignRecord::scan_x_from},
+    {control_ids::kXTo, &DesignRecord::scan_x_to},
+    {control_ids::kXStep, &DesignRecord::scan_x_step},
+    {control_ids::kYFrom, &DesignRecord::scan_y_from},
+    {control_ids::kYTo, &DesignRecord::scan_y_to},
+    {control_ids::kYStep, &DesignRecord::scan_y_step},
+    {control_ids::kZFrom, &DesignRecord::scan_z_from},
+    {control_ids::kZTo, &DesignRecord::scan_z_to},
+    {control_ids::kZStep, &DesignRecord::scan_z_step},
+    {control_ids::kPlaneZ, &DesignRecord::scan_plane_z},
+    {control_ids::kPlaneX, &DesignRecord::scan_plane_x},
+    {control_ids::kPlaneY, &DesignRecord::scan_plane_y},
 }};
 
-constexpr std::array<int, 3> kPlaneButtons{scan_ids::kXyPlane, scan_ids::kYzPlane, scan_ids::kZxPlane};
+constexpr std::array<int, 3> kPlaneButtons{control_ids::kXyPlane, control_ids::kYzPlane, control_ids::kZxPlane};
 
 }  // namespace
 
@@ -38,7 +38,7 @@ DialogFields FillScanOptions(const DesignRecord& design) {
   for (const ScanEntry& entry : kScanEntries) {
     fields.texts[entry.id] = ShowEntry(design.*entry.field, EntryFormat::kGeneral);
   }
-  fields.checks[scan_ids::kIncludeBedCurrents] = design.include_bed_currents != 0;
+  fields.checks[control_ids::kIncludeBedCurrents] = design.include_bed_currents != 0;
   for (int plane = 0; plane < 3; ++plane) fields.checks[kPlaneButtons[plane]] = design.scan_plane == plane;
   return fields;
 }
@@ -55,7 +55,7 @@ bool StoreScanOptions(const DialogFields& fields, DesignRecord& design) {
   if (!accepted) return false;
 
   for (std::size_t i = 0; i < kScanEntries.size(); ++i) design.*kScanEntries[i].field = values[i];
-  design.include_bed_currents = fields.Checked(scan_ids::kIncludeBedCurrents) ? 1 : 0;
+  design.include_bed_currents = fields.Checked(control_ids::kIncludeBedCurrents) ? 1 : 0;
   for (int plane = 0; plane < 3; ++plane) {
     if (fields.Checked(kPlaneButtons[plane])) design.scan_plane = plane;
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/dialogs/control_ids.h"
 #include "core/dialogs/dialog_logic.h"
 #include "core/design/scan_check.h"
 
@@ -10,16 +11,6 @@ namespace orvendi {
 struct DesignRecord;
 
 inline constexpr std::string_view kScanOptionsTitle = "Scan Options";
-
-// Control ids of the "ScanOptions" dialog.
-namespace scan_ids {
-inline constexpr int kXFrom = 2011, kXTo = 2012, kXStep = 2013;
-inline constexpr int kYFrom = 2014, kYTo = 2015, kYStep = 2016;
-inline constexpr int kZFrom = 2017, kZTo = 2018, kZStep = 2019;
-inline constexpr int kXyPlane = 2020, kYzPlane = 2021, kZxPlane = 2022;
-inline constexpr int kPlaneX = 2023, kPlaneY = 2024, kPlaneZ = 2025;
-inline constexpr int kIncludeBedCurrents = 2039;
-}  // namespace scan_ids
 
 // The controls of "ScanOptions" on opening: twelve entries with "%lg", the check box, and the
 // radio button of scan_plane (none for a value outside 0..2).

@@ -23,6 +23,7 @@
 #include <cstdint>
 
 #include "core/field/coil_field.h"
+#include "core/field/field_constants.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -182,7 +183,7 @@ BedFluxCoil PrepareBedFluxCoil(const GeneratorRecord& generator, int axis, const
 
   if (generator.real_dipole == 0) {
     const GeneratorRecord& g = generator;
-    coil.k = g.area_m2 * 4e-7 * 3.1415926536 * g.turns * g.peak_current_a / 12.5663706144;
+    coil.k = g.area_m2 * kMu0OverPi * kPi * g.turns * g.peak_current_a / kFourPi;
     if (Ordinary(g.x) && Ordinary(g.y) && Ordinary(g.z) && Ordinary(coil.k))
       coil.method = BedFluxCoil::Method::kDipole;
     return coil;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/field/bed_flux_kernel.h"
+#include "core/field/field_constants.h"
 #include "core/field/sheet_bed_model.h"
 #include "core/platform/compute_threads.h"
 #include "core/platform/host.h"
@@ -79,7 +80,7 @@ bool ComputeBedModel(DesignRecord& design, Host& host) {
   const BedCellGrid grid = MakeBedCellGrid(design);
   const double width = design.bed_x2 - design.bed_x1;
   const double height = design.bed_y2 - design.bed_y1;
-  const double omega = design.frequency_hz * 6.2831853072;
+  const double omega = design.frequency_hz * kTwoPi;
   const double resistance = ((height + width) + (height + width)) * design.bed_ohms_per_m;
 
   // Counts below one on either axis make an empty bed.

@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "core/field/field_constants.h"
 #include "core/field/loop_geometry.h"
 
 namespace orvendi {
@@ -30,7 +31,7 @@ Vector3 IdealDipoleField(const GeneratorRecord& g, int axis, const Vector3& poin
   double r2 = dx * dx + dy * dy + dz * dz;
   if (r2 < 1e-10) r2 = 1e-10;
   const double r5 = std::exp(2.5 * std::log(r2));
-  const double k = g.area_m2 * 4e-7 * 3.1415926536 * g.turns * g.peak_current_a / 12.5663706144;
+  const double k = g.area_m2 * kMu0OverPi * kPi * g.turns * g.peak_current_a / kFourPi;
   switch (axis) {
     case 0:
       return {k * (2 * dx * dx - dy * dy - dz * dz) / r5, 3 * k * dx * dy / r5, 3 * k * dx * dz / r5};

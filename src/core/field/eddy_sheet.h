@@ -34,9 +34,9 @@ enum class SheetStatus { kSolved, kCancelled, kTooManyCells, kInvalid };
 using SheetProgress = std::function<bool(double)>;
 
 // Solves the sheet on the bed's cells of `design` at its drive frequency for all nine coils.
-// More than kMaxSheetCells cells: kTooManyCells. kInvalid for a resistance or frequency that is not finite and positive or an empty bed;
-// kCancelled when progress asked to stop (checked between stages, not inside the factorisation).
-// `sheet` is only written when solved.
+// More than kMaxSheetCells cells: kTooManyCells. kInvalid for a resistance or frequency that is
+// not finite and positive or an empty bed; kCancelled when progress asked to stop (checked
+// between stages, not inside the factorisation). `sheet` is only written when solved.
 SheetStatus SolveEddySheet(const DesignRecord& design, double ohms_per_square, const SheetProgress& progress,
                            EddySheet& sheet);
 

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+#include "core/field/field_constants.h"
+
 namespace orvendi {
 
 bool SquareCoilCorners(const CoilRecord& coil, LoopCorners& c) {
@@ -38,11 +40,9 @@ LoopCorners BedLoopCorners(const DesignRecord& design) {
            {design.bed_x1, design.bed_y2, z}}};
 }
 
-double CoilStrength(const CoilRecord& coil) {
-  return ((coil.turns * 1.25663706144e-6) * coil.peak_current_a) / 12.5663706144;
-}
+double CoilStrength(const CoilRecord& coil) { return ((coil.turns * kMu0) * coil.peak_current_a) / kFourPi; }
 
-double BedStrength(double current) { return (current * 1.25663706144e-6) / 12.5663706144; }
+double BedStrength(double current) { return (current * kMu0) / kFourPi; }
 
 Vector3 LoopField(const LoopCorners& corners, const Vector3& point, double strength) {
   return FieldOfLoop(ShapesOfLoop(MakeLoopSides(corners), point), strength);

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <utility>
 
+#include "core/field/field_constants.h"
+
 namespace orvendi {
 
 int Trilaterate(const Vector3& g0, double r0, const Vector3& g1, double r1, const Vector3& g2, double r2,
@@ -42,7 +44,7 @@ bool InitialPosition(Algorithm2Work& work, double r0, double r1, double r2) {
   }
   work.x = 0.0;
   work.y = 0.0;
-  work.z = 0.2;
+  work.z = kStandInHeight;
   return false;
 }
 
@@ -135,7 +137,7 @@ double Wrap(double y) {
 void SolveOrientation(Algorithm2Work& work, double tolerance, SensorAngles& angles) {
   // The position stays fixed during the fit, so its geometry serves every step.
   const DipoleGeometry geometry = GeometryAt(work);
-  for (int step = 0; step < 10; ++step) {
+  for (int step = 0; step < kOrientationMaxSteps; ++step) {
     // The residuals and their derivatives go straight into the normal equations M = J^T J and
     // v = J^T e, summed over the coils in order.
     double m00 = 0.0, m01 = 0.0, m11 = 0.0, v0 = 0.0, v1 = 0.0;
@@ -156,8 +158,7 @@ void SolveOrientation(Algorithm2Work& work, double tolerance, SensorAngles& angl
     LuBackSubstitute(m, index, v);
 
     const double step_size = std::fabs(v[0]) + std::fabs(v[1]);
-    angles = AnglesOf(3.1415926536 * Wrap((angles.theta - v[0]) / 3.1415926536),
-                      6.2831853072 * Wrap((angles.phi - v[1]) / 6.2831853072));
+    angles = AnglesOf(kPi * Wrap((angles.theta - v[0]) / kPi), kTwoPi * Wrap((angles.phi - v[1]) / kTwoPi));
     if (step_size < tolerance || std::isnan(step_size)) break;
   }
 }
@@ -187,11 +188,11 @@ void SolveOrientation(Algorithm2Work& work, double tolerance, SensorAngles& angl
   double previous[3] = {0.0, 0.0, 0.0};
   bool spheres_met = false;
   int i = 1;
-  for (; i <= 25; ++i) {
+  for (; i <= kAlgorithm2MaxIterations; ++i) {
     double r[3];
     for (int g = 0; g < 3; ++g) r[g] = RangeFromResponse(alpha[g], m[g]);
     spheres_met = InitialPosition(work, r[0], r[1], r[2]);
-    SolveOrientation(work, 1e-5, angles);
+    SolveOrientation(work, kOrientationTolerance, angles);
     work.theta = angles.theta;
     work.phi = angles.phi;
 
@@ -209,7 +210,7 @@ void SolveOrientation(Algorithm2Work& work, double tolerance, SensorAngles& angl
     }
     for (int g = 0; g < 3; ++g) previous[g] = alpha[g];
     if (i == 1) continue;
-    if (d < 1e-10 || std::isnan(d) || i == 25) break;
+    if (d < kAlphaSettled || std::isnan(d) || i == kAlgorithm2MaxIterations) break;
   }
   work.iterations = i;
   x = work.x;
@@ -217,8 +218,8 @@ void SolveOrientation(Algorithm2Work& work, double tolerance, SensorAngles& angl
   z = work.z;
   theta = work.theta;
   phi = work.phi;
-  // Angles that settle around the stand-in position (0, 0, 0.2) do not make it an estimate.
-  return i < 25 && spheres_met ? 1 : 0;
+  // Angles that settle around the stand-in position do not make it an estimate.
+  return i < kAlgorithm2MaxIterations && spheres_met ? 1 : 0;
 }
 
 }  // namespace orvendi

@@ -7,6 +7,16 @@
 
 namespace orvendi {
 
+// Algorithm 2's limits: rounds of ranges, trilateration and angle fit, ending once the alphas'
+// summed squared change is below kAlphaSettled; Gauss-Newton steps of one angle fit, ending once
+// a step (rad) is below kOrientationTolerance; the stand-in position (0, 0, kStandInHeight) in m
+// where the three spheres do not meet.
+inline constexpr int kAlgorithm2MaxIterations = 25;
+inline constexpr double kAlphaSettled = 1e-10;
+inline constexpr int kOrientationMaxSteps = 10;
+inline constexpr double kOrientationTolerance = 1e-5;
+inline constexpr double kStandInHeight = 0.2;
+
 // Work state of position algorithm 2.
 struct Algorithm2Work {
   std::array<double, 3> generator_x{};
@@ -21,15 +31,15 @@ using Matrix2 = std::array<std::array<double, 2>, 2>;
 
 // Position and sensor orientation from the nine normalised responses (coil order). Writes the
 // position and the fitted polar angle and azimuth, and returns 1 when the angles settled within
-// 25 iterations at a position where the spheres met; returns 0 with the last estimate written
-// when they did not settle, or settled at the stand-in position (0, 0, 0.2). Returns 0 with the
+// kAlgorithm2MaxIterations at a position where the spheres met; returns 0 with the last estimate
+// written when they did not settle, or settled at the stand-in position. Returns 0 with the
 // outputs untouched when a response magnitude is below 1 (or not a number) or the generator
 // layout admits no trilateration.
 int EstimatePosition2(Algorithm2Work& work, const std::array<double, 9>& n, double& x, double& y, double& z,
                       double& theta, double& phi);
 
-// Sets the work state's position to the trilateration of the three ranges, or to (0, 0, 0.2)
-// where the spheres do not meet. Returns whether they met.
+// Sets the work state's position to the trilateration of the three ranges, or to the stand-in
+// position (0, 0, kStandInHeight) where the spheres do not meet. Returns whether they met.
 bool InitialPosition(Algorithm2Work& work, double r0, double r1, double r2);
 
 // 1 and the point above the plane z = 0 when the three spheres meet; 0 otherwise (also for
@@ -72,8 +82,8 @@ void OrientationResiduals(Algorithm2Work& work, const DipoleGeometry& geometry, 
 }
 
 // Gauss-Newton fit of the two angles to the measured responses with the work state's position
-// held fixed, starting from `angles` and leaving the fitted ones there; at most 10 steps, ending
-// early once a step is smaller than `tolerance`.
+// held fixed, starting from `angles` and leaving the fitted ones there; at most kOrientationMaxSteps
+// steps, ending early once a step is smaller than `tolerance`.
 void SolveOrientation(Algorithm2Work& work, double tolerance, SensorAngles& angles);
 
 // Crout's LU decomposition with implicit partial pivoting, in place. Returns false, leaving the

@@ -12,6 +12,7 @@
 #include "core/field/bed_model.h"
 #include "core/field/coil_field.h"
 #include "core/field/eddy_sheet.h"
+#include "core/field/field_constants.h"
 #include "core/field/loop_geometry.h"
 #include "core/field/sheet_bed_model.h"
 #include "core/platform/compute_threads.h"
@@ -20,8 +21,8 @@
 namespace orvendi {
 
 double DipoleCoefficient(const GeneratorRecord& generator) {
-  return generator.side_m * generator.side_m * generator.turns * generator.peak_current_a * 4e-7 *
-         3.1415926536 / 12.5663706144;
+  return generator.side_m * generator.side_m * generator.turns * generator.peak_current_a * kMu0OverPi * kPi /
+         kFourPi;
 }
 
 double NoiseVolts(int draw, double noise_peak_v) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/design/design_file.h"
+#include "core/design/design_schema.h"
 
 namespace orvendi {
 
@@ -20,32 +21,11 @@ std::optional<DesignStep> MakeDesignStep(std::string name, const DesignRecord& b
   return DesignStep{std::move(name), before, after, sets_bed_stale};
 }
 
-namespace {
-
-void KeepRunState(const DesignRecord& from, DesignRecord& to) {
-  to.bed_stale = from.bed_stale;
-  to.bed_currents = from.bed_currents;
-  to.bed_voltages = from.bed_voltages;
-  to.results_valid = from.results_valid;
-  to.max_error_m = from.max_error_m;
-  to.rms_error_m = from.rms_error_m;
-
-  to.show_generators = from.show_generators;
-  to.show_bed = from.show_bed;
-  to.show_actual_map = from.show_actual_map;
-  to.show_measured_map = from.show_measured_map;
-  to.show_b_field = from.show_b_field;
-
-  to.design_modified = from.design_modified;
-  to.app_active = from.app_active;
-  to.edit_mode = from.edit_mode;
-}
-
-}  // namespace
-
 void ApplyDesignSnapshot(const DesignRecord& snapshot, bool sets_bed_stale, DesignRecord& live) {
   DesignRecord next = snapshot;
-  KeepRunState(live, next);
+  for (const DesignKey& key : kDesignKeys) {
+    if (!InUndoSteps(key)) CopyKeyValue(key, live, next);
+  }
   live = next;
   if (sets_bed_stale) live.bed_stale = 1;
 }

@@ -33,11 +33,49 @@ InfobarLayout ComputeInfobarLayout(TextSize measured, const InfobarTextWidths& w
   return layout;
 }
 
-std::string FormatCoordinate(char axis, double value) {
-  // Room for the longest fixed-point double (about 310 digits before the point).
+namespace {
+
+// As many characters as "-9.999", the widest text the coordinate field is measured for.
+constexpr std::size_t kCoordinateChars = 6;
+
+std::string Written(const char* first, std::to_chars_result result) {
+  return result.ec == std::errc() ? std::string(first, static_cast<const char*>(result.ptr)) : std::string();
+}
+
+// "1.5e+12" as "1.5e12": the exponent's sign and leading zeros only when needed.
+std::string ShortScientific(double value, int decimals) {
+  char digits[64];
+  const std::string text = Written(
+      digits, std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, decimals));
+  const std::size_t e = text.find('e');
+  if (e == std::string::npos) return text;
+  std::string exponent = text.substr(e + 1);
+  const bool negative = !exponent.empty() && exponent[0] == '-';
+  if (!exponent.empty() && (exponent[0] == '+' || negative)) exponent.erase(0, 1);
+  exponent.erase(0, std::min(exponent.find_first_not_of('0'), exponent.size() - 1));
+  return text.substr(0, e + 1) + (negative ? "-" : "") + exponent;
+}
+
+// Three decimals while they fit, then fewer, then a short exponent form.
+std::string CoordinateNumber(double value) {
   char digits[400];
-  std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3);
-  std::string number(digits, r.ec == std::errc() ? r.ptr : digits);
+  std::string text;
+  for (int decimals = 3; decimals >= 0; --decimals) {
+    text = Written(digits,
+                   std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals));
+    if (text.size() <= kCoordinateChars) return text;
+  }
+  for (int decimals = 2; decimals >= 0; --decimals) {
+    text = ShortScientific(value, decimals);
+    if (text.size() <= kCoordinateChars) return text;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string FormatCoordinate(char axis, double value) {
+  const std::string number = CoordinateNumber(value);
   std::string text;
   text.reserve(number.size() + 10);
   text += axis;
@@ -69,12 +107,15 @@ InfobarLayout MeasureInfobarLayout(Canvas& canvas) {
   InfobarTextWidths widest;
   for (std::string_view name : kViewNames) widest.view_name = std::max(widest.view_name, width(name));
   for (std::string_view name : kModeNames) widest.mode_name = std::max(widest.mode_name, width(name));
-  // Every digit, in case the face's digits differ in width: "-0.000" to "-9.999".
+  // Every digit, in case the face's digits differ in width, in each form a coordinate takes:
+  // "-9.999", "-99999", "-9e999".
   for (char axis : {'X', 'Y', 'Z'}) {
     for (int digit = 0; digit <= 9; ++digit) {
-      std::string text = FormatCoordinate(axis, -1.111 * digit);
-      text.erase(text.find_last_not_of(' ') + 1);
-      widest.coordinate = std::max(widest.coordinate, width(text));
+      for (double scale : {1.111, 11111.1, 1.111e111}) {
+        std::string text = FormatCoordinate(axis, -scale * digit);
+        text.erase(text.find_last_not_of(' ') + 1);
+        widest.coordinate = std::max(widest.coordinate, width(text));
+      }
     }
   }
   return ComputeInfobarLayout(canvas.MeasureText(kInfobarMeasureText, font), widest);

@@ -33,10 +33,11 @@ struct InfobarTextWidths {
 InfobarLayout ComputeInfobarLayout(TextSize measured, const InfobarTextWidths& widest = {});
 
 // The layout for InfobarFont() as `canvas` measures it, with room for every view and mode name
-// and for coordinates below 10 m in magnitude: a fallback face may be wider than the strip's own.
+// and for every coordinate text: a fallback face may be wider than the strip's own.
 InfobarLayout MeasureInfobarLayout(Canvas& canvas);
 
-// "X: %-5.3f   " for axis 'X', 'Y' or 'Z', whatever the desktop's locale.
+// "X: %-5.3f   " for axis 'X', 'Y' or 'Z', whatever the desktop's locale, the number in at most
+// six characters as "-9.999" is: fewer decimals for a larger one, then "-1e308".
 std::string FormatCoordinate(char axis, double value);
 // "Plan View", "Front View", "Side View"; empty for any other value.
 std::string_view ViewName(int view);

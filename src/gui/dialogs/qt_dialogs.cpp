@@ -22,6 +22,9 @@
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/error_map_dialog.h"
 #include "gui/widgets/qt_progress_host.h"
+#include "gui/widgets/qt_text.h"
+#include "core/dialogs/control_ids.h"
+#include "core/dialogs/dialog_table.h"
 #include "core/dialogs/result_dialogs.h"
 #include "core/dialogs/scan_options.h"
 
@@ -76,17 +79,17 @@ void AddRow(QFormLayout* form, const char* label, QWidget* field) {
   form->addRow(text, field);
 }
 
-// OK (id 1) and, for dialogs that edit, Cancel (id 2) along the bottom.
+// OK and, for dialogs that edit, Cancel along the bottom.
 QPushButton* AddButtons(QDialog* dialog, QVBoxLayout* root, bool with_cancel) {
   auto* row = new QHBoxLayout;
   row->addStretch(1);
   auto* ok = new QPushButton(QStringLiteral("OK"));
-  ok->setObjectName(IdName(1));
+  ok->setObjectName(IdName(control_ids::kOk));
   ok->setDefault(true);
   row->addWidget(ok);
   if (with_cancel) {
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    cancel->setObjectName(IdName(2));
+    cancel->setObjectName(IdName(control_ids::kCancel));
     row->addWidget(cancel);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   }
@@ -118,50 +121,52 @@ void AddRadioPair(QVBoxLayout* root, const char* group, const char* first, int f
 
 // The body of each settings dialog, its controls in template order.
 void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root) {
-  if (name == "AlgorithmType") {
-    AddRadioPair(root, "Type", "1", 2072, "2", 2073);
-  } else if (name == "Frequency") {
-    AddRow(AddForm(root), "Frequency (Hz):", MakeEdit(2067, dialog));
-  } else if (name == "GeneratorDesign") {
+  namespace names = dialog_names;
+  using namespace control_ids;
+  if (name == names::kAlgorithmType) {
+    AddRadioPair(root, "Type", "1", kAlgorithm1, "2", kAlgorithm2);
+  } else if (name == names::kFrequency) {
+    AddRow(AddForm(root), "Frequency (Hz):", MakeEdit(kFrequency, dialog));
+  } else if (name == names::kGeneratorDesign) {
     QFormLayout* form = AddForm(root, "Generator Coils");
-    AddRow(form, "Turns:", MakeEdit(2050, dialog));
-    AddRow(form, "Side:", MakeEdit(2051, dialog));
-    AddRow(form, "Peak Current:", MakeEdit(2049, dialog));
-  } else if (name == "SensorDesign") {
-    AddRow(AddForm(root), "Sensitivity (Volts per Tesla):", MakeEdit(2066, dialog));
-  } else if (name == "BedDesign") {
-    AddRow(AddForm(root), "Ohms Per Metre:", MakeEdit(2010, dialog));
-  } else if (name == "SignalNoise") {
+    AddRow(form, "Turns:", MakeEdit(kTurns, dialog));
+    AddRow(form, "Side:", MakeEdit(kSide, dialog));
+    AddRow(form, "Peak Current:", MakeEdit(kPeakCurrent, dialog));
+  } else if (name == names::kSensorDesign) {
+    AddRow(AddForm(root), "Sensitivity (Volts per Tesla):", MakeEdit(kSensitivity, dialog));
+  } else if (name == names::kBedDesign) {
+    AddRow(AddForm(root), "Ohms Per Metre:", MakeEdit(kBedOhmsPerMetre, dialog));
+  } else if (name == names::kSignalNoise) {
     QFormLayout* form = AddForm(root);
-    AddRow(form, "Noise (volts peak):", MakeEdit(2026, dialog));
-    AddRow(form, "Offset (volts peak):", MakeEdit(2027, dialog));
-  } else if (name == "SensorOrientation") {
+    AddRow(form, "Noise (volts peak):", MakeEdit(kNoise, dialog));
+    AddRow(form, "Offset (volts peak):", MakeEdit(kOffset, dialog));
+  } else if (name == names::kSensorOrientation) {
     QFormLayout* form = AddForm(root);
-    AddRow(form, "Theta:", MakeEdit(2064, dialog));
-    AddRow(form, "Phi:", MakeEdit(2065, dialog));
-  } else if (name == "DipoleType") {
-    AddRadioPair(root, "Dipole Type", "Ideal Dipole", 2068, "Real Dipole", 2069);
-  } else if (name == "CalcBedParams") {
+    AddRow(form, "Theta:", MakeEdit(kTheta, dialog));
+    AddRow(form, "Phi:", MakeEdit(kPhi, dialog));
+  } else if (name == names::kDipoleType) {
+    AddRadioPair(root, "Dipole Type", "Ideal Dipole", kIdealDipole, "Real Dipole", kRealDipole);
+  } else if (name == names::kCalcBedParams) {
     QFormLayout* form = AddForm(root, "Quantisation");
-    AddRow(form, "X:", MakeEdit(2028, dialog));
-    AddRow(form, "Y:", MakeEdit(2029, dialog));
-  } else if (name == "ViewOptions") {
+    AddRow(form, "X:", MakeEdit(kBedCellsX, dialog));
+    AddRow(form, "Y:", MakeEdit(kBedCellsY, dialog));
+  } else if (name == names::kViewOptions) {
     auto* coils = new QGroupBox(QStringLiteral("Generator Coils"));
     auto* generators = new QHBoxLayout(coils);
     for (int g = 0; g < kGeneratorCount; ++g) {
       auto* generator = new QGroupBox(QStringLiteral("Generator %1").arg(g));
       auto* boxes = new QHBoxLayout(generator);
-      for (int a = 0; a < 3; ++a) boxes->addWidget(MakeCheck(kAxes[a], 2052 + 3 * g + a, true));
+      for (int a = 0; a < 3; ++a) boxes->addWidget(MakeCheck(kAxes[a], kFirstCoilDisplay + 3 * g + a, true));
       generators->addWidget(generator);
     }
     root->addWidget(coils);
     auto* row = new QHBoxLayout;
     auto* data = new QGroupBox(QStringLiteral("Position Data"));
     auto* styles = new QHBoxLayout(data);
-    styles->addWidget(MakeRadio("Dots", 2062));
-    styles->addWidget(MakeRadio("Grid", 2063));
+    styles->addWidget(MakeRadio("Dots", kDots));
+    styles->addWidget(MakeRadio("Grid", kGrid));
     row->addWidget(data);
-    row->addWidget(MakeCheck("Display Bed Field", 2061));
+    row->addWidget(MakeCheck("Display Bed Field", kDisplayBedField));
     root->addLayout(row);
   }
 }
@@ -170,7 +175,7 @@ void BuildScanOptionsBody(QDialog* dialog, QVBoxLayout* root) {
   auto* range = new QGroupBox(QStringLiteral("Range"));
   auto* grid = new QGridLayout(range);
   for (int row = 0; row < 3; ++row) {
-    const int first = scan_ids::kXFrom + 3 * row;
+    const int first = control_ids::kXFrom + 3 * row;
     const std::array<const char*, 3> labels{kAxes[row], "to", "step"};
     for (int column = 0; column < 3; ++column) {
       QLineEdit* edit = MakeEdit(first + column, dialog);
@@ -191,9 +196,9 @@ void BuildScanOptionsBody(QDialog* dialog, QVBoxLayout* root) {
     int offset_id;
   };
   static constexpr std::array<PlaneRow, 3> kPlanes{
-      {{"XY Plane", scan_ids::kXyPlane, "Z=", scan_ids::kPlaneZ},
-       {"YZ Plane", scan_ids::kYzPlane, "X=", scan_ids::kPlaneX},
-       {"ZX Plane", scan_ids::kZxPlane, "Y=", scan_ids::kPlaneY}}};
+      {{"XY Plane", control_ids::kXyPlane, "Z=", control_ids::kPlaneZ},
+       {"YZ Plane", control_ids::kYzPlane, "X=", control_ids::kPlaneX},
+       {"ZX Plane", control_ids::kZxPlane, "Y=", control_ids::kPlaneY}}};
   for (int row = 0; row < 3; ++row) {
     QLineEdit* edit = MakeEdit(kPlanes[row].offset_id, dialog);
     auto* label = new QLabel(QString::fromLatin1(kPlanes[row].offset));
@@ -203,14 +208,14 @@ void BuildScanOptionsBody(QDialog* dialog, QVBoxLayout* root) {
     planes->addWidget(edit, row, 2);
   }
   root->addWidget(plane);
-  root->addWidget(MakeCheck("Include Bed Currents", scan_ids::kIncludeBedCurrents));
+  root->addWidget(MakeCheck("Include Bed Currents", control_ids::kIncludeBedCurrents));
 }
 
 // Three groups of three value boxes, coil-index order.
 void BuildBedResultBody(QDialog* dialog, QVBoxLayout* root, int first_box) {
   for (int g = 0; g < kGeneratorCount; ++g) {
     auto* group = new QGroupBox(QStringLiteral("Generator %1").arg(g));
-    group->setObjectName(IdName(100 + g));
+    group->setObjectName(IdName(control_ids::kFirstGeneratorGroup + g));
     auto* row = new QHBoxLayout(group);
     for (int a = 0; a < 3; ++a) {
       QLineEdit* edit = MakeEdit(first_box + 3 * g + a, dialog, true);
@@ -225,40 +230,14 @@ void BuildBedResultBody(QDialog* dialog, QVBoxLayout* root, int first_box) {
 
 void BuildAccuracyBody(QDialog* dialog, QVBoxLayout* root) {
   QFormLayout* form = AddForm(root);
-  AddRow(form, "Maximum error (m):", MakeEdit(kMaxErrorBox, dialog, true));
-  AddRow(form, "RMS error (m):", MakeEdit(kRmsErrorBox, dialog, true));
+  AddRow(form, "Maximum error (m):", MakeEdit(control_ids::kMaxError, dialog, true));
+  AddRow(form, "RMS error (m):", MakeEdit(control_ids::kRmsError, dialog, true));
 }
 
-// Each template's size in dialog units.
-struct TemplateSize {
-  std::string_view name;
-  int width;
-  int height;
-};
-
-constexpr std::array<TemplateSize, 15> kTemplateSizes{{
-    {"AlgorithmType", 124, 60},
-    {"Frequency", 124, 52},
-    {"GeneratorDesign", 102, 86},
-    {"SensorDesign", 166, 52},
-    {"BedDesign", 144, 57},
-    {"SignalNoise", 156, 74},
-    {"SensorOrientation", 136, 52},
-    {"DipoleType", 124, 81},
-    {"CalcBedParams", 133, 50},
-    {"ViewOptions", 202, 100},
-    {"ScanOptions", 194, 142},
-    {"DisplayBedVoltages", 235, 115},
-    {"DisplayBedCurrents", 235, 115},
-    {"PositionAccuracy", 124, 70},
-    {"AboutDialog", 194, 119},
-}};
-
 // At least the template's size, else as small as the layout allows; centred on the screen.
-void Finish(QDialog* dialog, std::string_view name) {
-  for (const TemplateSize& size : kTemplateSizes) {
-    if (size.name == name) dialog->setMinimumSize(DialogUnitsToPixels(dialog, size.width, size.height));
-  }
+void Finish(QDialog* dialog, const DialogSpec& spec) {
+  if (spec.width != 0 || spec.height != 0)
+    dialog->setMinimumSize(DialogUnitsToPixels(dialog, spec.width, spec.height));
   dialog->adjustSize();
   CentreDialog(dialog);
 }
@@ -293,21 +272,19 @@ class ResultDialog : public RecordDialog {
   }
 };
 
-std::unique_ptr<QDialog> CreateResultDialog(std::string_view name, DialogContext& context, QWidget* owner) {
+std::unique_ptr<QDialog> CreateResultDialog(DialogKind kind, DialogContext& context, QWidget* owner) {
   DialogFields fields;
   QString title;
   int first_box = 0;
-  if (name == "DisplayBedVoltages" || name == "DisplayBedCurrents") {
-    const bool voltages = name == "DisplayBedVoltages";
+  if (kind == DialogKind::kBedVoltages || kind == DialogKind::kBedCurrents) {
+    const bool voltages = kind == DialogKind::kBedVoltages;
     ProgressHost progress(context.host, owner, QStringLiteral("Computing bed model..."));
     fields = voltages ? OpenBedVoltages(context.design, progress) : OpenBedCurrents(context.design, progress);
     title = voltages ? QStringLiteral("Open Loop Bed Voltages") : QStringLiteral("Bed Currents");
-    first_box = voltages ? kFirstBedVoltageBox : kFirstBedCurrentBox;
-  } else if (name == "PositionAccuracy") {
+    first_box = voltages ? control_ids::kFirstBedVoltage : control_ids::kFirstBedCurrent;
+  } else {
     fields = OpenPositionAccuracy(context.design, context.results);
     title = QStringLiteral("Position Accuracy");
-  } else {
-    return nullptr;
   }
 
   auto dialog = std::make_unique<ResultDialog>(owner);
@@ -378,7 +355,7 @@ DialogFields RecordDialog::CollectFields() const {
 
 ScanOptionsDialog::ScanOptionsDialog(DesignRecord& design, QWidget* owner)
     : RecordDialog(owner), design_(design) {
-  setWindowTitle(QString::fromUtf8(kScanOptionsTitle.data(), static_cast<qsizetype>(kScanOptionsTitle.size())));
+  setWindowTitle(ToQString(kScanOptionsTitle));
   auto* root = new QVBoxLayout(this);
   BuildScanOptionsBody(this, root);
   QPushButton* ok = AddButtons(this, root, true);
@@ -407,35 +384,46 @@ void ScanOptionsDialog::OnOk() {
 
 namespace {
 
-std::unique_ptr<QDialog> BuildDialog(std::string_view resource_name, DialogContext& context, QWidget* owner) {
-  if (const SettingsDialog* entry = FindSettingsDialog(resource_name)) {
-    auto dialog = std::make_unique<SettingsDialogWidget>(*entry, context.design, owner);
-    dialog->setWindowTitle(QString::fromUtf8(entry->title.data(), static_cast<int>(entry->title.size())));
-    auto* root = new QVBoxLayout(dialog.get());
-    BuildSettingsBody(resource_name, dialog.get(), root);
-    QPushButton* ok = AddButtons(dialog.get(), root, true);
-    SettingsDialogWidget* widget = dialog.get();
-    QObject::connect(ok, &QPushButton::clicked, widget, [widget] { widget->OnOk(); });
-    dialog->ShowFields(FillSettingsDialog(*entry, context.design));
-    return dialog;
+std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec, DialogContext& context, QWidget* owner) {
+  switch (spec.kind) {
+    case DialogKind::kSettings: {
+      const SettingsDialog* entry = FindSettingsDialog(spec.name);
+      if (entry == nullptr) return nullptr;
+      auto dialog = std::make_unique<SettingsDialogWidget>(*entry, context.design, owner);
+      dialog->setWindowTitle(ToQString(entry->title));
+      auto* root = new QVBoxLayout(dialog.get());
+      BuildSettingsBody(spec.name, dialog.get(), root);
+      QPushButton* ok = AddButtons(dialog.get(), root, true);
+      SettingsDialogWidget* widget = dialog.get();
+      QObject::connect(ok, &QPushButton::clicked, widget, [widget] { widget->OnOk(); });
+      dialog->ShowFields(FillSettingsDialog(*entry, context.design));
+      return dialog;
+    }
+    case DialogKind::kScanOptions:
+      return std::make_unique<ScanOptionsDialog>(context.design, owner);
+    case DialogKind::kAbout:
+      return std::make_unique<AboutDialog>(owner);
+    case DialogKind::kErrorMap:
+      return std::make_unique<ErrorMapDialog>(context.design, context.monte_carlo_current, owner);
+    case DialogKind::kBedVoltages:
+    case DialogKind::kBedCurrents:
+    case DialogKind::kPositionAccuracy:
+      return CreateResultDialog(spec.kind, context, owner);
   }
-  if (resource_name == "ScanOptions") return std::make_unique<ScanOptionsDialog>(context.design, owner);
-  if (resource_name == "AboutDialog") return std::make_unique<AboutDialog>(owner);
-  if (resource_name == "ErrorMap") {
-    return std::make_unique<ErrorMapDialog>(context.design, context.monte_carlo_current, owner);
-  }
-  return CreateResultDialog(resource_name, context, owner);
+  return nullptr;
 }
 
 }  // namespace
 
 std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context,
                                       QWidget* owner) {
-  std::unique_ptr<QDialog> dialog = BuildDialog(resource_name, context, owner);
+  const DialogSpec* spec = FindDialog(resource_name);
+  if (spec == nullptr) return nullptr;
+  std::unique_ptr<QDialog> dialog = BuildDialog(*spec, context, owner);
   if (!dialog) return dialog;
   // The resource name, so that the dialog can be found like its controls.
-  dialog->setObjectName(QString::fromUtf8(resource_name.data(), static_cast<int>(resource_name.size())));
-  Finish(dialog.get(), resource_name);
+  dialog->setObjectName(ToQString(resource_name));
+  Finish(dialog.get(), *spec);
   return dialog;
 }
 

@@ -1,5 +1,6 @@
 #include "gui/shell/help_window.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -24,6 +25,15 @@ void HelpWindow::ShowIndex() {
   show();
   raise();
   activateWindow();
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+  const bool control_w = event->key() == Qt::Key_W && event->modifiers() == Qt::ControlModifier;
+  if (event->key() == Qt::Key_Escape || control_w) {
+    close();
+    return;
+  }
+  QTextBrowser::keyPressEvent(event);
 }
 
 }  // namespace orvendi

@@ -2,9 +2,11 @@
 
 #include <QTextBrowser>
 
+class QKeyEvent;
+
 namespace orvendi {
 
-// The user manual, bundled in the program's resources as HTML.
+// The user manual, bundled in the program's resources as HTML. Escape and Ctrl+W close it.
 class HelpWindow : public QTextBrowser {
   Q_OBJECT
 
@@ -13,6 +15,9 @@ class HelpWindow : public QTextBrowser {
 
   // Shows the manual at its index (contents) and brings the window to the front.
   void ShowIndex();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace orvendi
