@@ -50,7 +50,9 @@ TEST(CliFieldTest, JsonHasExactlyTheAgreedShapeForBothBedModels) {
       EXPECT_EQ(c.dump(), Json({{"index", k}, {"generator", k / 3}, {"axis", std::string(1, "xyz"[k % 3])},
                                 {"coil", {b.x, b.y, b.z}}, {"bed_re", c["bed_re"]}, {"bed_im", c["bed_im"]}})
                               .dump());
-      if (k % 3 == 2) EXPECT_NE(c["bed_im"][2].get<double>(), 0.0) << bed_model << " coil " << k;
+      if (k % 3 == 2) {
+        EXPECT_NE(c["bed_im"][2].get<double>(), 0.0) << bed_model << " coil " << k;
+      }
     }
   }
   for (const char* bad : {"1,2", "1,2,3,4", "a,b,c", "1,2,inf", ""}) {

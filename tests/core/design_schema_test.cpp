@@ -64,7 +64,7 @@ std::vector<DesignRecord> Bases() {
   DesignRecord side = plain;
   side.include_bed_currents = 1, side.scan_plane = 2, side.noise_peak_v = 1e-4, side.sensor_theta_rad = 0.3;
   DesignRecord sheet = plain;
-  sheet.include_bed_currents = 1, sheet.bed_model = 1, sheet.sensor_model = 1, sheet.offset_v = 1e-3;
+  sheet.include_bed_currents = 1, sheet.bed_model = 1, sheet.sensor_model = 1, sheet.offset_v = 1e-5;
   return {plain, ideal, side, sheet};
 }
 

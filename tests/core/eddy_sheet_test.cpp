@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/field/coil_field.h"
+#include "core/field/field_constants.h"
 #include "core/field/loop_geometry.h"
 #include "core/field/sheet_inductance.h"
 
@@ -52,7 +53,7 @@ TEST(SheetInductanceTest, MeshCouplingMatchesFluxOfTheField) {
   for (const Case c : {Case{0.02, 0.02, 2, 0}, Case{0.02, 0.02, 2, 1}, Case{0.03, 0.01, 3, 2},
                        Case{0.01, 0.04, 0, 3}}) {
     const LoopCorners loop = {Vector3{0, 0, 0}, Vector3{c.dx, 0, 0}, Vector3{c.dx, c.dy, 0}, Vector3{0, c.dy, 0}};
-    const double strength = kSheetMu0 / (4.0 * 3.1415926536);
+    const double strength = kMu0 / kFourPi;
     // 40-point midpoint rule in each direction over the other cell.
     constexpr int kPoints = 40;
     double flux = 0.0;
@@ -116,7 +117,7 @@ TEST(EddySheetTest, HighFrequencyExpelsTheFluxAndCurrentsComeInPhase) {
 //   Bz = -c int r k^2 e^(-k (h + |z|)) J0(k rho) dk,  Brho = -+c int r k^2 e^(-k (h + |z|)) J1(k rho) dk
 // (upper sign on the source side), c = mu0 m / 4 pi.
 ComplexVector3 InfiniteSheetField(double c, double h, double omega, double ohms, const Vector3& p) {
-  const double a = omega * kSheetMu0 / ohms;
+  const double a = omega * kMu0 / ohms;
   const double depth = h + std::fabs(p.z);
   const double rho = std::hypot(p.x, p.y);
   const double top = 60.0 / depth;
@@ -150,7 +151,7 @@ TEST(EddySheetTest, DipoleOverALargeSheetAgreesWithTheInfiniteSheet) {
     d.generators[0].z = kHeight;
     const EddySheet sheet = Solve(d, kAluminium);
     const double c = 0.5 * CoilField(d.generators[0], 2, {0.0, 0.0, kHeight + 1.0}).z;
-    const double omega = frequency * 6.2831853072;
+    const double omega = frequency * kTwoPi;
     double worst = 0.0;
     for (const double z : {0.05, 0.1, -0.05, -0.1}) {
       for (const double rho : {0.0, 0.1, 0.2}) {

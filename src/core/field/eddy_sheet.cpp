@@ -22,6 +22,7 @@
 #include <cstdlib>
 
 #include "core/field/coil_field.h"
+#include "core/field/field_constants.h"
 #include "core/field/loop_geometry.h"
 #include "core/field/sheet_inductance.h"
 
@@ -29,7 +30,7 @@ namespace orvendi {
 
 namespace {
 
-constexpr double kMu0Over4Pi = kSheetMu0 / (4.0 * 3.1415926536);
+constexpr double kMu0Over4Pi = kMu0 / kFourPi;
 
 bool PositiveFinite(double v) { return std::isfinite(v) && v > 0.0; }
 
@@ -121,7 +122,7 @@ SheetStatus SolveEddySheet(const DesignRecord& design, double ohms_per_square, c
     if (!report(0.05 * (k + 1) / kCoilCount)) return SheetStatus::kCancelled;
   }
 
-  const double omega = design.frequency_hz * 6.2831853072;
+  const double omega = design.frequency_hz * kTwoPi;
   const std::vector<double> table = InductanceTable(g);
   Eigen::MatrixXcd z(n, n);
   for (int b = 0; b < n; ++b)

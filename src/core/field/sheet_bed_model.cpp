@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/field/eddy_sheet.h"
+#include "core/field/field_constants.h"
 #include "core/field/sensor_model.h"
 
 namespace orvendi {
@@ -73,7 +74,7 @@ bool ComputeSheetBedModel(DesignRecord& design, const std::function<bool(double)
     ResetBedResults(design);
     return true;
   }
-  const double omega = design.frequency_hz * 6.2831853072;
+  const double omega = design.frequency_hz * kTwoPi;
   for (int k = 0; k < kCoilCount; ++k) {
     double flux = 0.0;
     for (const double f : sheet->source_flux[static_cast<std::size_t>(k)]) flux += f;

@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/field/field_constants.h"
+
 namespace orvendi {
 
 namespace {
 
-constexpr double kMu0Over4Pi = kSheetMu0 / (4.0 * 3.1415926536);
+constexpr double kMu0Over4Pi = kMu0 / kFourPi;
 
 // Second antiderivative of 1 / sqrt(u^2 + d^2) in u.
 double Neumann(double u, double d) {

@@ -6,9 +6,6 @@ namespace orvendi {
 // that circulates along its four edges, anticlockwise seen from +z. Internal edges carry the
 // difference of their two meshes' currents.
 
-// Permeability of free space, spelled as the coil fields spell it.
-inline constexpr double kSheetMu0 = 4e-7 * 3.1415926536;
-
 // Mutual inductance (H) of two parallel straight filaments along one axis, over [a1, a2] and
 // [b1, b2] of that axis, a perpendicular distance d apart (Neumann's formula in closed form).
 // d = 0 is only meant for segments on one line that do not overlap.
