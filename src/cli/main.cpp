@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "cli/cli_commands.h"
+#include "cli/cli_field.h"
 #include "cli/cli_options.h"
 #include "cli/progress_bar.h"
 #include "core/design/atomic_file.h"
@@ -150,6 +151,13 @@ int main(int argc, char** argv) {
   bed->add_flag("--json", bed_args.json, "Print JSON");
   AddThreads(bed, bed_args.threads);
 
+  FieldArgs field_args;
+  CLI::App* field = AddCommand(app, "field", "Print each coil's field and the bed's field at a point", common);
+  AddDesignFile(field, field_args.file);
+  field->add_option("--at", field_args.at, "The point, in metres")->required()->type_name("X,Y,Z");
+  field->add_flag("--json", field_args.json, "Print JSON");
+  AddThreads(field, field_args.threads);
+
   MonteCarloArgs monte_carlo_args;
   CLI::App* monte_carlo = AddCommand(
       app, "montecarlo", "Repeat the calculation with other noise and report trueness and precision", common);
@@ -165,10 +173,10 @@ int main(int argc, char** argv) {
   AddDesignFile(sweep, sweep_args.file);
   sweep
       ->add_option("--vary", sweep_args.vary,
-                   "A design key and its values, FROM to TO in COUNT steps (repeatable)")
+                   "A design key and its values, FROM to TO in COUNT steps, in even ratios with :log (repeatable)")
       ->required()
       ->allow_extra_args(false)
-      ->type_name("KEY=FROM:TO:COUNT");
+      ->type_name("KEY=FROM:TO:COUNT[:log]");
   sweep->add_option("--runs", sweep_args.runs, "Runs per design (more than 1 adds the Monte-Carlo figures)")
       ->type_name("N")
       ->capture_default_str();
@@ -187,7 +195,7 @@ int main(int argc, char** argv) {
   const auto named = [&](const CLI::App* command) { return command->check_name(argv[1]); };
   if (argc > 1 && argv[1][0] != '-' && app.get_subcommands(named).empty()) {
     Complain(console, "unknown command \"" + std::string(argv[1]) +
-                          "\"; the commands are new, validate, calculate, bound, bed, montecarlo and sweep");
+                          "\"; the commands are new, validate, calculate, bound, bed, field, montecarlo and sweep");
     return kExitUsage;
   }
   try {
@@ -208,6 +216,7 @@ int main(int argc, char** argv) {
     if (calculate->parsed()) return CliCalculate(calculate_args, progress, console);
     if (bound->parsed()) return CliBound(bound_args, progress, console);
     if (bed->parsed()) return CliBed(bed_args, progress, console);
+    if (field->parsed()) return CliField(field_args, progress, console);
     if (monte_carlo->parsed()) return CliMonteCarlo(monte_carlo_args, progress, console);
     return CliSweep(sweep_args, progress, console);
   } catch (const std::exception& failure) {

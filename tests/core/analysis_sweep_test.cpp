@@ -92,6 +92,8 @@ TEST(ParseSweepAxis, EveryMalformedAxisGetsAMessageNamingIt) {
       {"=1:2:3", "expected KEY=FROM:TO:COUNT"},
       {"k=1:2", "expected KEY=FROM:TO:COUNT"},
       {"k=1:2:3:4", "expected KEY=FROM:TO:COUNT"},
+      {"k=0:2:3:log", "a log range must lie above 0"},
+      {"k=-1:2:3:log", "a log range must lie above 0"},
       {"k=1:2:0", "the count must be at least 1"},
       {"k=1:2:-4", "the count must be at least 1"},
       {"k=1:2:2.5", "is not a whole number"},
@@ -140,6 +142,10 @@ TEST(SweepValues, EndsExactlyAtBothEndsAndTheLastAxisRunsFastest) {
   EXPECT_EQ(SweepAxisValue(tenths, 0), 0.1);
   EXPECT_EQ(SweepAxisValue(tenths, 6), 0.7);
   EXPECT_EQ(SweepAxisValue(Axis("k", 5.0, 9.0, 1), 0), 5.0);
+  std::string log_error;
+  const std::optional<SweepAxis> decades = ParseSweepAxis("k=10:100000:5:log", log_error);
+  ASSERT_TRUE(decades) << log_error;
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(SweepAxisValue(*decades, i), std::pow(10.0, i + 1)) << i;
 
   const std::vector<SweepAxis> axes = {Axis("a", 1.0, 2.0, 2), Axis("b", 10.0, 30.0, 3)};
   std::string error;

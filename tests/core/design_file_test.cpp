@@ -174,7 +174,7 @@ TEST(DesignFileRoundTrip, ResultsAndInteractionStateAreNeitherWrittenNorKept) {
   busy.edit_mode = 1, busy.design_modified = 1;
   const std::string text = WriteDesignJson(busy, StoredView{});
   for (const char* absent : {"results_valid", "bed_stale", "max_error", "rms_error", "\"bed_currents", "bed_voltages",
-                             "drag", "mark", "edit_mode", "modified", "app_active", "handles", "area_m2", "coils",
+                             "drag", "mark", "edit_mode", "modified", "app_active", "handles", "\"area_m2\"", "coils",
                              "real_dipole"}) {
     EXPECT_EQ(text.find(absent), std::string::npos) << absent;
   }
@@ -256,6 +256,9 @@ TEST(DesignFileErrors, EachBadTextGivesOneMessageAndChangesNothing) {
       {WithKeys("\"bed_cells_y\": \"inf\""), "bed_cells_y", "must be a whole number"},
       {WithKeys("\"algorithm_type\": 0"), "algorithm_type", "must be 1, 2 or 3, not 0"},
       {WithKeys("\"dipole_type\": 2"), "dipole_type", "must be 0 or 1, not 2"},
+      {WithKeys("\"sensor_area_m2\": 0"), "sensor_area_m2", "must be a finite number above 0, not 0"},
+      {WithKeys("\"bed_sheet_ohms_per_square\": \"inf\""), "bed_sheet_ohms_per_square", "above 0"},
+      {WithKeys("\"bed_model\": 1, \"bed_cells_x\": 51, \"bed_cells_y\": 50"), "bed_cells_x", "more than 2500"},
       {WithKeys("\"scan_plane\": 3"), "scan_plane", "must be 0, 1 or 2, not 3"},
       {WithKeys("\"map_style\": -1"), "map_style", "must be 0 or 1"},
       {WithKeys("\"show_bed\": true"), "show_bed", "must be 0 or 1, not true"},
@@ -377,7 +380,7 @@ TEST_F(DesignFileOnDisk, PathsThatAreNoDesignFile) {
   EXPECT_NE(ReadFails(folder_).find("is a directory"), std::string::npos);
   EXPECT_NE(ReadFails(Put("empty.json", "")).find("is empty"), std::string::npos);
   const std::string whole = WriteDesignJson(DefaultDesign(), StoredView{});
-  EXPECT_NE(ReadFails(Put("cut.json", whole.substr(0, whole.size() - 3))).find("line 88, column 4: malformed JSON"),
+  EXPECT_NE(ReadFails(Put("cut.json", whole.substr(0, whole.size() - 3))).find("line 94, column 4: malformed JSON"),
             std::string::npos);
   // A read error that even root meets: the first page of the process's own memory is unmapped.
   EXPECT_NE(ReadFails("/proc/self/mem").find("cannot be read"), std::string::npos);

@@ -49,7 +49,8 @@ std::vector<std::uint64_t> Computed(DesignRecord design) {
 }
 
 // Designs on a 3 x 3 grid in each scan plane that between them read every simulation input:
-// both dipole models, both algorithms, the bed with and without its currents, every plane.
+// both dipole models, both algorithms, the bed with and without its currents, both bed and sensor
+// models, every plane.
 std::vector<DesignRecord> Bases() {
   DesignRecord plain = testing::DefaultDesign();
   plain.scan_x_from = plain.scan_y_from = -0.1;
@@ -62,7 +63,9 @@ std::vector<DesignRecord> Bases() {
   ideal.algorithm_type = 2, ideal.include_bed_currents = 1, ideal.scan_plane = 1, ideal.offset_v = 1e-3;
   DesignRecord side = plain;
   side.include_bed_currents = 1, side.scan_plane = 2, side.noise_peak_v = 1e-4, side.sensor_theta_rad = 0.3;
-  return {plain, ideal, side};
+  DesignRecord sheet = plain;
+  sheet.include_bed_currents = 1, sheet.bed_model = 1, sheet.sensor_model = 1, sheet.offset_v = 1e-5;
+  return {plain, ideal, side, sheet};
 }
 
 double Changed(double value) { return value + 0.1; }

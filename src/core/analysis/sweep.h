@@ -19,12 +19,14 @@ namespace orvendi {
 using DesignSetter =
     std::function<bool(DesignRecord& design, std::string_view key, double value, std::string& error)>;
 
-// `count` values of one design key from `from` to `to`, evenly spaced.
+// `count` values of one design key from `from` to `to`, evenly spaced, or with `log` in even
+// ratios.
 struct SweepAxis {
   std::string key;
   double from = 0.0;
   double to = 0.0;
   int count = 1;
+  bool log = false;
 };
 
 // Shard `index` of `count`: a contiguous block of the sweep's rows.
@@ -53,17 +55,17 @@ struct SweepRow {
   MonteCarloSummary monte_carlo;
 };
 
-// "KEY=FROM:TO:COUNT", numbers read whole and without regard to the locale.
+// "KEY=FROM:TO:COUNT" or "KEY=FROM:TO:COUNT:log", numbers read whole and without regard to the locale.
 std::optional<SweepAxis> ParseSweepAxis(std::string_view text, std::string& error);
 // "I/N" with 1 <= I <= N.
 std::optional<SweepShard> ParseSweepShard(std::string_view text, std::string& error);
 
 // False with a message for a count below 1, a non-finite end, an empty range (from == to with
-// more than one value) or one too wide for double arithmetic.
+// more than one value), one too wide for double arithmetic, or a log axis with an end not above 0.
 bool CheckSweepAxis(const SweepAxis& axis, std::string& error);
 // Value i of the axis: exactly `from` at the first and `to` at the last, between them
 // from + (to - from) * i / (count - 1) rounded at the 15th significant digit of the larger end
-// and read back, so that "-0.45:-0.15:7" gives -0.4, -0.35, ... and "-0.3:0.3:3" gives 0 as typed.
+// and read back (on a log axis from * (to / from)^(i / (count - 1)) at its own 15th digit), so that "-0.45:-0.15:7" gives -0.4, -0.35, ... and "-0.3:0.3:3" gives 0 as typed.
 double SweepAxisValue(const SweepAxis& axis, int i);
 // The number of combinations; empty with a message when it does not fit in 64 bits or an axis is
 // invalid.

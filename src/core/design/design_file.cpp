@@ -272,6 +272,9 @@ void ApplyDesignJson(const Json& root, DesignRecord& design, StoredView& view, P
            HasProblemAt(problems, axis.step_key);
   });
   if (scan_read) CheckScan(design, problems);
+  if (design.bed_model == 1 && static_cast<std::int64_t>(design.bed_cells_x) * design.bed_cells_y > kMaxSheetCells)
+    problems.push_back({"bed_cells_x", "gives more than " + std::to_string(kMaxSheetCells) +
+                                           " cells with bed_cells_y, the most the sheet bed model takes"});
   FollowGenerators(design);
 }
 

@@ -60,6 +60,10 @@ void ApplyDesignDefaults(DesignRecord& design) {
   design.sensor_phi_rad = 0.0;
   design.noise_peak_v = 0.0;
   design.offset_v = 0.0;
+  design.sensor_model = 0;
+  design.sensor_turns = 100.0;
+  design.sensor_area_m2 = 1e-4;
+  design.sensor_gain = 1.0;
 
   ResetBedResults(design);
 
@@ -72,6 +76,8 @@ void ApplyDesignDefaults(DesignRecord& design) {
   design.bed_ohms_per_m = 1.0;
   design.bed_cells_x = 25;
   design.bed_cells_y = 25;
+  design.bed_model = 0;
+  design.bed_sheet_ohms_per_square = 2.9e-5;
   design.bed_stale = 1;
 
   design.scan_x_from = -0.25;

@@ -11,6 +11,8 @@ using Phasor = std::complex<double>;
 // Coil index k = 3 * g + a: generator g = 0..2, axis a = 0 (X), 1 (Y), 2 (Z).
 inline constexpr int kGeneratorCount = 3;
 inline constexpr int kCoilCount = 9;
+// The sheet bed model factorises a dense matrix of one row per cell; beyond this it is refused.
+inline constexpr int kMaxSheetCells = 2500;
 
 // What the error map colours at each scan point.
 inline constexpr std::int32_t kErrorMapError = 0;      // distance of the last run's estimate
@@ -63,6 +65,10 @@ struct DesignRecord {
   double sensor_phi_rad = 0.0;
   double noise_peak_v = 0.0;
   double offset_v = 0.0;
+  std::int32_t sensor_model = 0;  // 0 fixed sensitivity, 1 induction coil
+  double sensor_turns = 0.0;
+  double sensor_area_m2 = 0.0;
+  double sensor_gain = 0.0;  // V/V
 
   // Bed
   double bed_x1 = 0.0, bed_y1 = 0.0, bed_z1 = 0.0;
@@ -73,6 +79,8 @@ struct DesignRecord {
   std::int32_t bed_stale = 0;
   std::array<Phasor, kCoilCount> bed_currents{};
   std::array<Phasor, kCoilCount> bed_voltages{};
+  std::int32_t bed_model = 0;  // 0 outline loop, 1 eddy-current sheet
+  double bed_sheet_ohms_per_square = 0.0;
 
   // Scan
   double scan_x_from = 0.0, scan_x_to = 0.0, scan_x_step = 0.0;

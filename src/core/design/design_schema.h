@@ -34,6 +34,7 @@ enum class KeyCheck : std::uint8_t {
   kScalePercent,   // one of kStoredScalePercents
   kMagnification,  // ValidErrorMagnification
   kScanRange,      // any number, then the nine range values are checked as a set
+  kPositive,       // finite and above 0
 };
 
 // Facts about a key beside its kind.
@@ -94,6 +95,10 @@ inline constexpr DesignKey kDesignKeys[] = {
     {"sensor_phi_rad", &DesignRecord::sensor_phi_rad, KeyCheck::kAnyNumber, KeyKind::kSimulationInput},
     {"noise_peak_v", &DesignRecord::noise_peak_v, KeyCheck::kAnyNumber, KeyKind::kSimulationInput},
     {"offset_v", &DesignRecord::offset_v, KeyCheck::kAnyNumber, KeyKind::kSimulationInput},
+    {"sensor_model", &DesignRecord::sensor_model, KeyCheck::kZeroOrOne, KeyKind::kSimulationInput},
+    {"sensor_turns", &DesignRecord::sensor_turns, KeyCheck::kPositive, KeyKind::kSimulationInput},
+    {"sensor_area_m2", &DesignRecord::sensor_area_m2, KeyCheck::kPositive, KeyKind::kSimulationInput},
+    {"sensor_gain", &DesignRecord::sensor_gain, KeyCheck::kPositive, KeyKind::kSimulationInput},
     {"bed_x1", &DesignRecord::bed_x1, KeyCheck::kFiniteNumber, KeyKind::kSimulationInput, kBedInput},
     {"bed_y1", &DesignRecord::bed_y1, KeyCheck::kFiniteNumber, KeyKind::kSimulationInput, kBedInput},
     {"bed_z1", &DesignRecord::bed_z1, KeyCheck::kFiniteNumber, KeyKind::kSimulationInput, kBedInput},
@@ -105,6 +110,9 @@ inline constexpr DesignKey kDesignKeys[] = {
      kBedInput},
     {"bed_cells_x", &DesignRecord::bed_cells_x, KeyCheck::kWhole, KeyKind::kSimulationInput, kBedInput},
     {"bed_cells_y", &DesignRecord::bed_cells_y, KeyCheck::kWhole, KeyKind::kSimulationInput, kBedInput},
+    {"bed_model", &DesignRecord::bed_model, KeyCheck::kZeroOrOne, KeyKind::kSimulationInput, kBedInput},
+    {"bed_sheet_ohms_per_square", &DesignRecord::bed_sheet_ohms_per_square, KeyCheck::kPositive,
+     KeyKind::kSimulationInput, kBedInput},
     {"scan_x_from", &DesignRecord::scan_x_from, KeyCheck::kScanRange, KeyKind::kSimulationInput},
     {"scan_x_to", &DesignRecord::scan_x_to, KeyCheck::kScanRange, KeyKind::kSimulationInput},
     {"scan_x_step", &DesignRecord::scan_x_step, KeyCheck::kScanRange, KeyKind::kSimulationInput},

@@ -7,6 +7,7 @@
 
 #include "core/field/bed_flux_kernel.h"
 #include "core/field/field_constants.h"
+#include "core/field/sheet_bed_model.h"
 #include "core/platform/compute_threads.h"
 #include "core/platform/progress.h"
 
@@ -72,6 +73,9 @@ class BedUnits {
 }  // namespace
 
 bool ComputeBedModel(DesignRecord& design, Progress& progress) {
+  if (design.bed_model == 1)
+    return ComputeSheetBedModel(design, [&progress](double share) { return progress.Report(share); });
+
   const BedCellGrid grid = MakeBedCellGrid(design);
   const double width = design.bed_x2 - design.bed_x1;
   const double height = design.bed_y2 - design.bed_y1;
@@ -126,7 +130,7 @@ bool ComputeBedModel(DesignRecord& design, Progress& progress) {
 }
 
 bool RefreshBedModel(DesignRecord& design, Progress& progress) {
-  if (design.bed_stale == 0) return true;
+  if (design.bed_stale == 0 && (design.bed_model != 1 || CachedSheet(design))) return true;
   if (!ComputeBedModel(design, progress)) return false;
   design.bed_stale = 0;
   return true;

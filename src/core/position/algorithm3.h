@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/position/algorithm2.h"
-#include "core/position/sensor_model.h"
+#include "core/position/sensor_field_model.h"
 
 namespace orvendi {
 

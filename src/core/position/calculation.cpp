@@ -4,14 +4,17 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "core/field/bed_field.h"
 #include "core/field/bed_model.h"
 #include "core/field/coil_field.h"
+#include "core/field/eddy_sheet.h"
 #include "core/field/field_constants.h"
 #include "core/field/loop_geometry.h"
+#include "core/field/sheet_bed_model.h"
 #include "core/platform/compute_threads.h"
 #include "core/platform/progress.h"
 #include "core/position/algorithm3.h"
@@ -35,7 +38,13 @@ void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const V
     field[3 * g + 1] = CoilFieldY(design.generators[g], point);
     field[3 * g + 2] = CoilFieldZ(design.generators[g], point);
   }
-  if (design.include_bed_currents != 0) {
+  if (design.include_bed_currents != 0 && design.bed_model == 1) {
+    // A synchronous detector referenced to the coil current sees the in-phase part only.
+    if (const std::shared_ptr<const EddySheet> solved = SheetFor(design)) {
+      const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*solved, point);
+      for (int k = 0; k < kCoilCount; ++k) field[k] += sheet[k].re;
+    }
+  } else if (design.include_bed_currents != 0) {
     // One bed geometry at the point serves all nine currents.
     const LoopShapes bed = ShapesOfLoop(MakeLoopSides(BedLoopCorners(design)), point);
     for (int k = 0; k < kCoilCount; ++k) {
@@ -43,7 +52,7 @@ void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const V
     }
   }
 
-  const double s = design.sensor_sensitivity_v_per_t;
+  const double s = SensorSensitivity(design);
   const double theta = design.sensor_theta_rad;
   const double phi = design.sensor_phi_rad;
   const double ux = s * (std::sin(theta) * std::cos(phi));

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/field/sheet_bed_model.h"
 #include "core/platform/compute_threads.h"
 #include "core/position/scan_grid.h"
 
@@ -18,7 +19,7 @@ double Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + 
 
 VoltageJacobian VoltageJacobianAt(const SensorFieldModel& model, const Vector3& point) {
   const DesignRecord& design = model.design();
-  const double s = design.sensor_sensitivity_v_per_t;
+  const double s = SensorSensitivity(design);
   const SensorFrame frame = FrameOf(design.sensor_theta_rad, design.sensor_phi_rad);
   std::array<Vector3, 9> field;
   std::array<std::array<Vector3, 9>, 3> derivative;

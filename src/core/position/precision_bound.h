@@ -7,7 +7,7 @@
 
 #include "core/design/design_record.h"
 #include "core/field/vector3.h"
-#include "core/position/sensor_model.h"
+#include "core/position/sensor_field_model.h"
 
 namespace orvendi {
 

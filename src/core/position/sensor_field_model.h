@@ -1,15 +1,18 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
 #include "core/design/design_record.h"
+#include "core/field/eddy_sheet.h"
 #include "core/field/loop_geometry.h"
 #include "core/field/vector3.h"
 
 namespace orvendi {
 
 // The fields the sensor sees from the nine coils, as the calculation run forms them: coil model
-// of each generator, plus the bed's field for each coil's current when the design includes it.
+// of each generator, plus the bed's field for each coil's current when the design includes it
+// (the outline loop's, or the in-phase part of the sheet's).
 class SensorFieldModel {
  public:
   explicit SensorFieldModel(const DesignRecord& design);
@@ -42,6 +45,7 @@ class SensorFieldModel {
   bool with_bed_ = false;
   LoopSides bed_sides_{};
   std::array<double, 9> bed_strength_{};
+  std::shared_ptr<const EddySheet> sheet_;
 };
 
 // The sensor axis for polar angle theta and azimuth phi, and two unit vectors at right angles to

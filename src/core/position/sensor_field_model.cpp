@@ -1,9 +1,10 @@
-#include "core/position/sensor_model.h"
+#include "core/position/sensor_field_model.h"
 
 #include <cmath>
 
 #include "core/field/bed_field.h"
 #include "core/field/coil_field.h"
+#include "core/field/sheet_bed_model.h"
 
 namespace orvendi {
 
@@ -22,6 +23,10 @@ SensorFieldModel::SensorFieldModel(const DesignRecord& design)
     }
   }
   if (!with_bed_) return;
+  if (design.bed_model == 1) {
+    sheet_ = SheetFor(design);
+    return;
+  }
   bed_sides_ = MakeLoopSides(BedLoopCorners(design));
   for (int k = 0; k < kCoilCount; ++k) bed_strength_[k] = BedStrength(BedCurrentMagnitude(design.bed_currents[k]));
 }
@@ -39,7 +44,13 @@ std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point) const {
       }
     }
   }
-  if (with_bed_) {
+  if (with_bed_ && design_->bed_model == 1) {
+    // A synchronous detector referenced to the coil current sees the in-phase part only.
+    if (sheet_) {
+      const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*sheet_, point);
+      for (int k = 0; k < kCoilCount; ++k) field[k] += sheet[k].re;
+    }
+  } else if (with_bed_) {
     const LoopShapes bed = ShapesOfLoop(bed_sides_, point);
     for (int k = 0; k < kCoilCount; ++k) field[k] += FieldOfLoop(bed, bed_strength_[k]);
   }
