@@ -155,8 +155,8 @@ TEST_F(CliCommands, BoundPrintsAndWritesTheGridsBounds) {
     design.include_bed_currents = 1;
     design.sensor_sensitivity_v_per_t = c.sensitivity;
     WriteDesign(design);
-    ASSERT_EQ(CliBound({design_, Path("points.csv"), Path("summary.json"), "2"}, host_, console_), kExitOk) << err_;
-    NullHost host;
+    ASSERT_EQ(CliBound({design_, Path("points.csv"), Path("summary.json"), "2"}, progress_, console_), kExitOk) << err_;
+    NoProgress host;
     ASSERT_TRUE(RefreshBedModel(design, host));
     std::vector<BoundPoint> points;
     ASSERT_TRUE(BoundGrid(design, points, {}));
