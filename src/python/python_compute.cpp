@@ -129,6 +129,8 @@ MonteCarlo ComputeMonteCarlo(const Design& design, int runs, std::uint64_t seed,
   mc.precision_m = Column<double>(points.size(), [&](std::size_t r) { return points[r].precision_m; });
   mc.point_rms_error_m = Column<double>(points.size(), [&](std::size_t r) { return points[r].rms_error_m; });
   mc.estimates = Column<std::int64_t>(points.size(), [&](std::size_t r) { return points[r].estimates; });
+  mc.bound_m = Column<double>(points.size(), [&](std::size_t r) { return points[r].bound_m; });
+  mc.efficiency = Column<double>(points.size(), [&](std::size_t r) { return points[r].efficiency; });
   return mc;
 }
 
@@ -165,7 +167,7 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
   options.shard = *parsed;
   options.key_stands_alone = DesignNumberStandsAlone;
 
-  std::vector<std::vector<double>> numbers(options.axes.size() + 2 + (runs > 1 ? 6 : 0));
+  std::vector<std::vector<double>> numbers(options.axes.size() + 2 + (runs > 1 ? 8 : 0));
   std::vector<std::int64_t> failed_points;
   std::vector<std::int64_t> failed_estimates;
   const auto sink = [&](const SweepRow& row, std::string&) {
@@ -181,6 +183,8 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
         numbers[c++].push_back(value);
       }
       failed_estimates.push_back(mc.failed_estimates);
+      numbers[c++].push_back(mc.max_bound_m);
+      numbers[c++].push_back(mc.rms_bound_m);
     }
     return true;
   };
@@ -205,9 +209,11 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
   for (std::size_t c = 0; c < before_failed; ++c) result.columns.push_back(doubles(numbers[c]));
   result.columns.push_back(integers(failed_points));
   if (runs > 1) {
-    for (std::size_t c = before_failed; c < numbers.size(); ++c)
-      result.columns.push_back(doubles(numbers[c]));
+    // The Monte-Carlo figures, the failed estimates, then the bound figures, as the CSV orders them.
+    const std::size_t bound_columns = numbers.size() - 2;
+    for (std::size_t c = before_failed; c < bound_columns; ++c) result.columns.push_back(doubles(numbers[c]));
     result.columns.push_back(integers(failed_estimates));
+    for (std::size_t c = bound_columns; c < numbers.size(); ++c) result.columns.push_back(doubles(numbers[c]));
   }
   return result;
 }

@@ -85,6 +85,8 @@ struct MonteCarlo {
   py::array_t<double> precision_m;
   py::array_t<double> point_rms_error_m;
   py::array_t<std::int64_t> estimates;
+  py::array_t<double> bound_m;
+  py::array_t<double> efficiency;
 };
 
 struct Bed {

@@ -159,6 +159,15 @@ void BindResults(py::module_& m) {
       .def_property_readonly(
           "failed_estimates", [](const MonteCarlo& r) { return r.summary.failed_estimates; },
           "Estimates that failed, over all runs")
+      .def_property_readonly(
+          "max_bound_m", [](const MonteCarlo& r) { return r.summary.max_bound_m; },
+          "Largest precision bound over the grid")
+      .def_property_readonly(
+          "rms_bound_m", [](const MonteCarlo& r) { return r.summary.rms_bound_m; },
+          "RMS of the precision bounds over the grid")
+      .def_property_readonly(
+          "mean_efficiency", [](const MonteCarlo& r) { return r.summary.mean_efficiency; },
+          "Mean of precision / bound over the points where both are finite")
       .def_readonly("first_run", &MonteCarlo::first_run, "Run 1, the same as Design.calculate()")
       .def_readonly("grid_ij", &MonteCarlo::grid_ij, "N x 2 grid indices (int64)")
       .def_readonly("true_xyz", &MonteCarlo::true_xyz, "N x 3 true positions")
@@ -167,7 +176,9 @@ void BindResults(py::module_& m) {
       .def_readonly("precision_m", &MonteCarlo::precision_m,
                     "N RMS spreads of the estimates about their mean")
       .def_readonly("point_rms_error_m", &MonteCarlo::point_rms_error_m, "N RMS errors over all runs")
-      .def_readonly("estimates", &MonteCarlo::estimates, "N counts of runs that gave an estimate");
+      .def_readonly("estimates", &MonteCarlo::estimates, "N counts of runs that gave an estimate")
+      .def_readonly("bound_m", &MonteCarlo::bound_m, "N precision bounds, inf at a blind spot")
+      .def_readonly("efficiency", &MonteCarlo::efficiency, "N ratios precision / bound, NaN where undefined");
 
   py::class_<Bed>(m, "Bed", "The bed model: open-loop voltage and current phasors per generator coil.")
       .def_readonly("voltages_v", &Bed::voltages_v,

@@ -74,8 +74,12 @@ std::int32_t Changed(std::int32_t value, KeyCheck check) {
   switch (check) {
     case KeyCheck::kOneOrTwo:
       return 3 - value;
+    case KeyCheck::kOneToThree:
+      return value % 3 + 1;
     case KeyCheck::kZeroToTwo:
       return (value + 1) % 3;
+    case KeyCheck::kZeroToThree:
+      return (value + 1) % 4;
     case KeyCheck::kWhole:
       return value + 1;
     default:

@@ -94,14 +94,14 @@ def test_keys_values_and_files(cli, tmp_path):
         design["generators[3].x"] = 0.0
     before = design.to_json()
     with pytest.raises(ValueError) as refused:
-        design["algorithm_type"] = 3
+        design["algorithm_type"] = 4
     assert design.to_json() == before
     design.save(tmp_path / "d.orvendi")
-    message = cli("sweep", tmp_path / "d.orvendi", "--vary", "algorithm_type=1:3:3", "--out", tmp_path / "o.csv",
+    message = cli("sweep", tmp_path / "d.orvendi", "--vary", "algorithm_type=1:4:4", "--out", tmp_path / "o.csv",
                   expect=2).stderr
     assert str(refused.value) in message
     with pytest.raises(ValueError) as refused:
-        orvendi.sweep(design, {"algorithm_type": (1, 3, 3)})
+        orvendi.sweep(design, {"algorithm_type": (1, 4, 4)})
     assert str(refused.value) in message
     with pytest.raises(KeyError, match="not a numeric key"):
         orvendi.sweep(design, {"view.scale_percent": (50, 100, 2)})
