@@ -163,7 +163,7 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
       ParseSweepShard(std::to_string(shard.first) + "/" + std::to_string(shard.second), error);
   if (!parsed) throw py::value_error(error);
   options.shard = *parsed;
-  options.key_stands_alone = DesignNumberStandsAlone;
+  options.key_group = DesignNumberGroup;
 
   std::vector<std::vector<double>> numbers(options.axes.size() + 2 + (runs > 1 ? 6 : 0));
   std::vector<std::int64_t> failed_points;
@@ -186,7 +186,7 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
   };
   const DesignRecord base = design.record;
   const AnalysisStatus status = RunReleased(
-      threads, [&](Progress& progress) { return RunSweep(base, options, SetDesignNumber, progress, sink, error); });
+      threads, [&](Progress& progress) { return RunSweep(base, options, SetDesignNumbers, progress, sink, error); });
   if (status == AnalysisStatus::kCancelled) Cancelled();
   if (status == AnalysisStatus::kFailed) throw py::value_error(error);
 

@@ -78,7 +78,8 @@ void DesignAnalyses::RunMonteCarloCommand() {
 void DesignAnalyses::RunSweepCommand() {
   SweepDialog dialog(state_.design, &window_);
   if (dialog.exec() != QDialog::Accepted) return;
-  const SweepOptions options = dialog.Options();
+  SweepOptions options = dialog.Options();
+  options.key_group = DesignNumberGroup;
   std::vector<SweepRow> rows;
   const SweepRowSink keep = [&rows](const SweepRow& row, std::string&) {
     rows.push_back(row);
@@ -88,7 +89,7 @@ void DesignAnalyses::RunSweepCommand() {
   AnalysisStatus status;
   {
     ProgressHost progress(drawing_, &window_, QStringLiteral("Sweeping..."));
-    status = RunSweepInWindow(state_.design, options, SetDesignNumber, progress, progress, keep, error);
+    status = RunSweepInWindow(state_.design, options, SetDesignNumbers, progress, progress, keep, error);
   }
   if (status == AnalysisStatus::kCancelled) return;
   if (status == AnalysisStatus::kFailed) {
