@@ -410,7 +410,7 @@ TEST_F(DesignFilesTest, AfterMouseEditsAndTheirUndoTheWindowCalculatesWhatTheFil
 }
 
 TEST_F(DesignFilesTest, OpenAndNewStartTheNoiseSequenceAfreshAsAFreshProgramDoes) {
-  State().design.noise_peak_v = 1e-3;
+  State().design.noise_peak_v = 2e-5;
   window->RunCommand(kCmdCalculate);
   const ErrorSummary first = WindowFigures();
   window->RunCommand(kCmdCalculate);
@@ -423,11 +423,11 @@ TEST_F(DesignFilesTest, OpenAndNewStartTheNoiseSequenceAfreshAsAFreshProgramDoes
   EXPECT_EQ(WindowFigures().rms_error_m, file.rms_error_m);
 
   window->RunCommand(kCmdNew);
-  State().design.noise_peak_v = 1e-3;
+  State().design.noise_peak_v = 2e-5;
   window->RunCommand(kCmdCalculate);
   const ErrorSummary after_new = WindowFigures();
   window->RunCommand(kCmdNew);
-  State().design.noise_peak_v = 1e-3;
+  State().design.noise_peak_v = 2e-5;
   window->RunCommand(kCmdCalculate);
   EXPECT_EQ(WindowFigures().rms_error_m, after_new.rms_error_m);
 }

@@ -65,6 +65,9 @@ struct SweepRow {
   MonteCarloSummary monte_carlo;
 };
 
+// Sweeps of more designs than this run only when confirmed.
+inline constexpr std::int64_t kLargeSweepDesigns = 1000000;
+
 // "KEY=FROM:TO:COUNT", numbers read whole and without regard to the locale.
 std::optional<SweepAxis> ParseSweepAxis(std::string_view text, std::string& error);
 // "I/N" with 1 <= I <= N.
