@@ -1,12 +1,9 @@
 #include "core/analysis/sweep.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <charconv>
 #include <cmath>
 #include <limits>
-#include <thread>
 #include <vector>
 
 #include "core/analysis/csv_text.h"
@@ -22,8 +19,6 @@ namespace {
 
 // The share of the progress bar a stale bed model of the base design takes before the rows.
 constexpr double kBaseBedShare = 0.02;
-// How often the window's thread looks at the cancel request while rows are computed elsewhere.
-constexpr std::chrono::milliseconds kCancelPollInterval{20};
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -134,13 +129,9 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
   if (start && !start(error)) return AnalysisStatus::kFailed;
   const SweepRowRange range = ShardRows(total, options.shard);
 
-  // Every report goes through here, on this thread, so that the share last reported is known.
-  const ProgressCallback reported = ProgressOf(progress);
-  double last_share = 0.0;
-  const ProgressCallback whole = [&](double share) {
-    last_share = share;
-    return reported(share);
-  };
+  // Every report goes through the relay, so that rows on other threads hear a cancel.
+  CancelRelay relay(ProgressOf(progress));
+  const ProgressCallback whole = [&relay](double share) { return relay.Report(share); };
   // The bed results of the base serve every row whose edits leave them current.
   DesignRecord prepared = base;
   double rows_from = 0.0;
@@ -189,19 +180,8 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
   const int slots = ComputeThreads() + 8;
   std::vector<RowWork> work(static_cast<std::size_t>(slots));
   AnalysisStatus status = AnalysisStatus::kDone;
-  // A row may take long (a bed model of its own): while rows are computed, this thread asks
-  // `progress` now and then, with the share already reported, and every row hears its answer.
-  std::atomic<bool> cancelled{false};
-  const std::thread::id calling_thread = std::this_thread::get_id();
-  auto last_poll = std::chrono::steady_clock::now();
-  const auto poll = [&] {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - last_poll >= kCancelPollInterval) {
-      last_poll = now;
-      if (!whole(last_share)) cancelled.store(true);
-    }
-    return !cancelled.load();
-  };
+  // A row may take long (a bed model of its own): every row and this thread's waits ask the relay.
+  const auto go_on = [&relay] { return relay.GoOn(); };
   const auto compute = [&](std::int64_t index, int slot) {
     RowWork& w = work[static_cast<std::size_t>(slot)];
     w.reports.clear();
@@ -209,8 +189,7 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
         prepared, options, setter, range.first + index,
         [&](double share) {
           w.reports.push_back(share);
-          if (std::this_thread::get_id() == calling_thread) return poll();
-          return !cancelled.load(std::memory_order_relaxed);
+          return relay.GoOn();
         },
         w.out, w.error);
   };
@@ -218,7 +197,7 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
     RowWork& w = work[static_cast<std::size_t>(slot)];
     const ProgressCallback part = row_progress(range.first + index);
     for (const double share : w.reports) {
-      if (cancelled.load() || !part(share)) {
+      if (relay.Cancelled() || !part(share)) {
         error = kCancelledMessage;
         status = AnalysisStatus::kCancelled;
         return false;
@@ -232,7 +211,7 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
     if (!deliver(w.out)) status = AnalysisStatus::kFailed;
     return status == AnalysisStatus::kDone;
   };
-  if (!RunInOrder(range.last - range.first, slots, compute, finish, poll) && status == AnalysisStatus::kDone) {
+  if (!RunInOrder(range.last - range.first, slots, compute, finish, go_on) && status == AnalysisStatus::kDone) {
     error = kCancelledMessage;
     status = AnalysisStatus::kCancelled;
   }
