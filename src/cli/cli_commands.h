@@ -56,7 +56,6 @@ struct SweepArgs {
   std::string threads;  // empty: every core
 };
 
-
 // "Calculate" of the window on a copy of the design: CalculateCommand with a fresh run state
 // and result buffer, then the per-point results, whose summary is what "Positional Error..."
 // shows after it. False when `progress` asked to stop.

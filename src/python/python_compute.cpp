@@ -185,8 +185,9 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
     return true;
   };
   const DesignRecord base = design.record;
-  const AnalysisStatus status = RunReleased(
-      threads, [&](Progress& progress) { return RunSweep(base, options, SetDesignNumbers, progress, sink, error); });
+  const AnalysisStatus status = RunReleased(threads, [&](Progress& progress) {
+    return RunSweep(base, options, SetDesignNumbers, progress, sink, error);
+  });
   if (status == AnalysisStatus::kCancelled) Cancelled();
   if (status == AnalysisStatus::kFailed) throw py::value_error(error);
 

@@ -348,8 +348,9 @@ TEST_F(CliCommands, SweepChecksTheScanValuesOfAnAxisTogetherAndAxisByAxis) {
   // Two million designs; the scan values of two axes are tried per axis, so that a one-row shard
   // starts at once.
   Reset();
-  SweepArgs args = Sweep(design_, {"scan_x_from=-0.3:-0.25:1000", "scan_y_from=-0.3:-0.25:1000", "offset_v=0:1e-3:2"},
-                         Path("one.csv"));
+  SweepArgs args =
+      Sweep(design_, {"scan_x_from=-0.3:-0.25:1000", "scan_y_from=-0.3:-0.25:1000", "offset_v=0:1e-3:2"},
+            Path("one.csv"));
   args.shard = "1/2000000";
   args.yes = true;
   const auto start = std::chrono::steady_clock::now();

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <optional>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -315,11 +316,16 @@ TEST(RunSweep, RowsOnEveryThreadHearACancelAndReportsKeepComing) {
   options.axes = {Axis("bed_ohms_per_m", 0.1, 0.2, 6)};
   CancelDuringRows progress;
   std::string error;
-  const AnalysisStatus status =
-      RunSweep(base, options, SetDesignNumber, progress, [](const SweepRow&, std::string&) { return true; }, error);
+  const AnalysisStatus status = RunSweep(
+      base, options, SetDesignNumber, progress, [](const SweepRow&, std::string&) { return true; }, error);
   const auto end = CancelDuringRows::Clock::now();
   ASSERT_EQ(status, AnalysisStatus::kCancelled) << error;
   ASSERT_TRUE(progress.stopped_at);
+  using Ms = std::chrono::duration<double, std::milli>;
+  std::printf(
+      "[ cancel   ] a sweep of bed models on two threads stopped %.0f ms after the cancel, reports at most "
+      "%.0f ms apart\n",
+      Ms(end - *progress.stopped_at).count(), Ms(progress.longest_gap).count());
   EXPECT_LT(end - *progress.stopped_at, std::chrono::milliseconds(500));
   EXPECT_LT(progress.longest_gap, std::chrono::milliseconds(500));
 }

@@ -21,17 +21,17 @@
 #include <memory>
 #include <string>
 
-#include "core/design/design_file.h"
 #include "core/analysis/point_results.h"
 #include "core/app/file_names.h"
-#include "core/position/calculation.h"
-#include "gui/files/design_files.h"
-#include "gui/shell/main_window.h"
 #include "core/app/menu_model.h"
-#include "gui/files/qt_recovery.h"
-#include "support/modal_probe.h"
-#include "gui/widgets/drawing_window.h"
+#include "core/design/design_file.h"
+#include "core/position/calculation.h"
 #include "core/views/view_geometry.h"
+#include "gui/files/design_files.h"
+#include "gui/files/qt_recovery.h"
+#include "gui/shell/main_window.h"
+#include "gui/widgets/drawing_window.h"
+#include "support/modal_probe.h"
 
 namespace orvendi {
 namespace {

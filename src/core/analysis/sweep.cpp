@@ -95,8 +95,9 @@ AnalysisStatus Stopped(RowStatus status, std::string& error) {
 }
 
 // Row `row` of the sweep over a copy of the prepared base: its values set, its runs simulated.
-RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options, const DesignRowSetter& setter,
-                      std::int64_t row, const ProgressCallback& progress, SweepRow& out, std::string& error) {
+RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options,
+                      const DesignRowSetter& setter, std::int64_t row, const ProgressCallback& progress,
+                      SweepRow& out, std::string& error) {
   out.index = row;
   out.values = SweepRowValues(options.axes, row);
   DesignRecord design = prepared;
@@ -211,7 +212,8 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
     if (!deliver(w.out)) status = AnalysisStatus::kFailed;
     return status == AnalysisStatus::kDone;
   };
-  if (!RunInOrder(range.last - range.first, slots, compute, finish, go_on) && status == AnalysisStatus::kDone) {
+  if (!RunInOrder(range.last - range.first, slots, compute, finish, go_on) &&
+      status == AnalysisStatus::kDone) {
     error = kCancelledMessage;
     status = AnalysisStatus::kCancelled;
   }
@@ -406,8 +408,8 @@ AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options
   return RunSweepCsv(base, options, KeyByKey(setter), progress, write, error);
 }
 
-AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignRowSetter& setter,
-                           Progress& progress,
+AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options,
+                           const DesignRowSetter& setter, Progress& progress,
                            const std::function<bool(std::string_view text, std::string& error)>& write,
                            std::string& error) {
   const auto header = [&](std::string& reason) { return write(SweepCsvHeader(options), reason); };

@@ -121,8 +121,8 @@ std::string SweepCsvHeader(const SweepOptions& options);
 std::string SweepCsvLine(const SweepRow& row);
 
 // RunSweep with the CSV text (the header first, then a line per row) going to `write`.
-AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignRowSetter& setter,
-                           Progress& progress,
+AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options,
+                           const DesignRowSetter& setter, Progress& progress,
                            const std::function<bool(std::string_view text, std::string& error)>& write,
                            std::string& error);
 AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,

@@ -12,7 +12,8 @@ namespace {
 // How many trials the up-front check makes between two looks at the cancel request.
 constexpr std::int64_t kTrialsPerCheckReport = 1024;
 
-std::string RowDescription(const std::vector<SweepAxis>& axes, std::int64_t row, const std::vector<double>& values) {
+std::string RowDescription(const std::vector<SweepAxis>& axes, std::int64_t row,
+                           const std::vector<double>& values) {
   std::string text = "row " + std::to_string(row + 1) + " (";
   for (std::size_t a = 0; a < axes.size(); ++a) {
     if (a > 0) text += ", ";
@@ -42,8 +43,8 @@ bool ApplySweepRow(DesignRecord& design, const std::vector<SweepAxis>& axes, std
   return false;
 }
 
-bool FindFirstRefusedSweepRow(const DesignRecord& base, const SweepOptions& options, const DesignRowSetter& setter,
-                              Progress& progress, std::int64_t& first) {
+bool FindFirstRefusedSweepRow(const DesignRecord& base, const SweepOptions& options,
+                              const DesignRowSetter& setter, Progress& progress, std::int64_t& first) {
   const std::vector<SweepAxis>& axes = options.axes;
   std::vector<std::int64_t> stride(axes.size(), 1);
   for (std::size_t a = axes.size() - 1; a-- > 0;) stride[a] = stride[a + 1] * axes[a + 1].count;

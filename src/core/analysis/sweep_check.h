@@ -17,7 +17,7 @@ bool ApplySweepRow(DesignRecord& design, const std::vector<SweepAxis>& axes, std
 // every row in order would, but axis by axis: an axis of no check group is tried one value at a
 // time on the base, the axes of one group in every combination of their values only. False when
 // `progress` asked to stop.
-bool FindFirstRefusedSweepRow(const DesignRecord& base, const SweepOptions& options, const DesignRowSetter& setter,
-                              Progress& progress, std::int64_t& first);
+bool FindFirstRefusedSweepRow(const DesignRecord& base, const SweepOptions& options,
+                              const DesignRowSetter& setter, Progress& progress, std::int64_t& first);
 
 }  // namespace orvendi

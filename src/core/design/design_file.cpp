@@ -429,8 +429,8 @@ std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_vi
   return ReadNumber(root.at(*pointer), std::string(key), KeyCheck::kAnyNumber, ignored);
 }
 
-bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> keys, std::span<const double> values,
-                      std::string& error) {
+bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> keys,
+                      std::span<const double> values, std::string& error) {
   Json root = DesignJson<Json>(design, nullptr);
   for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) {
     const std::optional<Json::json_pointer> pointer = NumericKeyPointer(keys[i]);
@@ -449,17 +449,17 @@ bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> ke
     error = Message("", problems.front());
     return false;
   }
-  const bool bed_input_changed = std::any_of(std::begin(kDesignKeys), std::end(kDesignKeys), [&](const DesignKey& k) {
-    return (k.flags & kBedInput) != 0 && !SameKeyValue(k, design, updated);
-  });
+  const bool bed_input_changed = std::any_of(
+      std::begin(kDesignKeys), std::end(kDesignKeys),
+      [&](const DesignKey& k) { return (k.flags & kBedInput) != 0 && !SameKeyValue(k, design, updated); });
   if (bed_input_changed) updated.bed_stale = 1;
   design = updated;
   return true;
 }
 
 bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, std::string& error) {
-  return SetDesignNumbers(design, std::span<const std::string_view>(&key, 1), std::span<const double>(&value, 1),
-                          error);
+  return SetDesignNumbers(design, std::span<const std::string_view>(&key, 1),
+                          std::span<const double>(&value, 1), error);
 }
 
 bool DesignNumberStandsAlone(std::string_view key) { return DesignNumberGroup(key).empty(); }

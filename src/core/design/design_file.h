@@ -88,8 +88,8 @@ std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_vi
 bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, std::string& error);
 // The same for several keys at once, judged together: scan values that are refused one at a time
 // in either order may be accepted as a set.
-bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> keys, std::span<const double> values,
-                      std::string& error);
+bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> keys,
+                      std::span<const double> values, std::string& error);
 
 // Whether SetDesignNumber's verdict on a value of the key depends on nothing but that value (given
 // a design that reads), and no other key's verdict depends on the key's value: true for every key
