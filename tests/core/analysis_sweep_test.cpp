@@ -287,13 +287,16 @@ TEST(RunSweep, RowsThatMakeTheBedStaleGetItRecomputed) {
 }
 
 // Says stop a while after the rows have begun (the base's bed model done), and keeps the longest
-// time between two reports from then on.
+// time between two reports or questions from then on: the time the window's events would wait.
 class CancelDuringRows : public Progress {
  public:
   using Clock = std::chrono::steady_clock;
   bool Report(double share) override {
+    if (!rows_from && share >= 0.02) rows_from = Clock::now();
+    return StillWanted();
+  }
+  bool StillWanted() override {
     const Clock::time_point now = Clock::now();
-    if (!rows_from && share >= 0.02) rows_from = now;
     if (rows_from) longest_gap = std::max(longest_gap, now - last);
     last = now;
     if (rows_from && now - *rows_from >= std::chrono::milliseconds(300)) {

@@ -145,7 +145,7 @@ bool CheckMonteCarloOptions(const MonteCarloOptions& options, std::string& error
 }
 
 bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const ProgressCallback& progress,
-                  MonteCarloResult& result) {
+                  MonteCarloResult& result, Progress* asked) {
   double runs_from = 0.0;
   if (design.include_bed_currents != 0 && design.bed_stale != 0) {
     runs_from = kBedShare;
@@ -155,7 +155,7 @@ bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const 
 
   MonteCarloAccumulator accumulator(design, options.runs);
   // Runs on other threads hear a cancel through the relay.
-  CancelRelay relay(progress, runs_from);
+  CancelRelay relay(progress, asked);
   const ProgressCallback whole = [&relay](double share) { return relay.Report(share); };
   const double per_run = (1.0 - runs_from) / options.runs;
   const auto run_progress = [&](int run) {
@@ -207,7 +207,7 @@ AnalysisStatus RunMonteCarlo(const DesignRecord& design, const MonteCarloOptions
   if (!CheckMonteCarloOptions(options, error)) return AnalysisStatus::kFailed;
   DesignRecord copy = design;
   MonteCarloResult computed;
-  if (!SimulateRuns(copy, options, ProgressOf(progress), computed)) {
+  if (!SimulateRuns(copy, options, ProgressOf(progress), computed, &progress)) {
     error = kCancelledMessage;
     return AnalysisStatus::kCancelled;
   }

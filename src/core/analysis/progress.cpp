@@ -12,23 +12,25 @@ ProgressCallback ProgressOf(Progress& progress) {
   return [&progress](double fraction_done) { return progress.Report(fraction_done); };
 }
 
-CancelRelay::CancelRelay(ProgressCallback whole, double start)
+CancelRelay::CancelRelay(ProgressCallback whole, Progress* asked)
     : whole_(std::move(whole)),
+      asked_(asked),
       owner_(std::this_thread::get_id()),
-      last_share_(start),
       last_poll_(std::chrono::steady_clock::now()) {}
 
 bool CancelRelay::Report(double share) {
-  last_share_ = share;
   last_poll_ = std::chrono::steady_clock::now();
   if (!whole_(share)) cancelled_.store(true);
   return !cancelled_.load();
 }
 
 bool CancelRelay::GoOn() {
-  if (std::this_thread::get_id() == owner_ && !cancelled_.load() &&
-      std::chrono::steady_clock::now() - last_poll_ >= kPollInterval) {
-    return Report(last_share_);
+  if (asked_ != nullptr && std::this_thread::get_id() == owner_ && !cancelled_.load()) {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_poll_ >= kPollInterval) {
+      last_poll_ = now;
+      if (!asked_->StillWanted()) cancelled_.store(true);
+    }
   }
   return !cancelled_.load(std::memory_order_relaxed);
 }

@@ -29,22 +29,21 @@ ProgressCallback ProgressOf(Progress& progress);
 
 // Hands a cancel to work on other threads whose reports are kept for later: the thread that
 // made it passes its own reports through Report, and whoever asks GoOn hears the answer; asked on
-// that thread, GoOn reports the share last reported again (at most every kPollInterval), so that
+// that thread, GoOn asks `asked` whether it is still wanted (at most every kPollInterval), so that
 // a window's events keep coming and a cancel is heard while it waits or computes a part itself.
 class CancelRelay {
  public:
   static constexpr std::chrono::milliseconds kPollInterval{20};
 
-  // `start`: the share reported before the relay takes over.
-  explicit CancelRelay(ProgressCallback whole, double start = 0.0);
+  explicit CancelRelay(ProgressCallback whole, Progress* asked = nullptr);
   bool Report(double share);
   bool GoOn();
   bool Cancelled() const { return cancelled_.load(); }
 
  private:
   ProgressCallback whole_;
+  Progress* asked_;
   std::thread::id owner_;
-  double last_share_ = 0.0;
   std::chrono::steady_clock::time_point last_poll_;
   std::atomic<bool> cancelled_{false};
 };

@@ -131,7 +131,7 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
   const SweepRowRange range = ShardRows(total, options.shard);
 
   // Every report goes through the relay, so that rows on other threads hear a cancel.
-  CancelRelay relay(ProgressOf(progress));
+  CancelRelay relay(ProgressOf(progress), &progress);
   const ProgressCallback whole = [&relay](double share) { return relay.Report(share); };
   // The bed results of the base serve every row whose edits leave them current.
   DesignRecord prepared = base;
