@@ -326,7 +326,7 @@ TEST(RunSweep, RowsOnEveryThreadHearACancelAndReportsKeepComing) {
   ASSERT_TRUE(progress.stopped_at);
   using Ms = std::chrono::duration<double, std::milli>;
   std::printf(
-      "[ cancel   ] a sweep of bed models on two threads stopped %.0f ms after the cancel, reports at most "
+      "[ cancel   ] a sweep of bed models on two threads stopped %.0f ms after the cancel, asked at most "
       "%.0f ms apart\n",
       Ms(end - *progress.stopped_at).count(), Ms(progress.longest_gap).count());
   EXPECT_LT(end - *progress.stopped_at, std::chrono::milliseconds(500));
