@@ -225,7 +225,7 @@ int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& consol
     return kExitUsage;
   }
   if (!ReadDesign(args.file, base, console)) return kExitUsage;
-  options.key_stands_alone = DesignNumberStandsAlone;
+  options.key_group = DesignNumberGroup;
   const std::optional<std::int64_t> total = SweepCombinations(options.axes, error);
   if (!total) {
     Complain(console, error);
@@ -249,7 +249,7 @@ int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& consol
     started = true;
     return out.Write(text, reason);
   };
-  const AnalysisStatus status = RunSweepCsv(base, options, SetDesignNumber, progress, write, error);
+  const AnalysisStatus status = RunSweepCsv(base, options, SetDesignNumbers, progress, write, error);
   progress.Finish();
   if (status == AnalysisStatus::kCancelled) return Interrupted(progress, console);
   if (status == AnalysisStatus::kFailed) {

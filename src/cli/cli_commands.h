@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/analysis/point_results.h"
+#include "core/analysis/sweep.h"
 #include "core/design/design_record.h"
 
 namespace orvendi {
@@ -57,9 +58,6 @@ struct SweepArgs {
   bool yes = false;
   std::string threads;  // empty: every core
 };
-
-// Sweeps of more designs than this run only when confirmed (--yes).
-inline constexpr std::int64_t kLargeSweepDesigns = 1000000;
 
 // "Calculate" of the window on a copy of the design: CalculateCommand with a fresh run state
 // and result buffer, then the per-point results, whose summary is what "Positional Error..."

@@ -51,6 +51,7 @@ class CliProgress : public Progress {
       : stop_requested_(stop_requested), bar_(bar) {}
 
   bool Report(double share_done) override;
+  bool StillWanted() override { return !StopRequested(); }
   bool StopRequested() const { return stop_requested_ != nullptr && *stop_requested_ != 0; }
   // The computation is over: the bar goes before results are printed.
   void Finish();

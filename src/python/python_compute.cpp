@@ -165,7 +165,7 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
       ParseSweepShard(std::to_string(shard.first) + "/" + std::to_string(shard.second), error);
   if (!parsed) throw py::value_error(error);
   options.shard = *parsed;
-  options.key_stands_alone = DesignNumberStandsAlone;
+  options.key_group = DesignNumberGroup;
 
   std::vector<std::vector<double>> numbers(options.axes.size() + 2 + (runs > 1 ? 8 : 0));
   std::vector<std::int64_t> failed_points;
@@ -189,8 +189,9 @@ SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>&
     return true;
   };
   const DesignRecord base = design.record;
-  const AnalysisStatus status = RunReleased(
-      threads, [&](Progress& progress) { return RunSweep(base, options, SetDesignNumber, progress, sink, error); });
+  const AnalysisStatus status = RunReleased(threads, [&](Progress& progress) {
+    return RunSweep(base, options, SetDesignNumbers, progress, sink, error);
+  });
   if (status == AnalysisStatus::kCancelled) Cancelled();
   if (status == AnalysisStatus::kFailed) throw py::value_error(error);
 

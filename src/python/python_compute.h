@@ -33,6 +33,7 @@ struct Design {
 class InterruptibleProgress : public Progress {
  public:
   bool Report(double share_done) override;
+  bool StillWanted() override { return Report(0.0); }
   // With the lock held, after the computation.
   void RaiseIfStopped();
 

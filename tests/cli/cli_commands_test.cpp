@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -368,6 +369,27 @@ TEST_F(CliCommands, SweepRefusesBadArgumentsAndLeavesNoFile) {
     EXPECT_EQ(Entries(), before);
     EXPECT_EQ(Content("out.csv"), "old");
   }
+}
+
+TEST_F(CliCommands, SweepChecksTheScanValuesOfAnAxisTogetherAndAxisByAxis) {
+  // Every combination is a valid x range, whichever end is set first.
+  const std::vector<std::vector<std::string>> orders = {{"scan_x_from=0.3:0.4:2", "scan_x_to=0.5:0.6:2"},
+                                                        {"scan_x_to=0.5:0.6:2", "scan_x_from=0.3:0.4:2"}};
+  for (const std::vector<std::string>& vary : orders) {
+    Reset();
+    EXPECT_EQ(CliSweep(Sweep(design_, vary, Path("x.csv")), progress_, console_), kExitOk) << err_;
+  }
+  // Two million designs; the scan values of two axes are tried per axis, so that a one-row shard
+  // starts at once.
+  Reset();
+  SweepArgs args =
+      Sweep(design_, {"scan_x_from=-0.3:-0.25:1000", "scan_y_from=-0.3:-0.25:1000", "offset_v=0:1e-3:2"},
+            Path("one.csv"));
+  args.shard = "1/2000000";
+  args.yes = true;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(CliSweep(args, progress_, console_), kExitOk) << err_;
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST_F(CliCommands, AnInterruptedSweepLeavesNoPartialFile) {

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,6 +19,7 @@
 #include "core/dialogs/window_runs.h"
 #include "support/fake_host.h"
 #include "support/fake_progress.h"
+#include "support/thread_count.h"
 
 namespace orvendi {
 namespace {
@@ -58,7 +63,7 @@ SweepOutcome Sweep(const DesignRecord& base, const SweepOptions& options, Progre
     return true;
   };
   out.status = host != nullptr
-                   ? RunSweepInWindow(base, options, SetTestValue, *host, progress, keep, out.error)
+                   ? RunSweepInWindow(base, options, KeyByKey(SetTestValue), *host, progress, keep, out.error)
                    : RunSweep(base, options, SetTestValue, progress, keep, out.error);
   return out;
 }
@@ -285,6 +290,53 @@ TEST(RunSweep, RowsThatMakeTheBedStaleGetItRecomputed) {
   }
   EXPECT_NE(sweep.rows[0].errors.rms_error_m, sweep.rows[1].errors.rms_error_m);
   EXPECT_EQ(base.bed_stale, 1);
+}
+
+// Says stop a while after the rows have begun (the base's bed model done), and keeps the longest
+// time between two reports or questions from then on: the time the window's events would wait.
+class CancelDuringRows : public Progress {
+ public:
+  using Clock = std::chrono::steady_clock;
+  bool Report(double share) override {
+    if (!rows_from && share >= 0.02) rows_from = Clock::now();
+    return StillWanted();
+  }
+  bool StillWanted() override {
+    const Clock::time_point now = Clock::now();
+    if (rows_from) longest_gap = std::max(longest_gap, now - last);
+    last = now;
+    if (rows_from && now - *rows_from >= std::chrono::milliseconds(300)) {
+      if (!stopped_at) stopped_at = now;
+      return false;
+    }
+    return true;
+  }
+  std::optional<Clock::time_point> rows_from, stopped_at;
+  Clock::time_point last;
+  Clock::duration longest_gap{};
+};
+
+TEST(RunSweep, RowsOnEveryThreadHearACancelAndReportsKeepComing) {
+  testing::ThreadCount threads(2);
+  DesignRecord base = DefaultDesign();
+  base.include_bed_currents = 1;
+  base.bed_cells_x = base.bed_cells_y = 3000;  // a bed model of a second or so in every row
+  SweepOptions options;
+  options.axes = {Axis("bed_ohms_per_m", 0.1, 0.2, 6)};
+  CancelDuringRows progress;
+  std::string error;
+  const AnalysisStatus status = RunSweep(
+      base, options, SetDesignNumber, progress, [](const SweepRow&, std::string&) { return true; }, error);
+  const auto end = CancelDuringRows::Clock::now();
+  ASSERT_EQ(status, AnalysisStatus::kCancelled) << error;
+  ASSERT_TRUE(progress.stopped_at);
+  using Ms = std::chrono::duration<double, std::milli>;
+  std::printf(
+      "[ cancel   ] a sweep of bed models on two threads stopped %.0f ms after the cancel, asked at most "
+      "%.0f ms apart\n",
+      Ms(end - *progress.stopped_at).count(), Ms(progress.longest_gap).count());
+  EXPECT_LT(end - *progress.stopped_at, std::chrono::milliseconds(500));
+  EXPECT_LT(progress.longest_gap, std::chrono::milliseconds(500));
 }
 
 TEST(RunSweepCsv, ShardsJoinedWithoutTheirHeadersAreTheWholeSweep) {

@@ -188,7 +188,7 @@ TEST(BedMove, PlanViewShiftsXAndY) {
   EXPECT_EQ(b.design.bed_z1, 0.1);
   EXPECT_EQ(b.design.bed_z2, 0.1);
   EXPECT_EQ(b.edit.bed_move_active, 0);
-  EXPECT_EQ(b.design.bed_stale, 0);
+  EXPECT_EQ(b.design.bed_stale, 1);  // the eddy currents of the old place no longer hold
   EXPECT_EQ(b.canvas.calls.back().Shape(), "Rectangle(240, 461, 641, 60)");
   EXPECT_EQ(b.RubberDrawings() % 2, 0);
 }

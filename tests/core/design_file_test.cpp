@@ -443,6 +443,33 @@ TEST(DesignNumbers, GeneratorWritersKeepTheirCopies) {
   EXPECT_EQ(GetDesignNumber(design, "frequency_hz"), kInf);
 }
 
+TEST(DesignNumbers, OnlyValuesTheBedModelReadsMakeItStale) {
+  const struct {
+    const char* key;
+    double value;
+    int stale;
+  } cases[] = {
+      {"noise_peak_v", 1e-4, 0},   {"offset_v", 1e-3, 0},
+      {"algorithm_type", 2, 0},    {"sensor_theta_rad", 0.3, 0},
+      {"scan_x_from", -0.2, 0},    {"coil_display[3]", 0, 0},
+      {"bed_z2", 0.3, 0},          {"frequency_hz", 2345, 1},
+      {"generators[1].x", 0.3, 1}, {"generators[0].turns", 7, 1},
+      {"bed_cells_x", 17, 1},      {"bed_ohms_per_m", 0.5, 1},
+      {"bed_y1", -0.6, 1},         {"generators[2].side_m", 0.05, 1},
+  };
+  for (const auto& c : cases) {
+    DesignRecord design = DefaultDesign();
+    design.bed_stale = 0;
+    std::string error;
+    ASSERT_TRUE(SetDesignNumber(design, c.key, c.value, error)) << c.key << ": " << error;
+    EXPECT_EQ(design.bed_stale, c.stale) << c.key;
+    // The value it already has leaves the bed model as it was.
+    design.bed_stale = 0;
+    ASSERT_TRUE(SetDesignNumber(design, c.key, c.value, error)) << c.key << ": " << error;
+    EXPECT_EQ(design.bed_stale, 0) << c.key;
+  }
+}
+
 TEST(DesignNumbers, RefusedValuesChangeNothing) {
   const struct {
     const char* key;

@@ -27,8 +27,8 @@ constexpr std::size_t kBedBits = 4 * kCoilCount;
 std::vector<std::uint64_t> Computed(DesignRecord design) {
   std::vector<std::uint64_t> bits;
   const auto add = [&bits](double value) { bits.push_back(std::bit_cast<std::uint64_t>(value)); };
-  NoProgress host;
-  EXPECT_TRUE(ComputeBedModel(design, host));
+  NoProgress progress;
+  EXPECT_TRUE(ComputeBedModel(design, progress));
   design.bed_stale = 0;
   for (int k = 0; k < kCoilCount; ++k) {
     add(design.bed_currents[k].real()), add(design.bed_currents[k].imag());
@@ -36,7 +36,7 @@ std::vector<std::uint64_t> Computed(DesignRecord design) {
   }
   ResultBuffer results;
   CalculationWork work;
-  CalculateCommand(design, results, work, host);
+  CalculateCommand(design, results, work, progress);
   // No change below grows the grid beyond 4 x 4.
   for (int i = 0; i < 5; ++i) {
     for (int j = 0; j < 5; ++j) {

@@ -127,10 +127,10 @@ TEST(SettingsDialogs, ValuesAreStoredUncheckedAndShownAgain) {
   Ok("SensorDesign", design, {{2066, "12.34567"}});
   EXPECT_EQ(design.sensor_sensitivity_v_per_t, 12.34567);
   EXPECT_EQ(FillSettingsDialog(Dialog("SensorDesign"), design).Text(2066), "12.346");
-  // Radians as typed; what "%3.3lf" showed is what an untouched OK stores back.
+  // Radians as typed; an untouched box keeps the value its "%3.3lf" text rounds.
   design.sensor_theta_rad = 0.12345;
   Ok("SensorOrientation", design, {{2065, "3.14159"}});
-  EXPECT_EQ(design.sensor_theta_rad, 0.123);
+  EXPECT_EQ(design.sensor_theta_rad, 0.12345);
   EXPECT_EQ(design.sensor_phi_rad, 3.14159);
 }
 
@@ -151,6 +151,15 @@ TEST(SettingsDialogs, OkWithNothingChangedKeepsTheDesign) {
   for (const SettingsDialog& dialog : SettingsDialogs()) {
     DesignRecord design = DefaultDesign();
     design.noise_peak_v = 0.05;
+    // Values whose boxes show them rounded.
+    design.sensor_theta_rad = 0.123456;
+    design.sensor_sensitivity_v_per_t = 12345.6789;
+    design.frequency_hz = 1234.56789;
+    design.generators[0].side_m = design.generators[1].side_m = design.generators[2].side_m = 0.0123456789;
+    for (GeneratorRecord& g : design.generators) {
+      g.area_m2 = g.side_m * g.side_m;
+      for (CoilRecord& coil : g.coils) coil.side_m = g.side_m;
+    }
     design.bed_stale = 1;
     DesignRecord before;
     std::memcpy(&before, &design, sizeof design);

@@ -162,6 +162,16 @@ TEST(ScanOptionsDialog, AnEntryThatIsNoNumberChecksThePreviousValue) {
   EXPECT_EQ(design.scan_x_to, 50);
 }
 
+TEST(ScanOptionsDialog, UntouchedBoxesKeepTheValuesTheyShowRounded) {
+  DesignRecord design = DefaultDesign();
+  design.scan_x_from = -0.123456789;
+  design.scan_plane_z = 0.3333333333333333;
+  DesignRecord before;
+  std::memcpy(&before, &design, sizeof design);
+  ASSERT_TRUE(StoreScanOptions(FillScanOptions(design), design));
+  EXPECT_EQ(std::memcmp(&before, &design, sizeof design), 0);
+}
+
 TEST(ScanOptionsDialog, BadEntriesOnEveryBox) {
   enum Kind { kFrom, kTo, kStep, kOffset };
   const std::vector<std::pair<int, Kind>> boxes{{kXFrom, kFrom},    {kXTo, kTo},        {kXStep, kStep},

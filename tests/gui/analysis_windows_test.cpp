@@ -5,9 +5,10 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -330,6 +331,26 @@ TEST_F(AnalysisWindowsTest, SweepDialogRefusesBadInputWithOneMessageAndRunsNothi
     }});
     EXPECT_EQ(answered.unexpected, 0);
   }
+  EXPECT_TRUE(Plots().empty());
+}
+
+TEST_F(AnalysisWindowsTest, SweepOfMoreThanAMillionDesignsAsksFirst) {
+  QString asked;
+  const Answered answered =
+      AnswerModals([this] { Trigger(kCmdSweep); }, {[](QWidget* dialog) {
+                                                      SetEntry(dialog, "From", QStringLiteral("1"));
+                                                      SetEntry(dialog, "To", QStringLiteral("2"));
+                                                      SetEntry(dialog, "Count", QStringLiteral("1000001"));
+                                                      ClickOk(dialog);
+                                                    },
+                                                    [&](QWidget* modal) {
+                                                      auto* box = qobject_cast<QMessageBox*>(modal);
+                                                      ASSERT_NE(box, nullptr);
+                                                      asked = box->text();
+                                                      box->button(QMessageBox::No)->click();
+                                                    }});
+  EXPECT_EQ(answered.unexpected, 0);
+  EXPECT_EQ(asked, QStringLiteral("The sweep has 1000001 designs, more than 1000000. Run it?"));
   EXPECT_TRUE(Plots().empty());
 }
 

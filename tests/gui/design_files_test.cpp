@@ -21,15 +21,17 @@
 #include <memory>
 #include <string>
 
-#include "core/design/design_file.h"
+#include "core/analysis/point_results.h"
 #include "core/app/file_names.h"
-#include "gui/files/design_files.h"
-#include "gui/shell/main_window.h"
 #include "core/app/menu_model.h"
-#include "gui/files/qt_recovery.h"
-#include "support/modal_probe.h"
-#include "gui/widgets/drawing_window.h"
+#include "core/design/design_file.h"
+#include "core/position/calculation.h"
 #include "core/views/view_geometry.h"
+#include "gui/files/design_files.h"
+#include "gui/files/qt_recovery.h"
+#include "gui/shell/main_window.h"
+#include "gui/widgets/drawing_window.h"
+#include "support/modal_probe.h"
 
 namespace orvendi {
 namespace {
@@ -152,6 +154,21 @@ class DesignFilesTest : public ::testing::Test {
     QTest::mousePress(viewport, Qt::LeftButton, {}, start);
     for (int step = 1; step <= 8; ++step) QTest::mouseMove(viewport, start + by * step / 8);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, start + by);
+  }
+
+  // The figures of the window's last Calculate, and those a fresh program (the command line)
+  // computes from the design's file at `path`.
+  ErrorSummary WindowFigures() { return CollectPointResults(State().design, State().results).summary; }
+  static ErrorSummary FileFigures(const QString& path) {
+    DesignRecord design;
+    StoredView view;
+    std::string error;
+    EXPECT_TRUE(ReadDesignFile(path.toStdString(), design, view, error)) << error;
+    ResultBuffer results;
+    CalculationWork work;
+    NoProgress progress;
+    CalculateCommand(design, results, work, progress);
+    return CollectPointResults(design, results).summary;
   }
 
   QTemporaryDir dir;
@@ -361,6 +378,58 @@ TEST_F(DesignFilesTest, BedMovesAndResizesAreStepsOfTheirOwn) {
   window->RunCommand(kCmdUndo);
   EXPECT_EQ(DesignText(), before);
   EXPECT_EQ(State().design.edit_mode, 1) << "the edit mode is no part of a step";
+}
+
+TEST_F(DesignFilesTest, AfterMouseEditsAndTheirUndoTheWindowCalculatesWhatTheFileGives) {
+  State().design.include_bed_currents = 1;
+  State().design.noise_peak_v = 0.0;  // the noise sequence runs on between Calculates
+  window->RunCommand(kCmdCalculate);
+  const auto same_as_file = [&](const char* name) {
+    window->RunCommand(kCmdCalculate);
+    ASSERT_TRUE(window->Files().SaveFile(Path(name)));
+    const ErrorSummary file = FileFigures(Path(name));
+    const ErrorSummary shown = WindowFigures();
+    EXPECT_EQ(shown.max_error_m, file.max_error_m) << name;
+    EXPECT_EQ(shown.rms_error_m, file.rms_error_m) << name;
+  };
+  DragGenerator(0, QPoint(-40, 30));
+  same_as_file("dragged.orvendi");
+  window->RunCommand(kCmdBedPosition);
+  const QPoint edge(WorldToWindowX(State().view, State().design.bed_x1, 0.25),
+                    WorldToWindowY(State().view, 0.25, 0.0));
+  QWidget* viewport = window->Drawing()->viewport();
+  QTest::mousePress(viewport, Qt::LeftButton, {}, edge);
+  QTest::mouseMove(viewport, edge + QPoint(40, 20));
+  QTest::mouseRelease(viewport, Qt::LeftButton, {}, edge + QPoint(40, 20));
+  ASSERT_EQ(window->UndoStack().count(), 2);
+  same_as_file("bed_moved.orvendi");
+  window->RunCommand(kCmdUndo);
+  same_as_file("bed_move_undone.orvendi");
+  window->RunCommand(kCmdRedo);
+  same_as_file("bed_move_redone.orvendi");
+}
+
+TEST_F(DesignFilesTest, OpenAndNewStartTheNoiseSequenceAfreshAsAFreshProgramDoes) {
+  State().design.noise_peak_v = 2e-5;
+  window->RunCommand(kCmdCalculate);
+  const ErrorSummary first = WindowFigures();
+  window->RunCommand(kCmdCalculate);
+  EXPECT_NE(WindowFigures().rms_error_m, first.rms_error_m) << "each Calculate draws fresh noise";
+  ASSERT_TRUE(window->Files().SaveFile(Path("noisy.orvendi")));
+  ASSERT_TRUE(window->Files().OpenFile(Path("noisy.orvendi")));
+  window->RunCommand(kCmdCalculate);
+  const ErrorSummary file = FileFigures(Path("noisy.orvendi"));
+  EXPECT_EQ(WindowFigures().max_error_m, file.max_error_m);
+  EXPECT_EQ(WindowFigures().rms_error_m, file.rms_error_m);
+
+  window->RunCommand(kCmdNew);
+  State().design.noise_peak_v = 2e-5;
+  window->RunCommand(kCmdCalculate);
+  const ErrorSummary after_new = WindowFigures();
+  window->RunCommand(kCmdNew);
+  State().design.noise_peak_v = 2e-5;
+  window->RunCommand(kCmdCalculate);
+  EXPECT_EQ(WindowFigures().rms_error_m, after_new.rms_error_m);
 }
 
 TEST_F(DesignFilesTest, ADialogChangeUndoesBitForBitAndLeavesTheBedModelStaleAsTheDialogDoes) {

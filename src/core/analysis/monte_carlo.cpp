@@ -166,7 +166,7 @@ void AddPrecisionBounds(const DesignRecord& design, MonteCarloResult& result) {
 }
 
 bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const ProgressCallback& progress,
-                  MonteCarloResult& result) {
+                  MonteCarloResult& result, Progress* asked) {
   double runs_from = 0.0;
   if (design.include_bed_currents != 0 && design.bed_stale != 0) {
     runs_from = kBedShare;
@@ -175,11 +175,14 @@ bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const 
   }
 
   MonteCarloAccumulator accumulator(design, options.runs);
+  // Runs on other threads hear a cancel through the relay.
+  CancelRelay relay(progress, asked);
+  const ProgressCallback whole = [&relay](double share) { return relay.Report(share); };
   const double per_run = (1.0 - runs_from) / options.runs;
   const auto run_progress = [&](int run) {
     const double from = runs_from + per_run * (run - 1);
     const double to = run == options.runs ? 1.0 : runs_from + per_run * run;
-    return ProgressPart(progress, from, to);
+    return ProgressPart(whole, from, to);
   };
 
   const int threads = ComputeThreads();
@@ -201,20 +204,20 @@ bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const 
       std::vector<double>& kept = reports[static_cast<std::size_t>(slot)];
       kept.clear();
       CalculateMonteCarloRun(design, static_cast<int>(index) + 1, options.seed,
-                             buffers[static_cast<std::size_t>(slot)], [&kept](double share) {
+                             buffers[static_cast<std::size_t>(slot)], [&kept, &relay](double share) {
                                kept.push_back(share);
-                               return true;
+                               return relay.GoOn();
                              });
     };
     const auto finish = [&](std::int64_t index, int slot) {
       const ProgressCallback part = run_progress(static_cast<int>(index) + 1);
       for (const double share : reports[static_cast<std::size_t>(slot)]) {
-        if (!part(share)) return false;
+        if (relay.Cancelled() || !part(share)) return false;
       }
       accumulator.AddRun(buffers[static_cast<std::size_t>(slot)]);
       return true;
     };
-    if (!RunInOrder(options.runs, slots, compute, finish)) return false;
+    if (!RunInOrder(options.runs, slots, compute, finish, [&relay] { return relay.GoOn(); })) return false;
   }
   result = accumulator.Finish();
   AddPrecisionBounds(design, result);
@@ -226,7 +229,7 @@ AnalysisStatus RunMonteCarlo(const DesignRecord& design, const MonteCarloOptions
   if (!CheckMonteCarloOptions(options, error)) return AnalysisStatus::kFailed;
   DesignRecord copy = design;
   MonteCarloResult computed;
-  if (!SimulateRuns(copy, options, ProgressOf(progress), computed)) {
+  if (!SimulateRuns(copy, options, ProgressOf(progress), computed, &progress)) {
     error = kCancelledMessage;
     return AnalysisStatus::kCancelled;
   }

@@ -116,9 +116,10 @@ void AddPrecisionBounds(const DesignRecord& design, MonteCarloResult& result);
 
 // Every run of the design, refreshing its bed results first when they are included and stale.
 // False when `progress` asked to stop. Several runs go on at once on the compute threads;
-// `progress` hears from this thread only, in run order.
+// `progress` hears from this thread only, in run order; `asked`, when given, is asked whether it is
+// still wanted while this thread waits for runs on the others, and they hear the answer.
 bool SimulateRuns(DesignRecord& design, const MonteCarloOptions& options, const ProgressCallback& progress,
-                  MonteCarloResult& result);
+                  MonteCarloResult& result, Progress* asked = nullptr);
 
 // The Monte-Carlo command: options.runs runs of a copy of the design, kCancelled when `progress`
 // asked to stop. `result` is written only on kDone; the design is never changed.

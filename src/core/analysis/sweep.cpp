@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/analysis/csv_text.h"
+#include "core/analysis/sweep_check.h"
 #include "core/design/number_text.h"
 #include "core/field/bed_model.h"
 #include "core/platform/compute_threads.h"
@@ -18,8 +19,6 @@ namespace {
 
 // The share of the progress bar a stale bed model of the base design takes before the rows.
 constexpr double kBaseBedShare = 0.02;
-// How many rows the up-front check tries between two looks at the cancel request.
-constexpr std::int64_t kRowsPerCheckReport = 1024;
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -64,30 +63,7 @@ double ReadBack(std::string_view text) {
   return value;
 }
 
-std::string RowDescription(const std::vector<SweepAxis>& axes, std::int64_t row,
-                           const std::vector<double>& values) {
-  std::string text = "row " + std::to_string(row + 1) + " (";
-  for (std::size_t a = 0; a < axes.size(); ++a) {
-    if (a > 0) text += ", ";
-    text += axes[a].key + "=" + NumberText(values[a]);
-  }
-  return text + ")";
-}
-
-bool ApplyRow(DesignRecord& design, const std::vector<SweepAxis>& axes, std::int64_t row,
-              const std::vector<double>& values, const DesignSetter& setter, std::string& error) {
-  for (std::size_t a = 0; a < axes.size(); ++a) {
-    std::string reason;
-    if (!setter(design, axes[a].key, values[a], reason)) {
-      error =
-          RowDescription(axes, row, values) + ": " + (reason.empty() ? "the value is not accepted" : reason);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool CheckSweepOptions(const SweepOptions& options, const DesignSetter& setter, std::int64_t& total,
+bool CheckSweepOptions(const SweepOptions& options, const DesignRowSetter& setter, std::int64_t& total,
                        std::string& error) {
   if (!setter) {
     error = "no way to set design values was given";
@@ -108,63 +84,6 @@ bool CheckSweepOptions(const SweepOptions& options, const DesignSetter& setter, 
   return CheckMonteCarloOptions(options.monte_carlo, error);
 }
 
-// Finds the first row of the sweep whose values the setter refuses (-1 when none is), as trying
-// every row in order would. A row is refused when one of its values of a key that stands alone is,
-// tried on the base, or its combination of the other axes' values is, set in axis order; so each
-// standing-alone axis is tried one value at a time and only the other axes in every combination.
-// False when `progress` asked to stop.
-bool FindFirstRefusedRow(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
-                         Progress& progress, std::int64_t& first) {
-  const std::vector<SweepAxis>& axes = options.axes;
-  std::vector<std::int64_t> stride(axes.size(), 1);
-  for (std::size_t a = axes.size() - 1; a-- > 0;) stride[a] = stride[a + 1] * axes[a + 1].count;
-  std::int64_t tries = 0;
-  const auto go_on = [&] { return ++tries % kRowsPerCheckReport != 0 || progress.Report(0.0); };
-  const auto refused_at = [&first](std::int64_t row) {
-    if (first < 0 || row < first) first = row;
-  };
-  first = -1;
-  std::string reason;
-
-  std::vector<std::size_t> together;
-  for (std::size_t a = 0; a < axes.size(); ++a) {
-    if (!options.key_stands_alone || !options.key_stands_alone(axes[a].key)) {
-      together.push_back(a);
-      continue;
-    }
-    for (int i = 0; i < axes[a].count; ++i) {
-      if (!go_on()) return false;
-      DesignRecord trial = base;
-      if (!setter(trial, axes[a].key, SweepAxisValue(axes[a], i), reason)) {
-        refused_at(i * stride[a]);
-        break;
-      }
-    }
-  }
-  if (together.empty()) return true;
-
-  // The combinations of the other axes in row order, the last of them running fastest.
-  std::vector<int> index(together.size(), 0);
-  while (true) {
-    if (!go_on()) return false;
-    DesignRecord trial = base;
-    std::int64_t row = 0;
-    bool accepted = true;
-    for (std::size_t t = 0; t < together.size(); ++t) {
-      const SweepAxis& axis = axes[together[t]];
-      row += index[t] * stride[together[t]];
-      accepted = accepted && setter(trial, axis.key, SweepAxisValue(axis, index[t]), reason);
-    }
-    if (!accepted) {
-      refused_at(row);
-      return true;
-    }
-    std::size_t t = together.size();
-    while (t > 0 && ++index[t - 1] == axes[together[t - 1]].count) index[--t] = 0;
-    if (t == 0) return true;
-  }
-}
-
 enum class RowStatus { kDone, kCancelled, kFailed };
 
 AnalysisStatus Stopped(RowStatus status, std::string& error) {
@@ -176,12 +95,13 @@ AnalysisStatus Stopped(RowStatus status, std::string& error) {
 }
 
 // Row `row` of the sweep over a copy of the prepared base: its values set, its runs simulated.
-RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options, const DesignSetter& setter,
-                      std::int64_t row, const ProgressCallback& progress, SweepRow& out, std::string& error) {
+RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options,
+                      const DesignRowSetter& setter, std::int64_t row, const ProgressCallback& progress,
+                      SweepRow& out, std::string& error) {
   out.index = row;
   out.values = SweepRowValues(options.axes, row);
   DesignRecord design = prepared;
-  if (!ApplyRow(design, options.axes, row, out.values, setter, error)) return RowStatus::kFailed;
+  if (!ApplySweepRow(design, options.axes, row, out.values, setter, error)) return RowStatus::kFailed;
   MonteCarloResult result;
   if (!SimulateRuns(design, options.monte_carlo, progress, result)) return RowStatus::kCancelled;
   out.errors = result.first_run.summary;
@@ -190,27 +110,29 @@ RowStatus SweepOneRow(const DesignRecord& prepared, const SweepOptions& options,
   return RowStatus::kDone;
 }
 
-AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
+AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, const DesignRowSetter& setter,
                      Progress& progress, const std::function<bool(std::string&)>& start,
                      const SweepRowSink& sink, std::string& error) {
   std::int64_t total = 0;
   if (!CheckSweepOptions(options, setter, total, error)) return AnalysisStatus::kFailed;
   // Every shard checks the whole sweep, so that a bad value fails all shards alike.
   std::int64_t refused = -1;
-  if (!FindFirstRefusedRow(base, options, setter, progress, refused)) {
+  if (!FindFirstRefusedSweepRow(base, options, setter, progress, refused)) {
     error = kCancelledMessage;
     return AnalysisStatus::kCancelled;
   }
   if (refused >= 0) {
     DesignRecord trial = base;
-    if (!ApplyRow(trial, options.axes, refused, SweepRowValues(options.axes, refused), setter, error)) {
+    if (!ApplySweepRow(trial, options.axes, refused, SweepRowValues(options.axes, refused), setter, error)) {
       return AnalysisStatus::kFailed;
     }
   }
   if (start && !start(error)) return AnalysisStatus::kFailed;
   const SweepRowRange range = ShardRows(total, options.shard);
 
-  const ProgressCallback whole = ProgressOf(progress);
+  // Every report goes through the relay, so that rows on other threads hear a cancel.
+  CancelRelay relay(ProgressOf(progress), &progress);
+  const ProgressCallback whole = [&relay](double share) { return relay.Report(share); };
   // The bed results of the base serve every row whose edits leave them current.
   DesignRecord prepared = base;
   double rows_from = 0.0;
@@ -259,14 +181,16 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
   const int slots = ComputeThreads() + 8;
   std::vector<RowWork> work(static_cast<std::size_t>(slots));
   AnalysisStatus status = AnalysisStatus::kDone;
+  // A row may take long (a bed model of its own): every row and this thread's waits ask the relay.
+  const auto go_on = [&relay] { return relay.GoOn(); };
   const auto compute = [&](std::int64_t index, int slot) {
     RowWork& w = work[static_cast<std::size_t>(slot)];
     w.reports.clear();
     w.status = SweepOneRow(
         prepared, options, setter, range.first + index,
-        [&w](double share) {
+        [&](double share) {
           w.reports.push_back(share);
-          return true;
+          return relay.GoOn();
         },
         w.out, w.error);
   };
@@ -274,7 +198,7 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
     RowWork& w = work[static_cast<std::size_t>(slot)];
     const ProgressCallback part = row_progress(range.first + index);
     for (const double share : w.reports) {
-      if (!part(share)) {
+      if (relay.Cancelled() || !part(share)) {
         error = kCancelledMessage;
         status = AnalysisStatus::kCancelled;
         return false;
@@ -288,7 +212,11 @@ AnalysisStatus Sweep(const DesignRecord& base, const SweepOptions& options, cons
     if (!deliver(w.out)) status = AnalysisStatus::kFailed;
     return status == AnalysisStatus::kDone;
   };
-  RunInOrder(range.last - range.first, slots, compute, finish);
+  if (!RunInOrder(range.last - range.first, slots, compute, finish, go_on) &&
+      status == AnalysisStatus::kDone) {
+    error = kCancelledMessage;
+    status = AnalysisStatus::kCancelled;
+  }
   return status;
 }
 
@@ -420,7 +348,24 @@ std::vector<double> SweepRowValues(const std::vector<SweepAxis>& axes, std::int6
   return values;
 }
 
+DesignRowSetter KeyByKey(DesignSetter setter) {
+  if (!setter) return {};
+  return [setter = std::move(setter)](DesignRecord& design, std::span<const std::string_view> keys,
+                                      std::span<const double> values, std::string& error) {
+    for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) {
+      if (!setter(design, keys[i], values[i], error)) return false;
+    }
+    return true;
+  };
+}
+
 AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
+                        Progress& progress, const SweepRowSink& sink, std::string& error,
+                        const std::function<void()>& started) {
+  return RunSweep(base, options, KeyByKey(setter), progress, sink, error, started);
+}
+
+AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignRowSetter& setter,
                         Progress& progress, const SweepRowSink& sink, std::string& error,
                         const std::function<void()>& started) {
   const auto start = [&started](std::string&) {
@@ -470,6 +415,13 @@ std::string SweepCsvLine(const SweepRow& row) {
 
 AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
                            Progress& progress,
+                           const std::function<bool(std::string_view text, std::string& error)>& write,
+                           std::string& error) {
+  return RunSweepCsv(base, options, KeyByKey(setter), progress, write, error);
+}
+
+AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options,
+                           const DesignRowSetter& setter, Progress& progress,
                            const std::function<bool(std::string_view text, std::string& error)>& write,
                            std::string& error) {
   const auto header = [&](std::string& reason) { return write(SweepCsvHeader(options), reason); };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,12 @@ namespace orvendi {
 // the key is unknown or the value not allowed.
 using DesignSetter =
     std::function<bool(DesignRecord& design, std::string_view key, double value, std::string& error)>;
+// Sets several design values at once, judged together (SetDesignNumbers); false with a message
+// when a key is unknown or the values are not allowed.
+using DesignRowSetter = std::function<bool(DesignRecord& design, std::span<const std::string_view> keys,
+                                           std::span<const double> values, std::string& error)>;
+// A row setter that sets the values one key at a time, in order, through `setter`.
+DesignRowSetter KeyByKey(DesignSetter setter);
 
 // `count` values of one design key from `from` to `to`, evenly spaced, or with `log` in even
 // ratios.
@@ -43,6 +50,11 @@ struct SweepOptions {
   // other key's on it (DesignNumberStandsAlone for SetDesignNumber). Such axes are checked one
   // value at a time instead of in every combination. Empty: every combination is checked.
   std::function<bool(std::string_view key)> key_stands_alone;
+  // The group of keys whose values are judged together with the key's (DesignNumberGroup for
+  // SetDesignNumbers); empty for a key judged alone. Axes of one group are checked in every
+  // combination of their values, the others one value at a time. Takes the place of
+  // key_stands_alone when given.
+  std::function<std::string_view(std::string_view key)> key_group;
 };
 
 // One combination: the axis values in axis order, the figures of run 1 (a single "Calculate"),
@@ -54,6 +66,9 @@ struct SweepRow {
   bool has_monte_carlo = false;
   MonteCarloSummary monte_carlo;
 };
+
+// Sweeps of more designs than this run only when confirmed.
+inline constexpr std::int64_t kLargeSweepDesigns = 1000000;
 
 // "KEY=FROM:TO:COUNT" or "KEY=FROM:TO:COUNT:log", numbers read whole and without regard to the locale.
 std::optional<SweepAxis> ParseSweepAxis(std::string_view text, std::string& error);
@@ -83,13 +98,19 @@ std::vector<double> SweepRowValues(const std::vector<SweepAxis>& axes, std::int6
 using SweepRowSink = std::function<bool(const SweepRow& row, std::string& error)>;
 
 // Runs the shard's rows of the sweep over copies of `base`, each edited through `setter`. The
-// values of every row of the whole sweep are tried with the setter before anything is computed,
+// values of every row of the whole sweep are tried with the setter before anything is computed
+// (axis by axis and within the check groups of SweepOptions),
 // so an invalid one is reported with its row by every shard. Rows go to `sink` as they are done, so memory
 // does not grow with the sweep. The base design is never changed. With one run per row, several
 // rows are computed at once on the compute threads, so `setter` may be called on several threads
 // at a time; `sink` and `progress` hear from the calling thread only, in row order. `started`,
 // when given, is called once every check has passed, right before the first row is computed (the
-// window shows its busy state from there).
+// window shows its busy state from there). Rows computed on other threads hear a cancel too, and
+// the calling thread reports progress at least every few hundredths of a second meanwhile.
+AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignRowSetter& setter,
+                        Progress& progress, const SweepRowSink& sink, std::string& error,
+                        const std::function<void()>& started = {});
+// The same with the values of a row set one key at a time.
 AnalysisStatus RunSweep(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
                         Progress& progress, const SweepRowSink& sink, std::string& error,
                         const std::function<void()>& started = {});
@@ -102,6 +123,10 @@ std::string SweepCsvHeader(const SweepOptions& options);
 std::string SweepCsvLine(const SweepRow& row);
 
 // RunSweep with the CSV text (the header first, then a line per row) going to `write`.
+AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options,
+                           const DesignRowSetter& setter, Progress& progress,
+                           const std::function<bool(std::string_view text, std::string& error)>& write,
+                           std::string& error);
 AnalysisStatus RunSweepCsv(const DesignRecord& base, const SweepOptions& options, const DesignSetter& setter,
                            Progress& progress,
                            const std::function<bool(std::string_view text, std::string& error)>& write,

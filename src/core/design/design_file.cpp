@@ -432,14 +432,17 @@ std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_vi
   return ReadNumber(root.at(*pointer), std::string(key), KeyCheck::kAnyNumber, ignored);
 }
 
-bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, std::string& error) {
-  const std::optional<Json::json_pointer> pointer = NumericKeyPointer(key);
-  if (!pointer) {
-    error = MessageExcerpt(key, 160) + ": not a numeric key of a design";
-    return false;
-  }
+bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> keys,
+                      std::span<const double> values, std::string& error) {
   Json root = DesignJson<Json>(design, nullptr);
-  root[*pointer] = NumberJson<Json>(value);
+  for (std::size_t i = 0; i < keys.size() && i < values.size(); ++i) {
+    const std::optional<Json::json_pointer> pointer = NumericKeyPointer(keys[i]);
+    if (!pointer) {
+      error = MessageExcerpt(keys[i], 160) + ": not a numeric key of a design";
+      return false;
+    }
+    root[*pointer] = NumberJson<Json>(values[i]);
+  }
   // Read onto a copy, so that what the file does not hold (results, interaction state) stays.
   DesignRecord updated = design;
   StoredView view;
@@ -449,14 +452,26 @@ bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, s
     error = Message("", problems.front());
     return false;
   }
-  updated.bed_stale = 1;
+  const bool bed_input_changed = std::any_of(
+      std::begin(kDesignKeys), std::end(kDesignKeys),
+      [&](const DesignKey& k) { return (k.flags & kBedInput) != 0 && !SameKeyValue(k, design, updated); });
+  if (bed_input_changed) updated.bed_stale = 1;
   design = updated;
   return true;
 }
 
-bool DesignNumberStandsAlone(std::string_view key) {
-  return std::none_of(std::begin(kDesignKeys), std::end(kDesignKeys),
-                      [key](const DesignKey& field) { return field.check == KeyCheck::kScanRange && field.name == key; });
+bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, std::string& error) {
+  return SetDesignNumbers(design, std::span<const std::string_view>(&key, 1),
+                          std::span<const double>(&value, 1), error);
+}
+
+bool DesignNumberStandsAlone(std::string_view key) { return DesignNumberGroup(key).empty(); }
+
+std::string_view DesignNumberGroup(std::string_view key) {
+  for (const ScanAxis& axis : kScanAxes) {
+    if (key == axis.from_key || key == axis.to_key || key == axis.step_key) return axis.from_key;
+  }
+  return {};
 }
 
 }  // namespace orvendi

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,13 +83,20 @@ std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_vi
 
 // Sets one numeric key under the rules of reading: an integer key needs a whole value in range,
 // a generator's coils and area follow its side, turns and current, a scan value must leave the
-// scan settings acceptable. Sets bed_stale; results and interaction state are kept. On refusal
-// the design is unchanged and error says why.
+// scan settings acceptable. Sets bed_stale when a value the bed model reads changed; results and
+// interaction state are kept. On refusal the design is unchanged and error says why.
 bool SetDesignNumber(DesignRecord& design, std::string_view key, double value, std::string& error);
+// The same for several keys at once, judged together: scan values that are refused one at a time
+// in either order may be accepted as a set.
+bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> keys,
+                      std::span<const double> values, std::string& error);
 
 // Whether SetDesignNumber's verdict on a value of the key depends on nothing but that value (given
 // a design that reads), and no other key's verdict depends on the key's value: true for every key
 // but the nine scan range values, which are judged as a set.
 bool DesignNumberStandsAlone(std::string_view key);
+// The keys whose values are judged together with the key's: the from, to and step of one scan axis
+// share a name (the axis's from key); empty for a key that stands alone.
+std::string_view DesignNumberGroup(std::string_view key);
 
 }  // namespace orvendi

@@ -183,9 +183,8 @@ void Fill(const RadioBinding& radio, const DesignRecord& design, DialogFields& f
 
 void Store(const EditBinding& edit, const DialogFields& fields, DesignRecord& design) {
   const std::string& text = fields.Text(edit.id);
-  // A value whose text is longer than an entry hands over would come back cut short, a
-  // different number; left untouched, it keeps the value it had.
-  if (text.size() > kEntryTextLimit && text == ShowEntry(edit.show(design), edit.format)) return;
+  // The box shows the value rounded (or cut short); left untouched, it keeps the value it had.
+  if (text == ShowEntry(edit.show(design), edit.format)) return;
   if (const std::optional<double> value = ReadEntry(text, edit.format))
     edit.store(design, *value);
 }

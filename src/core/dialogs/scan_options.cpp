@@ -46,8 +46,12 @@ DialogFields FillScanOptions(const DesignRecord& design) {
 bool StoreScanOptions(const DialogFields& fields, DesignRecord& design) {
   std::array<double, kScanEntries.size()> values{};
   for (std::size_t i = 0; i < kScanEntries.size(); ++i) {
-    values[i] = ReadEntry(fields.Text(kScanEntries[i].id), EntryFormat::kGeneral)
-                    .value_or(design.*kScanEntries[i].field);
+    const double current = design.*kScanEntries[i].field;
+    const std::string& text = fields.Text(kScanEntries[i].id);
+    // The box shows the value rounded; left untouched, it keeps the value it had.
+    values[i] = text == ShowEntry(current, EntryFormat::kGeneral)
+                    ? current
+                    : ReadEntry(text, EntryFormat::kGeneral).value_or(current);
   }
   const bool accepted =
       values[2] >= kMinScanStep && ValidateScanSettings(values[0], values[1], values[2], values[3], values[4],

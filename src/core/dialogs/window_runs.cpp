@@ -30,7 +30,7 @@ AnalysisStatus RunMonteCarloInWindow(const DesignRecord& design, const MonteCarl
 }
 
 AnalysisStatus RunSweepInWindow(const DesignRecord& base, const SweepOptions& options,
-                                const DesignSetter& setter, BusyHost& host, Progress& progress,
+                                const DesignRowSetter& setter, BusyHost& host, Progress& progress,
                                 const SweepRowSink& sink, std::string& error) {
   std::optional<BusyScope> busy;
   return RunSweep(base, options, setter, progress, sink, error, [&] { busy.emplace(host); });

@@ -31,7 +31,7 @@ AnalysisStatus RunMonteCarloInWindow(const DesignRecord& design, const MonteCarl
 
 // RunSweep; the busy state begins only once the sweep has passed its checks.
 AnalysisStatus RunSweepInWindow(const DesignRecord& base, const SweepOptions& options,
-                                const DesignSetter& setter, BusyHost& host, Progress& progress,
+                                const DesignRowSetter& setter, BusyHost& host, Progress& progress,
                                 const SweepRowSink& sink, std::string& error);
 
 }  // namespace orvendi

@@ -58,7 +58,8 @@ bool LowerThreadPriority(int steps) {
 
 bool RunInOrder(std::int64_t count, int slots,
                 const std::function<void(std::int64_t item, int slot)>& compute,
-                const std::function<bool(std::int64_t item, int slot)>& finish) {
+                const std::function<bool(std::int64_t item, int slot)>& finish,
+                const std::function<bool()>& waiting) {
   const int threads = ComputeThreads();
   if (threads == 1 || count <= 1 || slots <= 1) {
     for (std::int64_t item = 0; item < count; ++item) {
@@ -112,26 +113,40 @@ bool RunInOrder(std::int64_t count, int slots,
         if (item == count) stop.store(true);
         if (stop.load()) break;
       }
+      bool go_on = true;
+      const auto wait = [&] {
+        if (caller && waiting) {
+          try {
+            go_on = waiting();
+          } catch (...) {
+            fail();
+          }
+        }
+        Wait(idle);
+      };
       std::int64_t item = next.load();
       if (item >= count) {
         // All claimed: the other threads leave; this one stays to finish what is still computed.
         if (!caller) break;
-        Wait(idle);
+        wait();
+      } else if (item >= finished.load(std::memory_order_acquire) + slots) {
+        wait();
+      } else {
+        if (!next.compare_exchange_weak(item, item + 1)) continue;
+        idle = 0;
+        const int slot = static_cast<int>(item % slots);
+        try {
+          compute(item, slot);
+        } catch (...) {
+          fail();
+        }
+        ready[slot].store(item + 1, std::memory_order_release);
         continue;
       }
-      if (item >= finished.load(std::memory_order_acquire) + slots) {
-        Wait(idle);
-        continue;
+      if (!go_on) {
+        finished_all = false;
+        stop.store(true);
       }
-      if (!next.compare_exchange_weak(item, item + 1)) continue;
-      idle = 0;
-      const int slot = static_cast<int>(item % slots);
-      try {
-        compute(item, slot);
-      } catch (...) {
-        fail();
-      }
-      ready[slot].store(item + 1, std::memory_order_release);
     }
   }
   if (failure) std::rethrow_exception(failure);

@@ -31,8 +31,12 @@ bool LowerThreadPriority(int steps);
 // `slots` items are computed and not yet finished; `slot` = item % slots names the storage an
 // item holds between the two calls. When finish returns false no further item is started or
 // finished and false is returned. An exception from either call ends the job and is rethrown.
+// `waiting`, when given, is called on the calling thread again and again while it waits for items
+// computed on other threads; false from it ends the job as from finish (items under way are
+// computed to their end, so their computation should hear of it too).
 bool RunInOrder(std::int64_t count, int slots,
                 const std::function<void(std::int64_t item, int slot)>& compute,
-                const std::function<bool(std::int64_t item, int slot)>& finish);
+                const std::function<bool(std::int64_t item, int slot)>& finish,
+                const std::function<bool()>& waiting = {});
 
 }  // namespace orvendi

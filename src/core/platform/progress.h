@@ -14,6 +14,10 @@ class Progress {
   // Called now and then, on the thread that started the computation, with the share done
   // (0..1). Returning false asks the computation to stop and keep its previous results.
   virtual bool Report(double share_done) = 0;
+  // Asked now and then between reports, on the same thread, while a long part of the work runs on
+  // other threads: whether to go on. Whoever shows progress keeps its events coming here; by
+  // default the work goes on.
+  virtual bool StillWanted() { return true; }
 };
 
 // For computations that nobody watches or stops.

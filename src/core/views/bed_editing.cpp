@@ -256,6 +256,8 @@ void WriteResizedBed(DesignRecord& design, const ViewState& view, const BedEditS
 void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedEditState& edit, Host& host) {
   x = ClampPointer(x);
   y = ClampPointer(y);
+  const std::array<double, 6> corners_before{design.bed_x1, design.bed_y1, design.bed_z1,
+                                             design.bed_x2, design.bed_y2, design.bed_z2};
   if (edit.bed_resize_active != 0) {
     host.ReleaseMouse();
     edit.bed_resize_active = 0;
@@ -280,6 +282,9 @@ void BedButtonUp(int x, int y, DesignRecord& design, const ViewState& view, BedE
     design.bed_z2 += dz;
     InvalidateBedArea(design, view, host);
   }
+  const std::array<double, 6> corners_after{design.bed_x1, design.bed_y1, design.bed_z1,
+                                            design.bed_x2, design.bed_y2, design.bed_z2};
+  if (corners_after != corners_before) design.bed_stale = 1;
 }
 
 }  // namespace orvendi

@@ -90,7 +90,10 @@ void DropGenerator(int x, int y, DesignRecord& design, const ViewState& view, Ge
   const double x_new = WindowToWorldX(view, x);
   const double y_new = WindowToWorldY(view, x, y);
   InvalidateGeneratorArea(g, view, host);
+  const double x_old = g.x, y_old = g.y, z_old = g.z;
   SetGeneratorPosition(g, x_new, y_new, 0.0);
+  // The eddy currents follow the generators' field.
+  if (g.x != x_old || g.y != y_old || g.z != z_old) design.bed_stale = 1;
   InvalidateGeneratorArea(g, view, host);
   drag.drag_active = 0;
 }

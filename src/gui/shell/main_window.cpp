@@ -86,7 +86,7 @@ MainWindow::MainWindow(const QString& recovery_folder) : state_(std::make_unique
   ApplyViewDefaults(state_->view, *drawing_);
   ApplyDesignDefaults(state_->design);
   drawing_->SetMouseEditDone([this](const std::string& name, const DesignRecord& before) {
-    PushStep(MakeDesignStep(name, before, state_->design, false));
+    PushStep(MakeDesignStep(name, before, state_->design, true));
     // Whole, even for a drop where it began: the preview may have been coarse.
     analyses_->FollowDesign();
   });
@@ -379,6 +379,8 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   DesignRecord next = design;
   CopyKeysOfKind(KeyKind::kSession, state_->design, next);
   state_->design = next;
+  // A fresh program's noise sequence, so that a file gives the numbers it gives on the command line.
+  state_->work = CalculationWork{};
   drawing_->AbandonMouseEdit();
   // Like the results of the last run, which a design read from a file does not have.
   state_->monte_carlo = MonteCarloRecord{};

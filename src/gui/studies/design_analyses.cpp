@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QSettings>
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,17 +79,28 @@ void DesignAnalyses::RunMonteCarloCommand() {
 void DesignAnalyses::RunSweepCommand() {
   SweepDialog dialog(state_.design, &window_);
   if (dialog.exec() != QDialog::Accepted) return;
-  const SweepOptions options = dialog.Options();
+  SweepOptions options = dialog.Options();
+  options.key_group = DesignNumberGroup;
+  std::string error;
+  const std::optional<std::int64_t> designs = SweepCombinations(options.axes, error);
+  if (designs && *designs > kLargeSweepDesigns) {
+    const QString question = QStringLiteral("The sweep has %1 designs, more than %2. Run it?")
+                                 .arg(*designs)
+                                 .arg(kLargeSweepDesigns);
+    if (QMessageBox::question(&window_, QStringLiteral("Sweep"), question, QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes) {
+      return;
+    }
+  }
   std::vector<SweepRow> rows;
   const SweepRowSink keep = [&rows](const SweepRow& row, std::string&) {
     rows.push_back(row);
     return true;
   };
-  std::string error;
   AnalysisStatus status;
   {
     ProgressHost progress(drawing_, &window_, QStringLiteral("Sweeping..."));
-    status = RunSweepInWindow(state_.design, options, SetDesignNumber, progress, progress, keep, error);
+    status = RunSweepInWindow(state_.design, options, SetDesignNumbers, progress, progress, keep, error);
   }
   if (status == AnalysisStatus::kCancelled) return;
   if (status == AnalysisStatus::kFailed) {

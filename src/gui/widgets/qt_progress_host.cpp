@@ -48,6 +48,13 @@ bool ProgressHost::Report(double share_done) {
   const double share = std::isfinite(share_done) ? std::fmin(std::fmax(share_done, 0.0), 1.0) : 0.0;
   const int value = static_cast<int>(share * kProgressSteps);
   if (value != dialog_->value() && value < kProgressSteps) dialog_->setValue(value);
+  return StillWanted();
+}
+
+bool ProgressHost::StillWanted() {
+  if (cancelled_) return false;
+  if (!dialog_ && clock_.elapsed() >= delay_ms_) ShowProgressDialog();
+  if (!dialog_) return true;
   QCoreApplication::processEvents();
   if (dialog_->wasCanceled()) {
     cancelled_ = true;

@@ -31,6 +31,7 @@ class ProgressHost : public BusyHost, public Progress {
   void RestoreCursor() override;
   void Invalidate(HostWindow window, const PixelRect* rect, bool erase) override;
   bool Report(double share_done) override;
+  bool StillWanted() override;
 
   // Whether the user asked to stop.
   bool Cancelled() const { return cancelled_; }
