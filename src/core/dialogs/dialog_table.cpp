@@ -12,39 +12,39 @@ namespace {
 namespace names = dialog_names;
 
 constexpr std::array kDialogs{
-    DialogSpec{names::kAlgorithmType, DialogKind::kSettings, 124, 60},
-    DialogSpec{names::kFrequency, DialogKind::kSettings, 124, 52},
-    DialogSpec{names::kGeneratorDesign, DialogKind::kSettings, 102, 86},
-    DialogSpec{names::kSensorDesign, DialogKind::kSettings, 166, 52},
-    DialogSpec{names::kBedDesign, DialogKind::kSettings, 144, 57},
-    DialogSpec{names::kSignalNoise, DialogKind::kSettings, 156, 74},
-    DialogSpec{names::kSensorOrientation, DialogKind::kSettings, 136, 52},
-    DialogSpec{names::kDipoleType, DialogKind::kSettings, 124, 81},
-    DialogSpec{names::kCalcBedParams, DialogKind::kSettings, 133, 50},
-    DialogSpec{names::kViewOptions, DialogKind::kSettings, 202, 100},
-    DialogSpec{names::kScanOptions, DialogKind::kScanOptions, 194, 142},
-    DialogSpec{names::kErrorMap, DialogKind::kErrorMap},
-    DialogSpec{names::kBedVoltages, DialogKind::kBedVoltages, 235, 115},
-    DialogSpec{names::kBedCurrents, DialogKind::kBedCurrents, 235, 115},
-    DialogSpec{names::kPositionAccuracy, DialogKind::kPositionAccuracy, 124, 70},
-    DialogSpec{names::kAbout, DialogKind::kAbout, 194, 119},
+    DialogEntry{names::kAlgorithmType, DialogKind::kSettings, 124, 60},
+    DialogEntry{names::kFrequency, DialogKind::kSettings, 124, 52},
+    DialogEntry{names::kGeneratorDesign, DialogKind::kSettings, 102, 86},
+    DialogEntry{names::kSensorDesign, DialogKind::kSettings, 166, 52},
+    DialogEntry{names::kBedDesign, DialogKind::kSettings, 144, 57},
+    DialogEntry{names::kSignalNoise, DialogKind::kSettings, 156, 74},
+    DialogEntry{names::kSensorOrientation, DialogKind::kSettings, 136, 52},
+    DialogEntry{names::kDipoleType, DialogKind::kSettings, 124, 81},
+    DialogEntry{names::kCalcBedParams, DialogKind::kSettings, 133, 50},
+    DialogEntry{names::kViewOptions, DialogKind::kSettings, 202, 100},
+    DialogEntry{names::kScanOptions, DialogKind::kScanOptions, 194, 142},
+    DialogEntry{names::kErrorMap, DialogKind::kErrorMap},
+    DialogEntry{names::kBedVoltages, DialogKind::kBedVoltages, 235, 115},
+    DialogEntry{names::kBedCurrents, DialogKind::kBedCurrents, 235, 115},
+    DialogEntry{names::kPositionAccuracy, DialogKind::kPositionAccuracy, 124, 70},
+    DialogEntry{names::kAbout, DialogKind::kAbout, 194, 119},
 };
 
 }  // namespace
 
-std::span<const DialogSpec> DialogTable() { return kDialogs; }
+std::span<const DialogEntry> DialogTable() { return kDialogs; }
 
-const DialogSpec* FindDialog(std::string_view name) {
-  for (const DialogSpec& spec : kDialogs) {
-    if (spec.name == name) return &spec;
+const DialogEntry* FindDialog(std::string_view name) {
+  for (const DialogEntry& entry : kDialogs) {
+    if (entry.name == name) return &entry;
   }
   return nullptr;
 }
 
 std::optional<DialogEdit> DialogEditOf(std::string_view resource_name) {
-  const DialogSpec* spec = FindDialog(resource_name);
-  if (spec == nullptr) return std::nullopt;
-  switch (spec->kind) {
+  const DialogEntry* entry = FindDialog(resource_name);
+  if (entry == nullptr) return std::nullopt;
+  switch (entry->kind) {
     case DialogKind::kSettings:
       if (const SettingsDialog* dialog = FindSettingsDialog(resource_name))
         return DialogEdit{dialog->title, dialog->sets_bed_stale};

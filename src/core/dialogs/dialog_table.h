@@ -37,7 +37,7 @@ enum class DialogKind {
   kPositionAccuracy,
 };
 
-struct DialogSpec {
+struct DialogEntry {
   std::string_view name;
   DialogKind kind;
   // The template's size in dialog units; 0 x 0 for a dialog sized by its layout alone.
@@ -46,9 +46,9 @@ struct DialogSpec {
 };
 
 // Every dialog a command opens by name.
-std::span<const DialogSpec> DialogTable();
+std::span<const DialogEntry> DialogTable();
 // Null for a name that is not in the table.
-const DialogSpec* FindDialog(std::string_view name);
+const DialogEntry* FindDialog(std::string_view name);
 
 // The undo step of the error map's settings, from the menu toggle or the dialog.
 inline constexpr std::string_view kErrorMapStepName = "Error Map";

@@ -235,9 +235,9 @@ void BuildAccuracyBody(QDialog* dialog, QVBoxLayout* root) {
 }
 
 // At least the template's size, else as small as the layout allows; centred on the screen.
-void Finish(QDialog* dialog, const DialogSpec& spec) {
-  if (spec.width != 0 || spec.height != 0)
-    dialog->setMinimumSize(DialogUnitsToPixels(dialog, spec.width, spec.height));
+void Finish(QDialog* dialog, const DialogEntry& entry) {
+  if (entry.width != 0 || entry.height != 0)
+    dialog->setMinimumSize(DialogUnitsToPixels(dialog, entry.width, entry.height));
   dialog->adjustSize();
   CentreDialog(dialog);
 }
@@ -385,15 +385,15 @@ void ScanOptionsDialog::OnOk() {
 
 namespace {
 
-std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec, DialogContext& context, QWidget* owner) {
-  switch (spec.kind) {
+std::unique_ptr<QDialog> BuildDialog(const DialogEntry& table_entry, DialogContext& context, QWidget* owner) {
+  switch (table_entry.kind) {
     case DialogKind::kSettings: {
-      const SettingsDialog* entry = FindSettingsDialog(spec.name);
+      const SettingsDialog* entry = FindSettingsDialog(table_entry.name);
       if (entry == nullptr) return nullptr;
       auto dialog = std::make_unique<SettingsDialogWidget>(*entry, context.design, owner);
       dialog->setWindowTitle(ToQString(entry->title));
       auto* root = new QVBoxLayout(dialog.get());
-      BuildSettingsBody(spec.name, dialog.get(), root);
+      BuildSettingsBody(table_entry.name, dialog.get(), root);
       QPushButton* ok = AddButtons(dialog.get(), root, true);
       SettingsDialogWidget* widget = dialog.get();
       QObject::connect(ok, &QPushButton::clicked, widget, [widget] { widget->OnOk(); });
@@ -409,7 +409,7 @@ std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec, DialogContext& cont
     case DialogKind::kBedVoltages:
     case DialogKind::kBedCurrents:
     case DialogKind::kPositionAccuracy:
-      return CreateResultDialog(spec.kind, context, owner);
+      return CreateResultDialog(table_entry.kind, context, owner);
   }
   return nullptr;
 }
@@ -418,13 +418,13 @@ std::unique_ptr<QDialog> BuildDialog(const DialogSpec& spec, DialogContext& cont
 
 std::unique_ptr<QDialog> CreateDialog(std::string_view resource_name, DialogContext& context,
                                       QWidget* owner) {
-  const DialogSpec* spec = FindDialog(resource_name);
-  if (spec == nullptr) return nullptr;
-  std::unique_ptr<QDialog> dialog = BuildDialog(*spec, context, owner);
+  const DialogEntry* entry = FindDialog(resource_name);
+  if (entry == nullptr) return nullptr;
+  std::unique_ptr<QDialog> dialog = BuildDialog(*entry, context, owner);
   if (!dialog) return dialog;
   // The resource name, so that the dialog can be found like its controls.
   dialog->setObjectName(ToQString(resource_name));
-  Finish(dialog.get(), *spec);
+  Finish(dialog.get(), *entry);
   return dialog;
 }
 
