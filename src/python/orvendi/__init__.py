@@ -23,11 +23,11 @@ def sweep_axes(vary):
     (from, to, count): count evenly spaced values from `from` to `to`. The first key changes slowest.
     """
     axes = []
-    for key, spec in vary.items():
+    for key, axis in vary.items():
         try:
-            start, stop, count = spec
+            start, stop, count = axis
         except (TypeError, ValueError):
-            raise ValueError(f"vary {key}: expected (FROM, TO, COUNT), not {spec!r}") from None
+            raise ValueError(f"vary {key}: expected (FROM, TO, COUNT), not {axis!r}") from None
         if isinstance(count, float) and count.is_integer():
             count = int(count)
         if not isinstance(count, int) or isinstance(count, bool):
