@@ -6,6 +6,7 @@
 
 #include "core/analysis/monte_carlo.h"
 #include "core/analysis/sweep.h"
+#include "core/analysis/volume.h"
 #include "cli/cli_options.h"
 #include "cli/cli_outputs.h"
 #include "cli/cli_report.h"
@@ -116,6 +117,27 @@ bool ParseSweepArgs(const SweepArgs& args, SweepOptions& options, std::string& e
   return CheckDistinctFiles({{"FILE", args.file}, {"--out", args.out_csv}}, error);
 }
 
+int MonteCarloVolumeCommand(Job& job, const MonteCarloOptions& options, CliProgress& progress,
+                            const Console& console) {
+  MonteCarloVolume volume;
+  std::string error;
+  switch (RunVolumeMonteCarlo(job.design, options, progress, volume, error)) {
+    case AnalysisStatus::kDone:
+      break;
+    case AnalysisStatus::kCancelled:
+      return Interrupted(progress, console);
+    case AnalysisStatus::kFailed:
+      progress.Finish();
+      Complain(console, error);
+      return kExitUsage;
+  }
+  std::vector<std::string> csvs;
+  if (job.points.IsOpen())
+    for (const MonteCarloResult& plane : volume.planes) csvs.push_back(MonteCarloPointsCsv(plane.points));
+  return FinishJob(job, progress, PlaneIndexedCsv(csvs), MonteCarloVolumeJson(volume, options.seed),
+                   MonteCarloVolumeText(volume), console);
+}
+
 }  // namespace
 
 void Complain(const Console& console, std::string_view message) {
@@ -164,6 +186,14 @@ int CliCalculate(const CalculateArgs& args, CliProgress& progress, const Console
   if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
     return kExitUsage;
   Warn(console, args.file, job.design);
+  if (args.volume) {
+    VolumeResult volume;
+    if (!RunVolumeCalculation(job.design, progress, volume)) return Interrupted(progress, console);
+    std::vector<std::string> csvs;
+    if (job.points.IsOpen())
+      for (const VolumePlane& plane : volume.planes) csvs.push_back(PointResultsCsv(plane.points.rows));
+    return FinishJob(job, progress, PlaneIndexedCsv(csvs), VolumeJson(volume), VolumeText(volume), console);
+  }
   PointResults points;
   if (!CalculateDesign(job.design, progress, points)) return Interrupted(progress, console);
   return FinishJob(job, progress, PointResultsCsv(points.rows), CalculationJson(points.summary),
@@ -174,6 +204,15 @@ int CliBound(const BoundArgs& args, CliProgress& progress, const Console& consol
   Job job;
   if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
     return kExitUsage;
+  if (args.volume) {
+    BoundVolume volume;
+    if (!RunVolumeBound(job.design, progress, volume)) return Interrupted(progress, console);
+    std::vector<std::string> csvs;
+    if (job.points.IsOpen())
+      for (const std::vector<BoundPoint>& plane : volume.planes) csvs.push_back(BoundPointsCsv(plane));
+    return FinishJob(job, progress, PlaneIndexedCsv(csvs), BoundVolumeJson(volume), BoundVolumeText(volume),
+                     console);
+  }
   std::vector<BoundPoint> points;
   const auto report = [&progress](double share) { return progress.Report(share); };
   if ((job.design.include_bed_currents != 0 && !RefreshBedModel(job.design, progress)) ||
@@ -201,6 +240,7 @@ int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Conso
   Job job;
   if (!PrepareJob(args.file, args.threads, args.points_csv, args.summary_json, job, console))
     return kExitUsage;
+  if (args.volume) return MonteCarloVolumeCommand(job, {*runs, *seed}, progress, console);
   MonteCarloResult result;
   switch (RunMonteCarlo(job.design, {*runs, *seed}, progress, result, error)) {
     case AnalysisStatus::kDone:

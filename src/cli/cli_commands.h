@@ -28,6 +28,7 @@ struct CalculateArgs {
   std::string points_csv;    // empty: none
   std::string summary_json;  // empty: none
   std::string threads;  // empty: every core
+  bool volume = false;  // every plane along the scan's third axis
 };
 
 // bound takes what calculate takes.
@@ -46,6 +47,7 @@ struct MonteCarloArgs {
   std::string points_csv;
   std::string summary_json;
   std::string threads;  // empty: every core
+  bool volume = false;
 };
 
 struct SweepArgs {

@@ -6,6 +6,7 @@
 
 #include "core/analysis/monte_carlo.h"
 #include "core/analysis/point_results.h"
+#include "core/analysis/volume.h"
 #include "core/design/design_record.h"
 #include "core/position/precision_bound.h"
 
@@ -33,6 +34,20 @@ std::string MonteCarloText(const MonteCarloSummary& summary);
 //  "mean_precision_m", "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m",
 //  "rms_bound_m", "mean_efficiency"}.
 std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed);
+
+// The volume's figures as "name: value" lines (axis, planes, worst_plane and its position, then
+// the whole's figures), then a line per plane.
+std::string VolumeText(const VolumeResult& volume);
+// {"axis", "planes": [{"index", "position_m", "max_error_m", "rms_error_m", "points",
+//  "failed_points"}, ...], "worst_plane", "worst_plane_position_m", "max_error_m", "rms_error_m",
+//  "p95_error_m", "points", "failed_points"}.
+std::string VolumeJson(const VolumeResult& volume);
+// The same for the bound and the Monte-Carlo runs through a volume: the whole's figures (named as
+// on one plane) and a plane list with each plane's figures.
+std::string BoundVolumeText(const BoundVolume& volume);
+std::string BoundVolumeJson(const BoundVolume& volume);
+std::string MonteCarloVolumeText(const MonteCarloVolume& volume);
+std::string MonteCarloVolumeJson(const MonteCarloVolume& volume, std::uint64_t seed);
 
 // The stored bed voltages and currents laid out as the two bed dialogs show them: per
 // generator the X, Y and Z coil, each phasor in the dialogs' text.

@@ -14,6 +14,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_field.h"
+#include "cli/cli_html.h"
 #include "cli/cli_options.h"
 #include "cli/progress_bar.h"
 #include "core/design/atomic_file.h"
@@ -94,6 +95,12 @@ void AddSeed(CLI::App* command, std::string& seed) {
       ->capture_default_str();
 }
 
+void AddVolume(CLI::App* command, bool& volume) {
+  command->add_flag("--volume", volume,
+                    "Every plane along the scan's third axis (z for XY, x for YZ, y for ZX); --points gains a "
+                    "plane_index column");
+}
+
 void AddDesignFile(CLI::App* command, std::string& file) {
   command->add_option("FILE", file, "Design file")->required()->type_name("");
 }
@@ -137,6 +144,7 @@ int main(int argc, char** argv) {
   AddDesignFile(calculate, calculate_args.file);
   AddOutputs(calculate, calculate_args.points_csv, calculate_args.summary_json);
   AddThreads(calculate, calculate_args.threads);
+  AddVolume(calculate, calculate_args.volume);
 
   BoundArgs bound_args;
   CLI::App* bound =
@@ -144,6 +152,7 @@ int main(int argc, char** argv) {
   AddDesignFile(bound, bound_args.file);
   AddOutputs(bound, bound_args.points_csv, bound_args.summary_json);
   AddThreads(bound, bound_args.threads);
+  AddVolume(bound, bound_args.volume);
 
   BedArgs bed_args;
   CLI::App* bed = AddCommand(app, "bed", "Print the nine bed voltages and currents", common);
@@ -166,6 +175,7 @@ int main(int argc, char** argv) {
   AddSeed(monte_carlo, monte_carlo_args.seed);
   AddOutputs(monte_carlo, monte_carlo_args.points_csv, monte_carlo_args.summary_json);
   AddThreads(monte_carlo, monte_carlo_args.threads);
+  AddVolume(monte_carlo, monte_carlo_args.volume);
 
   SweepArgs sweep_args;
   CLI::App* sweep =
@@ -191,11 +201,24 @@ int main(int argc, char** argv) {
   sweep->add_flag("--yes", sweep_args.yes, "Run a sweep of more than a million designs");
   AddThreads(sweep, sweep_args.threads);
 
+  ReportArgs report_args;
+  CLI::App* report = AddCommand(app, "report", "Write a one-page HTML report of the design and its results", common);
+  AddDesignFile(report, report_args.file);
+  report->add_option("--out", report_args.out_html, "HTML file to write")
+      ->required()
+      ->type_name("HTML")
+      ->check(kFileName);
+  report->add_flag("--volume", report_args.volume, "Add the figures of every plane along the scan's third axis");
+  report->add_flag("--bound", report_args.bound, "Add the precision bound's figures");
+  report->add_option("--runs", report_args.runs, "Add a Monte-Carlo run of N runs")->type_name("N");
+  AddSeed(report, report_args.seed);
+  AddThreads(report, report_args.threads);
+
   // CLI11 would only say that a subcommand is required.
   const auto named = [&](const CLI::App* command) { return command->check_name(argv[1]); };
   if (argc > 1 && argv[1][0] != '-' && app.get_subcommands(named).empty()) {
     Complain(console, "unknown command \"" + std::string(argv[1]) +
-                          "\"; the commands are new, validate, calculate, bound, bed, field, montecarlo and sweep");
+                          "\"; the commands are new, validate, calculate, bound, bed, field, montecarlo, sweep and report");
     return kExitUsage;
   }
   try {
@@ -218,6 +241,7 @@ int main(int argc, char** argv) {
     if (bed->parsed()) return CliBed(bed_args, progress, console);
     if (field->parsed()) return CliField(field_args, progress, console);
     if (monte_carlo->parsed()) return CliMonteCarlo(monte_carlo_args, progress, console);
+    if (report->parsed()) return CliReport(report_args, progress, console);
     return CliSweep(sweep_args, progress, console);
   } catch (const std::exception& failure) {
     progress.Finish();

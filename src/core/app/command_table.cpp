@@ -85,6 +85,8 @@ constexpr std::array kCommands{
     // Greyed until a run has results; a shortcut or a stray id then does nothing.
     AfterSeparator(Enabled(Handler(kCmdExportCsv, kFile, "&Export Results as CSV...", Action::kExportCsv),
                            EnableRule::kWithResults)),
+    Handler(kCmdExportReport, kFile, "Export Re&port...", Action::kExportReport),
+    Handler(kCmdPrintReport, kFile, "Print Report to P&DF...", Action::kPrintReport),
     AfterSeparator(Handler(kCmdExit, kFile, "E&xit", Action::kClose)),
 
     Enabled(Keys(Handler(kCmdUndo, kEdit, "&Undo", Action::kUndo), kUndoKeys), EnableRule::kWithUndo),
@@ -136,6 +138,7 @@ constexpr std::array kCommands{
     Dialog(kCmdBedCurrents, kResults, "Bed &Currents...", names::kBedCurrents),
     AfterSeparator(Handler(kCmdMonteCarlo, kResults, "&Monte Carlo...", Action::kMonteCarlo)),
     Handler(kCmdSweep, kResults, "&Sweep...", Action::kSweep),
+    Handler(kCmdVolume, kResults, "Calculate V&olume...", Action::kVolume),
     Plot(kCmdErrorDistancePlot, "Error against &Distance", plot_names::kErrorDistance),
     Plot(kCmdErrorHistogram, "Error &Histogram", plot_names::kErrorHistogram),
 

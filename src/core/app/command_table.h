@@ -54,6 +54,8 @@ enum CommandId : int {
   kCmdSave = 1103,
   kCmdSaveAs = 1104,
   kCmdExportCsv = 1105,
+  kCmdExportReport = 1106,
+  kCmdPrintReport = 1107,
   kCmdUndo = 1110,
   kCmdRedo = 1111,
   // Open Recent's items, most recent first.
@@ -66,6 +68,7 @@ enum CommandId : int {
   kCmdSweep = 1203,
   kCmdErrorDistancePlot = 1204,
   kCmdErrorHistogram = 1205,
+  kCmdVolume = 1206,
   // Program settings kept apart from the design.
   kCmdLiveUpdate = 1210,
   kCmdPreferences = 1211,
@@ -92,10 +95,13 @@ enum class CommandAction {
   kSave,       // save to the design's file, or ask for one while untitled
   kSaveAs,     // ask for a file and save to it
   kExportCsv,  // ask for a file and write the last run's point results to it
+  kExportReport,  // ask for a file and write the one-page HTML report to it
+  kPrintReport,   // ask for a file and print the report to it as PDF
   kUndo,
   kRedo,
   kMonteCarlo,  // ask for runs and seed, run them with progress, show the figures
   kSweep,       // ask for a sweep, run it with progress, plot it
+  kVolume,      // calculate every plane along the scan's third axis, show the planes and a plot
   kPlot,        // open the plot window `dialog` of the last run
   kLiveUpdate,   // turn live update on or off
   kPreferences,  // the program's settings dialog
