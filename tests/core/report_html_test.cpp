@@ -41,6 +41,7 @@ TEST(ReportMarkup, SvgCanvasFollowsTheCanvasConventions) {
   canvas.LineTo(9, 9);  // a null pen draws nothing but moves on
   canvas.SelectBrush(Brush{Rgb{255, 0, 0}, false});
   canvas.Rectangle(0, 0, 4, 3);
+  canvas.Rectangle(9, 8, 5, 6);  // corners in either order
   canvas.Text(0, 0, "<b>", TextStyle{Font{"x\"y", 10}, kBlack, false, kWhite});
   const std::string svg = canvas.Svg();
   EXPECT_NE(svg.find("<line x1=\"1.5\" y1=\"2.5\" x2=\"5.5\" y2=\"2.5\" stroke=\"#000000\""), std::string::npos)
@@ -49,6 +50,7 @@ TEST(ReportMarkup, SvgCanvasFollowsTheCanvasConventions) {
   EXPECT_NE(svg.find("<rect x=\"0\" y=\"0\" width=\"4\" height=\"3\" fill=\"#ff0000\" stroke=\"none\"/>"),
             std::string::npos)
       << svg;
+  EXPECT_NE(svg.find("<rect x=\"5\" y=\"6\" width=\"4\" height=\"2\""), std::string::npos) << svg;
   EXPECT_NE(svg.find("font-family=\"x&quot;y,sans-serif\""), std::string::npos);
   EXPECT_NE(svg.find(">&lt;b&gt;</text>"), std::string::npos);
   EXPECT_EQ(canvas.MeasureText("ab\xCE\xA9", Font{"", 10}).width, 18);

@@ -799,6 +799,8 @@ QString MonkeySession::ChooseFile(DesignFiles::FileQuestion question) {
   if (question == DesignFiles::FileQuestion::kExportCsv) {
     return ScratchPath(QStringLiteral("points-%1.csv").arg(Pick(rng, 3)));
   }
+  if (question == DesignFiles::FileQuestion::kExportReport) return ScratchPath(QStringLiteral("report.html"));
+  if (question == DesignFiles::FileQuestion::kPrintReport) return ScratchPath(QStringLiteral("report.pdf"));
   const QString path = ScratchPath(QStringLiteral("design-%1.orvendi").arg(Pick(rng, 6)));
   if (std::find(saved_files_.begin(), saved_files_.end(), path) == saved_files_.end()) saved_files_.push_back(path);
   return path;

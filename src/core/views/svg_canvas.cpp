@@ -125,6 +125,8 @@ void SvgCanvas::LineTo(int x, int y) {
 }
 
 void SvgCanvas::Ellipse(int left, int top, int right, int bottom) {
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
   const double inset = pen_.null ? 0.0 : 0.5 * std::max(1, pen_.width);
   const double rx = std::max(0.0, (right - left) / 2.0 - inset);
   const double ry = std::max(0.0, (bottom - top) / 2.0 - inset);
@@ -133,6 +135,9 @@ void SvgCanvas::Ellipse(int left, int top, int right, int bottom) {
 }
 
 void SvgCanvas::Rectangle(int left, int top, int right, int bottom) {
+  // Corners may come in either order, as the painting code passes them from world coordinates.
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
   const double inset = pen_.null ? 0.0 : 0.5 * std::max(1, pen_.width);
   const double w = std::max(0.0, right - left - 2 * inset);
   const double h = std::max(0.0, bottom - top - 2 * inset);

@@ -149,6 +149,35 @@ void DesignFiles::ExportCsv() {
   }
 }
 
+QString DesignFiles::ReportTitle() const {
+  return path_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path_).fileName();
+}
+
+void DesignFiles::ExportReport(const std::function<std::string()>& html) {
+  WriteReport(FileQuestion::kExportReport, QStringLiteral("html"), html);
+}
+
+void DesignFiles::PrintReport(const std::function<QByteArray()>& pdf) {
+  WriteReport(FileQuestion::kPrintReport, QStringLiteral("pdf"), [&pdf] { return pdf().toStdString(); });
+}
+
+void DesignFiles::WriteReport(FileQuestion question, const QString& suffix,
+                              const std::function<std::string()>& content) {
+  const QString base = path_.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path_).completeBaseName();
+  const QString suggestion =
+      QFileInfo(QFileInfo(path_).absolutePath(), base + QStringLiteral("-report.") + suffix).filePath();
+  const QString path = ChooseFile(question, suggestion);
+  if (path.isEmpty()) return;
+  if (!path_.isEmpty() && QFileInfo(path).absoluteFilePath() == QFileInfo(path_).absoluteFilePath()) {
+    ShowFileProblem(QStringLiteral("The report would replace the design's own file; choose another name."));
+    return;
+  }
+  std::string error;
+  if (!WriteFileAtomically(FileSystemPath(path), content(), error)) {
+    ShowFileProblem(QStringLiteral("The report could not be written.\n\n%1").arg(QString::fromStdString(error)));
+  }
+}
+
 QString DesignFiles::ChooseFile(FileQuestion question, const QString& suggestion) {
   if (choose_file_) return choose_file_(question, suggestion);
   QFileDialog dialog(&window_);
@@ -174,6 +203,17 @@ QString DesignFiles::ChooseFile(FileQuestion question, const QString& suggestion
       dialog.setDefaultSuffix(QStringLiteral("csv"));
       dialog.selectFile(suggestion);
       break;
+    case FileQuestion::kExportReport:
+    case FileQuestion::kPrintReport: {
+      const bool pdf = question == FileQuestion::kPrintReport;
+      dialog.setWindowTitle(pdf ? QStringLiteral("Print Report to PDF") : QStringLiteral("Export Report"));
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setNameFilter(pdf ? QStringLiteral("PDF files (*.pdf);;All files (*)")
+                               : QStringLiteral("HTML files (*.html *.htm);;All files (*)"));
+      dialog.setDefaultSuffix(pdf ? QStringLiteral("pdf") : QStringLiteral("html"));
+      dialog.selectFile(suggestion);
+      break;
+    }
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().constFirst();

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QWidget;
 
@@ -24,7 +26,7 @@ class DesignFiles : public QObject {
  public:
   // Where Open, Save As and Export ask for a path: an empty answer cancels. Tests answer
   // themselves.
-  enum class FileQuestion { kOpen, kSaveAs, kExportCsv };
+  enum class FileQuestion { kOpen, kSaveAs, kExportCsv, kExportReport, kPrintReport };
   using FileChooser = std::function<QString(FileQuestion question, const QString& suggestion)>;
   // Puts another design in the window (New, Open, restore); the window calls Adopt back.
   using DesignReplacer =
@@ -62,6 +64,12 @@ class DesignFiles : public QObject {
   bool Save();
   bool SaveAs();
   void ExportCsv();
+  // Asks for a file and writes what `content` gives to it: the HTML report, or the report as PDF.
+  // The design's own file is refused, so that a report cannot take the place of the design.
+  void ExportReport(const std::function<std::string()>& html);
+  void PrintReport(const std::function<QByteArray()>& pdf);
+  // The name a report shows: the design file's name, or "Untitled".
+  QString ReportTitle() const;
   // Asks whether to save a modified design; false when the user cancels.
   bool ConfirmClose();
 
@@ -82,6 +90,8 @@ class DesignFiles : public QObject {
   void ForgetRecent(const QString& path);
   QString ChooseFile(FileQuestion question, const QString& suggestion);
   void ShowFileProblem(const QString& message);
+  // Asks for the report's file (suffix `suffix`) and writes `content()` to it; a failure is reported.
+  void WriteReport(FileQuestion question, const QString& suffix, const std::function<std::string()>& content);
 
   AppState& state_;
   QWidget& window_;

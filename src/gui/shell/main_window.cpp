@@ -26,7 +26,9 @@
 #include "gui/dialogs/dialogs.h"
 #include "gui/files/design_files.h"
 #include "gui/shell/help_window.h"
+#include "core/views/report_html.h"
 #include "gui/studies/design_analyses.h"
+#include "gui/studies/report_pdf.h"
 #include "gui/widgets/drawing_window.h"
 #include "gui/widgets/infobar_widget.h"
 #include "gui/widgets/qt_clipboard_picture.h"
@@ -255,6 +257,17 @@ bool MainWindow::RunCommand(int id) {
     case Action::kExportCsv:
       files_->ExportCsv();
       break;
+    case Action::kExportReport:
+    case Action::kPrintReport: {
+      PointResults points;
+      const ReportInputs inputs = analyses_->Report(files_->ReportTitle().toStdString(), points);
+      if (outcome.action == Action::kExportReport) {
+        files_->ExportReport([&] { return ReportHtml(inputs); });
+      } else {
+        files_->PrintReport([&] { return ReportPdf(inputs); });
+      }
+      break;
+    }
     case Action::kUndo:
       undo_.undo();
       break;
@@ -266,6 +279,9 @@ bool MainWindow::RunCommand(int id) {
       break;
     case Action::kSweep:
       analyses_->RunSweepCommand();
+      break;
+    case Action::kVolume:
+      analyses_->RunVolumeCommand();
       break;
     case Action::kPlot:
       analyses_->OpenPlot(outcome.dialog);

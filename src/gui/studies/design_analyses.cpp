@@ -30,6 +30,7 @@
 #include "gui/widgets/qt_error_charts.h"
 #include "gui/widgets/qt_progress_host.h"
 #include "gui/widgets/qt_text.h"
+#include "gui/studies/volume_window.h"
 
 namespace orvendi {
 
@@ -112,6 +113,26 @@ void DesignAnalyses::RunSweepCommand() {
                                 QStringLiteral("Sweep: ") + ToQString(parameter), &window_);
   window->SetCsv(SweepCsv(options, rows), QStringLiteral("sweep.csv"));
   window->show();
+}
+
+void DesignAnalyses::RunVolumeCommand() {
+  VolumeResult volume;
+  bool done = false;
+  {
+    ProgressHost progress(drawing_, &window_, QStringLiteral("Calculating the volume..."));
+    done = RunVolumeCalculation(state_.design, progress, volume);
+  }
+  if (!done) return;
+  has_volume_ = true;
+  volume_design_ = state_.design;
+  volume_ = volume;
+  auto* window = new VolumeWindow(state_.design, std::move(volume), &window_);
+  window->show();
+}
+
+ReportInputs DesignAnalyses::Report(const std::string& title, PointResults& points) const {
+  const bool volume_current = has_volume_ && SameSimulationInputs(volume_design_, state_.design);
+  return SceneReport(state_, title, points, volume_current ? &volume_ : nullptr);
 }
 
 void DesignAnalyses::OpenPlot(std::string_view name) {

@@ -5,6 +5,9 @@
 #include <string_view>
 
 #include "core/analysis/live_calculation.h"
+#include "core/analysis/volume.h"
+#include "core/design/design_record.h"
+#include "core/views/report_html.h"
 
 class QWidget;
 
@@ -26,6 +29,11 @@ class DesignAnalyses : public QObject {
 
   void RunMonteCarloCommand();
   void RunSweepCommand();
+  // Calculates every plane of the scan's third axis with progress and shows them.
+  void RunVolumeCommand();
+  // The report of what the window shows, with the last volume while the design computes the same;
+  // `points` keeps the last run's per-point results the inputs point to.
+  ReportInputs Report(const std::string& title, PointResults& points) const;
   // The plot window `name` (plot_names) of the last run; nothing without results.
   void OpenPlot(std::string_view name);
   void ShowPreferences();
@@ -55,6 +63,10 @@ class DesignAnalyses : public QObject {
   QWidget& window_;
   bool live_update_ = false;
   std::unique_ptr<LiveCalculation> live_;
+  // The last volume calculation and the design it ran on.
+  bool has_volume_ = false;
+  DesignRecord volume_design_;
+  VolumeResult volume_;
 };
 
 }  // namespace orvendi
