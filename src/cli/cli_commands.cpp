@@ -121,16 +121,9 @@ int MonteCarloVolumeCommand(Job& job, const MonteCarloOptions& options, CliProgr
                             const Console& console) {
   MonteCarloVolume volume;
   std::string error;
-  switch (RunVolumeMonteCarlo(job.design, options, progress, volume, error)) {
-    case AnalysisStatus::kDone:
-      break;
-    case AnalysisStatus::kCancelled:
-      return Interrupted(progress, console);
-    case AnalysisStatus::kFailed:
-      progress.Finish();
-      Complain(console, error);
-      return kExitUsage;
-  }
+  if (const std::optional<int> status =
+          UnfinishedExit(RunVolumeMonteCarlo(job.design, options, progress, volume, error), error, progress, console))
+    return *status;
   std::vector<std::string> csvs;
   if (job.points.IsOpen())
     for (const MonteCarloResult& plane : volume.planes) csvs.push_back(MonteCarloPointsCsv(plane.points));
@@ -139,6 +132,21 @@ int MonteCarloVolumeCommand(Job& job, const MonteCarloOptions& options, CliProgr
 }
 
 }  // namespace
+
+std::optional<int> UnfinishedExit(AnalysisStatus status, const std::string& error, CliProgress& progress,
+                                  const Console& console) {
+  switch (status) {
+    case AnalysisStatus::kDone:
+      return std::nullopt;
+    case AnalysisStatus::kCancelled:
+      return Interrupted(progress, console);
+    case AnalysisStatus::kFailed:
+      break;
+  }
+  progress.Finish();
+  Complain(console, error);
+  return kExitUsage;
+}
 
 void Complain(const Console& console, std::string_view message) {
   console.err("orvendi-cli: " + EscapeControlCharacters(message) + "\n");
@@ -242,16 +250,9 @@ int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Conso
     return kExitUsage;
   if (args.volume) return MonteCarloVolumeCommand(job, {*runs, *seed}, progress, console);
   MonteCarloResult result;
-  switch (RunMonteCarlo(job.design, {*runs, *seed}, progress, result, error)) {
-    case AnalysisStatus::kDone:
-      break;
-    case AnalysisStatus::kCancelled:
-      return Interrupted(progress, console);
-    case AnalysisStatus::kFailed:
-      progress.Finish();
-      Complain(console, error);
-      return kExitUsage;
-  }
+  if (const std::optional<int> status =
+          UnfinishedExit(RunMonteCarlo(job.design, {*runs, *seed}, progress, result, error), error, progress, console))
+    return *status;
   return FinishJob(job, progress, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed),
                    MonteCarloText(result.summary), console);
 }

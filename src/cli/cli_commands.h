@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,11 @@ int CliBound(const BoundArgs& args, CliProgress& progress, const Console& consol
 int CliBed(const BedArgs& args, CliProgress& progress, const Console& console);
 int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Console& console);
 int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& console);
+
+// The exit status of an analysis that did not finish, after its message (nothing when it did):
+// kExitInterrupted when cancelled, kExitUsage when it refused its input.
+std::optional<int> UnfinishedExit(AnalysisStatus status, const std::string& error, CliProgress& progress,
+                                  const Console& console);
 
 // "orvendi-cli: " and the message, on one line.
 void Complain(const Console& console, std::string_view message);

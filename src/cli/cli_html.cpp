@@ -49,11 +49,7 @@ int CliReport(const ReportArgs& args, CliProgress& progress, const Console& cons
     ++part;
     return PartProgress(progress, from, static_cast<double>(part) / parts);
   };
-  const auto interrupted = [&]() {
-    progress.Finish();
-    Complain(console, "interrupted; no output file was written");
-    return kExitInterrupted;
-  };
+  const auto interrupted = [&]() { return *UnfinishedExit(AnalysisStatus::kCancelled, "", progress, console); };
 
   ResultBuffer results;
   CalculationWork work;
@@ -83,16 +79,9 @@ int CliReport(const ReportArgs& args, CliProgress& progress, const Console& cons
   MonteCarloResult monte_carlo_result;
   if (monte_carlo) {
     PartProgress share = next();
-    switch (RunMonteCarlo(inputs.design, *monte_carlo, share, monte_carlo_result, error)) {
-      case AnalysisStatus::kDone:
-        break;
-      case AnalysisStatus::kCancelled:
-        return interrupted();
-      case AnalysisStatus::kFailed:
-        progress.Finish();
-        Complain(console, error);
-        return kExitUsage;
-    }
+    if (const std::optional<int> status = UnfinishedExit(
+            RunMonteCarlo(inputs.design, *monte_carlo, share, monte_carlo_result, error), error, progress, console))
+      return *status;
     inputs.monte_carlo = &monte_carlo_result;
     inputs.monte_carlo_seed = monte_carlo->seed;
   }

@@ -138,7 +138,7 @@ constexpr std::array kCommands{
     Dialog(kCmdBedCurrents, kResults, "Bed &Currents...", names::kBedCurrents),
     AfterSeparator(Handler(kCmdMonteCarlo, kResults, "&Monte Carlo...", Action::kMonteCarlo)),
     Handler(kCmdSweep, kResults, "&Sweep...", Action::kSweep),
-    Handler(kCmdVolume, kResults, "Calculate V&olume...", Action::kVolume),
+    Handler(kCmdVolume, kResults, "Calculate V&olume", Action::kVolume),
     Plot(kCmdErrorDistancePlot, "Error against &Distance", plot_names::kErrorDistance),
     Plot(kCmdErrorHistogram, "Error &Histogram", plot_names::kErrorHistogram),
 
