@@ -24,7 +24,8 @@ class DesignAnalyses : public QObject {
   DesignAnalyses(AppState& state, DrawingWindow& drawing, QWidget& window);
   ~DesignAnalyses() override;
 
-  void RunMonteCarloCommand();
+  // The result names the design by `design_path`, empty before the first save.
+  void RunMonteCarloCommand(const QString& design_path);
   void RunSweepCommand();
   // The plot window `name` (plot_names) of the last run; nothing without results.
   void OpenPlot(std::string_view name);
