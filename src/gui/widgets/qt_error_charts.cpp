@@ -66,7 +66,8 @@ QChart* MakeErrorDistanceChart(const std::vector<DistanceError>& points, PlotQua
     y.Add(point.figure * scale);
   }
   chart->addSeries(series);
-  series->attachAxis(ScaleAxis(chart, kDistanceTitle, Qt::AlignBottom, NiceScale(x.low, x.high, true)));
+  // The distances keep clear of zero, so their axis fits them rather than starting at 0.
+  series->attachAxis(ScaleAxis(chart, kDistanceTitle, Qt::AlignBottom, NiceScale(x.low, x.high, false)));
   series->attachAxis(ScaleAxis(chart, Text(PlotQuantityAxis(quantity)), Qt::AlignLeft, NiceScale(y.low, y.high, true)));
   return chart;
 }

@@ -10,7 +10,8 @@ class QChart;
 namespace orvendi {
 
 // The charts of the plot windows; the caller owns each. Their axes have ticks at round values
-// and name their units; axes of quantities that cannot be negative start at 0.
+// and name their units; the figures' axes start at 0, and no axis of a quantity that cannot be
+// negative reaches below 0.
 
 // Each grid point's figure (mm, or the efficiency's ratio) against its distance from the
 // generators' centre (m).
