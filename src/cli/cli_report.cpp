@@ -116,7 +116,8 @@ std::string MonteCarloText(const MonteCarloSummary& summary) {
                 {"failed_estimates", Whole(summary.failed_estimates)},
                 {"max_bound_m", NumberText(summary.max_bound_m)},
                 {"rms_bound_m", NumberText(summary.rms_bound_m)},
-                {"mean_efficiency", NumberText(summary.mean_efficiency)}});
+                {"mean_efficiency", NumberText(summary.mean_efficiency)},
+                {"max_error_m", NumberText(summary.max_error_m)}});
 }
 
 std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed) {
@@ -132,7 +133,8 @@ std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed)
                    {"failed_estimates", summary.failed_estimates},
                    {"max_bound_m", JsonNumber(summary.max_bound_m)},
                    {"rms_bound_m", JsonNumber(summary.rms_bound_m)},
-                   {"mean_efficiency", JsonNumber(summary.mean_efficiency)}});
+                   {"mean_efficiency", JsonNumber(summary.mean_efficiency)},
+                   {"max_error_m", JsonNumber(summary.max_error_m)}});
 }
 
 namespace {

@@ -32,7 +32,7 @@ std::string BoundPointsCsv(const std::vector<BoundPoint>& points);
 std::string MonteCarloText(const MonteCarloSummary& summary);
 // {"runs", "seed", "points", "max_trueness_m", "mean_trueness_m", "max_precision_m",
 //  "mean_precision_m", "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m",
-//  "rms_bound_m", "mean_efficiency"}.
+//  "rms_bound_m", "mean_efficiency", "max_error_m"}.
 std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed);
 
 // The volume's figures as "name: value" lines (axis, planes, worst_plane and its position, then

@@ -157,6 +157,9 @@ void BindResults(py::module_& m) {
           "p95_error_m", [](const MonteCarlo& r) { return r.summary.p95_error_m; },
           "95th percentile of the errors (nearest rank)")
       .def_property_readonly(
+          "max_error_m", [](const MonteCarlo& r) { return r.summary.max_error_m; },
+          "Largest error over every estimate of every run")
+      .def_property_readonly(
           "failed_estimates", [](const MonteCarlo& r) { return r.summary.failed_estimates; },
           "Estimates that failed, over all runs")
       .def_property_readonly(

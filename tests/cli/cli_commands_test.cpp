@@ -283,19 +283,30 @@ TEST_F(CliCommands, MonteCarloGivesTheFiguresOfTheAnalysis) {
   MonteCarloResult expected;
   std::string error;
   NoProgress progress;
-  ASSERT_EQ(RunMonteCarlo(design, {3, 7}, progress, expected, error), AnalysisStatus::kDone);
+  ASSERT_EQ(RunMonteCarlo(design, {3, 11}, progress, expected, error), AnalysisStatus::kDone);
 
-  MonteCarloArgs args{design_, "3", "7", Path("points.csv"), Path("summary.json"), "1"};
+  MonteCarloArgs args{design_, "3", "11", Path("points.csv"), Path("summary.json"), "1"};
   ASSERT_EQ(CliMonteCarlo(args, progress_, console_), kExitOk) << err_;
   EXPECT_EQ(out_, MonteCarloText(expected.summary));
   EXPECT_EQ(Content("points.csv"), MonteCarloPointsCsv(expected.points));
-  EXPECT_EQ(Content("summary.json"), MonteCarloJson(expected.summary, 7));
+  EXPECT_EQ(Content("summary.json"), MonteCarloJson(expected.summary, 11));
   const Json summary = Json::parse(Content("summary.json"));
   for (const char* key : {"runs", "max_trueness_m", "mean_trueness_m", "max_precision_m", "mean_precision_m",
-                          "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m", "rms_bound_m", "mean_efficiency"}) {
+                          "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m", "rms_bound_m", "mean_efficiency",
+                          "max_error_m"}) {
     EXPECT_TRUE(summary.contains(key)) << key;
   }
   EXPECT_GT(summary["mean_precision_m"].get<double>(), 0.0);
+  // The largest error is over every point of every run, not of run 1 alone.
+  double largest = 0.0;
+  ResultBuffer buffer;
+  for (int run = 1; run <= 3; ++run) {
+    ASSERT_TRUE(CalculateMonteCarloRun(design, run, 11, buffer));
+    largest = std::max(largest, CollectPointResults(design, buffer).summary.max_error_m);
+  }
+  EXPECT_GT(largest, expected.first_run.summary.max_error_m);
+  EXPECT_EQ(summary["max_error_m"].get<double>(), largest);
+  EXPECT_NE(out_.find("max_error_m: "), std::string::npos);
 }
 
 SweepArgs Sweep(const std::string& file, std::vector<std::string> vary, const std::string& out) {

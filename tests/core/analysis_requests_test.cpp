@@ -143,6 +143,7 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
   s.mean_precision_m = kNan;
   s.rms_error_m = kInf;
   s.p95_error_m = 0.0;
+  s.max_error_m = 3e-3;
   s.failed_estimates = 12;
   s.max_bound_m = 1.5e-4;
   s.rms_bound_m = 1e-4;
@@ -156,10 +157,15 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
             "Precision, mean: none\n"
             "RMS error: inf mm\n"
             "95th percentile of the error: 0 mm\n"
+            "Largest error: 3 mm\n"
             "Failed estimates: 12\n"
             "Precision bound, largest: 0.15 mm\n"
             "Precision bound, RMS: 0.1 mm\n"
             "Precision over bound, mean: none\n");
+  // The copied report says which design and seed gave it.
+  const std::string report = MonteCarloReportText("/data/plan.orvendi", {100, 42}, s);
+  EXPECT_EQ(report.rfind("Design: /data/plan.orvendi\nSeed: 42\nRuns: 100\n", 0), 0u) << report;
+  EXPECT_EQ(MonteCarloReportText("", {1, 1}, s).rfind("Design: Untitled (not saved)\n", 0), 0u);
 }
 
 PointResults RunOf(const std::vector<double>& errors) {
@@ -185,9 +191,9 @@ TEST(ErrorPlotsData, DistanceFromTheMiddleOfTheThreeGenerators) {
   const std::vector<DistanceError> points = ErrorAgainstDistance(design, RunOf({0.5, kNan, 0.25, kInf}));
   ASSERT_EQ(points.size(), 2u);  // the points without a finite error are left out
   EXPECT_DOUBLE_EQ(points[0].distance_m, std::sqrt(3.0));  // (0, 0, 0)
-  EXPECT_EQ(points[0].error_m, 0.5);
+  EXPECT_EQ(points[0].figure, 0.5);
   EXPECT_DOUBLE_EQ(points[1].distance_m, std::sqrt(3.0));  // (2, 0, 0)
-  EXPECT_EQ(points[1].error_m, 0.25);
+  EXPECT_EQ(points[1].figure, 0.25);
 }
 
 TEST(ErrorPlotsData, HistogramBinsFromTheSmallestToTheLargestError) {
@@ -203,6 +209,15 @@ TEST(ErrorPlotsData, HistogramBinsFromTheSmallestToTheLargestError) {
   const ErrorHistogram none = MakeErrorHistogram(RunOf({kNan}), 1);
   EXPECT_EQ(none.counts, std::vector<int>{0});
   EXPECT_EQ(none.missing, 1);
+
+  // Bars in mm side by side; figures all the same get one bar of its own width, none below 0.
+  const std::vector<HistogramBar> bars = HistogramBars(h, 1000.0);
+  ASSERT_EQ(bars.size(), 4u);
+  EXPECT_TRUE(bars[0].left == 1000.0 && bars[1].left == bars[0].right && bars[3].right == 5000.0);
+  const HistogramBar one = HistogramBars(same, 1000.0).at(0);
+  EXPECT_TRUE(one.left < 500.0 && one.right > 500.0 && one.count == 3);
+  const HistogramBar zero = HistogramBars(MakeErrorHistogram(RunOf({0.0, 0.0}), 2), 1000.0).at(0);
+  EXPECT_TRUE(zero.left == 0.0 && zero.right > 0.0);
 
   EXPECT_EQ(HistogramBins(0), 1);
   EXPECT_EQ(HistogramBins(36), 6);

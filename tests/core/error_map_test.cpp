@@ -200,7 +200,7 @@ TEST(ErrorMapPainting, LegendNamesTheQuantityTheRangeInMillimetresAndTheMissingP
   ErrorScene s;
   const RecordingCanvas canvas = s.Paint();
   EXPECT_EQ(Texts(canvas),
-            (std::vector<std::string>{"Error (mm)", "0.976562", "8.78906", "1 point without an estimate"}));
+            (std::vector<std::string>{"Error (mm)", "0.977", "8.79", "1 point without an estimate"}));
   const auto fills = Fills(canvas);
   // The bar: one column per entry of the table, left to right, under the title.
   const int bar_left = kLegendLeft + kLegendPadding;
@@ -222,7 +222,7 @@ TEST(ErrorMapPainting, LegendNamesTheQuantityTheRangeInMillimetresAndTheMissingP
   EXPECT_EQ(frame->brush, (Brush{kWhite, false}));
   // The highest figure ends where the bar ends (6 pixels per character here).
   const auto texts = canvas.Of(Kind::kText);
-  EXPECT_EQ(texts[2].a + 7 * 6, bar_left + kColourMapSize);
+  EXPECT_EQ(texts[2].a + 4 * 6, bar_left + kColourMapSize);
   EXPECT_EQ(texts[1].b, texts[2].b);
   // The hatched swatch sits on the line of the missing count.
   const auto hatch = std::find_if(canvas.calls.begin(), canvas.calls.end(), [&](const auto& call) {
@@ -237,7 +237,7 @@ TEST(ErrorMapPainting, WithoutAnyMissingPointTheLegendSaysNothingOfThem) {
   ErrorScene s;
   s.results.Slot(2, 1)[0] = 0.25 + 6 * kUnit;
   const RecordingCanvas canvas = s.Paint();
-  EXPECT_EQ(Texts(canvas), (std::vector<std::string>{"Error (mm)", "0.976562", "8.78906"}));
+  EXPECT_EQ(Texts(canvas), (std::vector<std::string>{"Error (mm)", "0.977", "8.79"}));
   for (const auto& fill : Fills(canvas)) EXPECT_FALSE(IsHatchFill(fill)) << fill.Shape();
 }
 
@@ -381,13 +381,29 @@ TEST(ErrorMagnification, FactorOneGivesTheEstimateItself) {
   EXPECT_FALSE(std::isfinite(MagnifiedCoordinate(0.0, 1e305, 1e6)));
 }
 
-TEST(ErrorMagnification, TheLegendStatesTheFactorUnderTheMap) {
+TEST(ErrorMagnification, TheLegendStatesTheFactorWhileTheMeasuredMapIsShown) {
   ErrorScene s;
   s.design.error_magnification = 250.5;
+  s.design.show_measured_map = 1;
   const auto texts = Texts(s.Paint());
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts.back(), "Measured map: error \u00d7 250.5");
   EXPECT_EQ(texts.front(), "Error (mm)");
+  s.design.show_measured_map = 0;
+  EXPECT_EQ(Texts(s.Paint()), (std::vector<std::string>{"Error (mm)", "0.977", "8.79", "1 point without an estimate"}));
+  s.design.show_error_map = 0;
+  EXPECT_TRUE(Texts(s.Paint()).empty());
+}
+
+TEST(ErrorMapPainting, WithoutAnyFigureTheLegendSaysSoInsteadOfABar) {
+  ErrorScene s;
+  for (int k = 0; k < 9; ++k) s.results.Slot(k % 3, k / 3)[0] = kNan;
+  const RecordingCanvas errors = s.Paint();
+  EXPECT_EQ(Texts(errors), (std::vector<std::string>{"Error (mm)", "No point has an estimate"}));
+  EXPECT_LT(Fills(errors).size(), std::size_t{kColourMapSize});  // no bar's columns
+  s.design.error_map_quantity = kErrorMapBound;
+  const std::vector<MonteCarloPoint> points(9);  // no bound anywhere
+  EXPECT_EQ(Texts(s.Paint(&points)), (std::vector<std::string>{"Precision bound (mm)", "No point has a finite bound"}));
 }
 
 // CIE lightness L* (0 black .. 100 white) of an sRGB colour.

@@ -20,8 +20,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUndoStack>
-#include <QtCharts/QBarSeries>
-#include <QtCharts/QBarSet>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
@@ -198,7 +198,7 @@ TEST_F(AnalysisWindowsTest, MonteCarloShowsItsFiguresAndOpensTruenessAndPrecisio
   });
   EXPECT_EQ(answered.answered, 2u);
   EXPECT_EQ(answered.unexpected, 0);
-  EXPECT_TRUE(shown.startsWith(QStringLiteral("Runs: 20\nPoints: 36\nTrueness, largest: "))) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QStringLiteral("\nSeed: 3\nRuns: 20\nPoints: 36\nTrueness, largest: "))) << shown.toStdString();
   EXPECT_TRUE(shown.contains(QStringLiteral("95th percentile of the error: ")));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), shown);
   const MonteCarloRecord& record = window->State().monte_carlo;
@@ -354,6 +354,37 @@ TEST_F(AnalysisWindowsTest, SweepOfMoreThanAMillionDesignsAsksFirst) {
   EXPECT_TRUE(Plots().empty());
 }
 
+// A histogram's outline climbs to each bar's count and down again.
+int BarTotal(PlotWindow* plot) {
+  auto* area = qobject_cast<QAreaSeries*>(plot->View()->chart()->series().value(0));
+  int total = 0;
+  const QList<QPointF> outline = area == nullptr ? QList<QPointF>{} : area->upperSeries()->points();
+  for (qsizetype k = 1; k < outline.size(); k += 4) total += static_cast<int>(outline[k].y());
+  return total;
+}
+
+// Every axis names its unit and labels its ends and ticks with short round numbers; the figures
+// up the side start at 0.
+void ExpectRoundAxesWithUnits(PlotWindow* plot) {
+  for (QAbstractAxis* axis : plot->View()->chart()->axes()) {
+    auto* ticks = qobject_cast<QCategoryAxis*>(axis);
+    ASSERT_NE(ticks, nullptr);
+    const QStringList labels = ticks->categoriesLabels();
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_TRUE(axis->titleText().endsWith(')') || axis->titleText() == "Number of grid points");
+    for (const QString& label : labels) EXPECT_TRUE(label.size() <= 8 && !label.contains('e')) << label.toStdString();
+    EXPECT_EQ(ticks->min(), ticks->endValue(labels.front()));
+    EXPECT_EQ(ticks->max(), ticks->endValue(labels.back()));
+    EXPECT_TRUE(axis->orientation() == Qt::Horizontal || labels.front() == "0");
+  }
+}
+
+// With ORVENDI_SHOTS naming a folder, the window as it shows, for the record.
+void MaybeSaveShot(QWidget* widget, const char* name) {
+  const QString folder = qEnvironmentVariable("ORVENDI_SHOTS");
+  if (!folder.isEmpty()) widget->grab().save(folder + '/' + name);
+}
+
 // What every plot window must do: show its data, copy its picture, save it whole.
 void ExpectPlotWindowWorks(PlotWindow* plot, const QString& folder) {
   ASSERT_NE(plot, nullptr);
@@ -403,14 +434,51 @@ TEST_F(AnalysisWindowsTest, ErrorAgainstDistanceAndHistogramShowTheLastRun) {
   Trigger(kCmdErrorHistogram);
   ASSERT_EQ(Plots().size(), 1u);
   PlotWindow* histogram = Plots()[0];
-  auto* bars = qobject_cast<QBarSeries*>(histogram->View()->chart()->series().value(0));
-  ASSERT_NE(bars, nullptr);
-  ASSERT_EQ(bars->count(), 1);
-  double total = 0;
-  for (int k = 0; k < bars->barSets()[0]->count(); ++k) total += bars->barSets()[0]->at(k);
-  EXPECT_EQ(total, 36.0);
-  EXPECT_EQ(bars->barSets()[0]->count(), 6);
+  EXPECT_EQ(BarTotal(histogram), 36);
+  ExpectRoundAxesWithUnits(histogram);
   ExpectPlotWindowWorks(histogram, files.path());
+  MaybeSaveShot(histogram, "19-histogram.png");
+}
+
+TEST_F(AnalysisWindowsTest, AfterMonteCarloThePlotsShowItsFiguresPerPoint) {
+  window->State().design.noise_peak_v = 2e-5;
+  Trigger(kCmdCalculate);
+  ASSERT_EQ(RunMonteCarlo(QStringLiteral("20")).answered, 2u);
+  Trigger(kCmdErrorDistancePlot);
+  ASSERT_EQ(Plots().size(), 1u);
+  PlotWindow* plot = Plots()[0];
+  QComboBox* show = plot->Choices();
+  ASSERT_EQ(show->count(), 5);  // the error, trueness, precision, bound, efficiency
+  EXPECT_EQ(show->itemText(2), QStringLiteral("Precision (Monte Carlo)"));
+  show->setCurrentIndex(2);
+  auto* points = qobject_cast<QScatterSeries*>(plot->View()->chart()->series().value(0));
+  ASSERT_NE(points, nullptr);
+  ASSERT_EQ(points->count(), 36);
+  EXPECT_EQ(points->at(5).y(), window->State().monte_carlo.result.points[5].precision_m * 1000.0);
+  ExpectRoundAxesWithUnits(plot);
+  MaybeSaveShot(plot, "19-monte-carlo-precision-against-distance.png");
+  if (!qEnvironmentVariable("ORVENDI_SHOTS").isEmpty()) {
+    Trigger(kCmdViewErrorMap);
+    window->State().design.error_magnification = 250.0;
+    MaybeSaveShot(window.get(), "19-error-map-legend.png");
+  }
+}
+
+TEST_F(AnalysisWindowsTest, MonteCarloDialogTakesTypingInRunsAndReturnIsOk) {
+  QString report;
+  const auto type = [](QWidget* dialog) {
+    ASSERT_EQ(dialog->focusWidget(), dialog->findChild<QLineEdit*>(QStringLiteral("Runs")));
+    QTest::keyClicks(dialog->focusWidget(), QStringLiteral("7"));
+    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+  };
+  const auto keep = [&](QWidget* result) {
+    report = result->findChild<QPlainTextEdit*>(QStringLiteral("Figures"))->toPlainText();
+    Reject(result);
+  };
+  EXPECT_EQ(AnswerModals([this] { Trigger(kCmdMonteCarlo); }, {type, keep}).answered, 2u);
+  EXPECT_EQ(window->State().monte_carlo.options.runs, 7);
+  EXPECT_TRUE(report.startsWith("Design: Untitled (not saved)\nSeed: 1\nRuns: 7\n") &&
+              report.contains("\nLargest error: ")) << report.toStdString();
 }
 
 TEST_F(AnalysisWindowsTest, SweepPlotsMaxAndRmsAndExportsTheCommandLineCsv) {
@@ -450,7 +518,9 @@ TEST_F(AnalysisWindowsTest, SweepPlotsMaxAndRmsAndExportsTheCommandLineCsv) {
   QFile saved(path);
   ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
   EXPECT_EQ(saved.readAll().toStdString(), csv);
+  ExpectRoundAxesWithUnits(plot);
   ExpectPlotWindowWorks(plot, files.path());
+  MaybeSaveShot(plot, "19-sweep-line-plot.png");
   // The design is as it was.
   EXPECT_EQ(window->State().design.frequency_hz, 10000.0);
   EXPECT_EQ(window->UndoStack().count(), 0);

@@ -70,6 +70,7 @@ void MonteCarloAccumulator::AddRun(const ResultBuffer& results) {
     const double d2 = SquaredPositionError(point.x, point.y, point.z, slot);
     sums.sum_sq_error += d2;
     all_sum_sq_ += d2;
+    max_error_ = std::max(max_error_, std::sqrt(d2));
     KeepForPercentile(std::sqrt(d2));
     if (!HasEstimate(slot)) {
       ++failed_;
@@ -130,6 +131,7 @@ MonteCarloResult MonteCarloAccumulator::Finish() {
   const double estimates = static_cast<double>(runs_added_) * static_cast<double>(grid_.size());
   summary.rms_error_m = estimates > 0 ? std::sqrt(all_sum_sq_ / estimates) : kNan;
   summary.p95_error_m = largest_.empty() ? kNan : largest_.front();
+  summary.max_error_m = estimates > 0 ? max_error_ : kNan;
   return result;
 }
 

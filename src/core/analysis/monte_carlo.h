@@ -41,8 +41,8 @@ struct MonteCarloPoint {
 };
 
 // Trueness and precision figures are over the points with at least one estimate (NaN when there
-// is none); the RMS and the 95th percentile (nearest rank) are over every estimate of every run,
-// a failed one counting as an infinite error.
+// is none); the RMS, the 95th percentile (nearest rank) and the largest error are over every
+// estimate of every run, a failed one counting as an infinite error.
 struct MonteCarloSummary {
   int runs = 0;
   int points = 0;
@@ -52,6 +52,7 @@ struct MonteCarloSummary {
   double mean_precision_m = 0.0;
   double rms_error_m = 0.0;
   double p95_error_m = 0.0;
+  double max_error_m = 0.0;
   std::int64_t failed_estimates = 0;
   // Over every grid point, as the bound command gives them; the efficiency's mean is over the
   // points where it is defined (NaN when none).
@@ -101,6 +102,7 @@ class MonteCarloAccumulator {
   std::vector<PointSums> sums_;
   PointResults first_run_;
   double all_sum_sq_ = 0.0;
+  double max_error_ = 0.0;
   std::int64_t failed_ = 0;
   // The largest errors seen, as a min-heap of fixed size whose top is the percentile at the end.
   std::vector<double> largest_;

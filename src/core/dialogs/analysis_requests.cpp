@@ -49,6 +49,27 @@ std::string Efficiency(double ratio) {
   return FormatNumber(ratio, ShowFormat::kGeneral);
 }
 
+struct QuantityTexts {
+  PlotQuantity quantity;
+  const char* name;
+  const char* axis;
+};
+
+constexpr QuantityTexts kQuantityTexts[] = {
+    {PlotQuantity::kError, "Error of the last run", "Error (mm)"},
+    {PlotQuantity::kTrueness, "Trueness (Monte Carlo)", "Trueness (mm)"},
+    {PlotQuantity::kPrecision, "Precision (Monte Carlo)", "Precision (mm)"},
+    {PlotQuantity::kBound, "Precision bound", "Precision bound (mm)"},
+    {PlotQuantity::kEfficiency, "Efficiency (Monte Carlo)", "Efficiency (precision / bound)"},
+};
+
+const QuantityTexts& QuantityTextsOf(PlotQuantity quantity) {
+  for (const QuantityTexts& texts : kQuantityTexts) {
+    if (texts.quantity == quantity) return texts;
+  }
+  return kQuantityTexts[0];
+}
+
 }  // namespace
 
 const std::vector<SweepParameter>& SweepParameters() {
@@ -124,11 +145,18 @@ std::string MonteCarloSummaryText(const MonteCarloSummary& summary) {
   line("Precision, mean", Millimetres(summary.mean_precision_m));
   line("RMS error", Millimetres(summary.rms_error_m));
   line("95th percentile of the error", Millimetres(summary.p95_error_m));
+  line("Largest error", Millimetres(summary.max_error_m));
   line("Failed estimates", std::to_string(summary.failed_estimates));
   line("Precision bound, largest", Millimetres(summary.max_bound_m));
   line("Precision bound, RMS", Millimetres(summary.rms_bound_m));
   line("Precision over bound, mean", Efficiency(summary.mean_efficiency));
   return text;
+}
+
+std::string MonteCarloReportText(const std::string& design_name, const MonteCarloOptions& options,
+                                 const MonteCarloSummary& summary) {
+  return "Design: " + (design_name.empty() ? std::string("Untitled (not saved)") : design_name) + "\n" +
+         "Seed: " + std::to_string(options.seed) + "\n" + MonteCarloSummaryText(summary);
 }
 
 PlanePoint GeneratorCentre(const DesignRecord& design) {
@@ -144,15 +172,56 @@ PlanePoint GeneratorCentre(const DesignRecord& design) {
   return centre;
 }
 
-std::vector<DistanceError> ErrorAgainstDistance(const DesignRecord& design, const PointResults& run) {
+std::vector<PlotQuantity> PlotQuantities(const MonteCarloResult* monte_carlo) {
+  std::vector<PlotQuantity> list = {PlotQuantity::kError};
+  if (monte_carlo == nullptr) return list;
+  list.push_back(PlotQuantity::kTrueness);
+  list.push_back(PlotQuantity::kPrecision);
+  const bool bounds = std::any_of(monte_carlo->points.begin(), monte_carlo->points.end(),
+                                  [](const MonteCarloPoint& p) { return !std::isnan(p.bound_m); });
+  if (bounds) {
+    list.push_back(PlotQuantity::kBound);
+    list.push_back(PlotQuantity::kEfficiency);
+  }
+  return list;
+}
+
+std::string PlotQuantityName(PlotQuantity quantity) { return QuantityTextsOf(quantity).name; }
+
+std::string PlotQuantityAxis(PlotQuantity quantity) { return QuantityTextsOf(quantity).axis; }
+
+double PlotQuantityScale(PlotQuantity quantity) { return quantity == PlotQuantity::kEfficiency ? 1.0 : 1000.0; }
+
+std::vector<PointFigure> PointFigures(const PointResults& run) {
+  std::vector<PointFigure> figures;
+  figures.reserve(run.rows.size());
+  for (const PointResult& row : run.rows) figures.push_back({row.true_x, row.true_y, row.true_z, row.error_m});
+  return figures;
+}
+
+std::vector<PointFigure> PointFigures(const std::vector<MonteCarloPoint>& points, PlotQuantity quantity) {
+  std::vector<PointFigure> figures;
+  figures.reserve(points.size());
+  for (const MonteCarloPoint& p : points) {
+    const double value = quantity == PlotQuantity::kTrueness     ? p.trueness_m
+                         : quantity == PlotQuantity::kPrecision  ? p.precision_m
+                         : quantity == PlotQuantity::kBound      ? p.bound_m
+                         : quantity == PlotQuantity::kEfficiency ? p.efficiency
+                                                                 : p.rms_error_m;
+    figures.push_back({p.true_x, p.true_y, p.true_z, value});
+  }
+  return figures;
+}
+
+std::vector<DistanceError> FigureAgainstDistance(const DesignRecord& design, const std::vector<PointFigure>& figures) {
   const PlanePoint c = GeneratorCentre(design);
   std::vector<DistanceError> points;
-  for (const PointResult& row : run.rows) {
-    if (!std::isfinite(row.error_m)) continue;
-    const double dx = row.true_x - c.x;
-    const double dy = row.true_y - c.y;
-    const double dz = row.true_z - c.z;
-    points.push_back({std::sqrt(dx * dx + dy * dy + dz * dz), row.error_m});
+  for (const PointFigure& f : figures) {
+    if (!std::isfinite(f.value)) continue;
+    const double dx = f.x - c.x;
+    const double dy = f.y - c.y;
+    const double dz = f.z - c.z;
+    points.push_back({std::sqrt(dx * dx + dy * dy + dz * dz), f.value});
   }
   return points;
 }
@@ -162,31 +231,46 @@ int HistogramBins(int values) {
   return std::min(50, static_cast<int>(std::ceil(std::sqrt(static_cast<double>(values)))));
 }
 
-ErrorHistogram MakeErrorHistogram(const PointResults& run, int bins) {
+ErrorHistogram MakeHistogram(const std::vector<PointFigure>& figures, int bins) {
   ErrorHistogram histogram;
   histogram.counts.assign(static_cast<std::size_t>(std::max(bins, 1)), 0);
   bool any = false;
   double high = 0.0;
-  for (const PointResult& row : run.rows) {
-    if (!std::isfinite(row.error_m)) {
+  for (const PointFigure& f : figures) {
+    if (!std::isfinite(f.value)) {
       ++histogram.missing;
       continue;
     }
-    histogram.low_m = any ? std::min(histogram.low_m, row.error_m) : row.error_m;
-    high = any ? std::max(high, row.error_m) : row.error_m;
+    histogram.low_m = any ? std::min(histogram.low_m, f.value) : f.value;
+    high = any ? std::max(high, f.value) : f.value;
     any = true;
   }
   const int n = static_cast<int>(histogram.counts.size());
   histogram.bin_width_m = (high - histogram.low_m) / n;
-  for (const PointResult& row : run.rows) {
-    if (!std::isfinite(row.error_m)) continue;
+  for (const PointFigure& f : figures) {
+    if (!std::isfinite(f.value)) continue;
     int bin = 0;
     if (histogram.bin_width_m > 0.0) {
-      bin = std::min(n - 1, static_cast<int>((row.error_m - histogram.low_m) / histogram.bin_width_m));
+      bin = std::min(n - 1, static_cast<int>((f.value - histogram.low_m) / histogram.bin_width_m));
     }
     ++histogram.counts[static_cast<std::size_t>(bin)];
   }
   return histogram;
+}
+
+std::vector<HistogramBar> HistogramBars(const ErrorHistogram& histogram, double scale) {
+  std::vector<HistogramBar> bars;
+  const double low = histogram.low_m * scale;
+  const double width = histogram.bin_width_m * scale;
+  if (!(width > 0.0)) {
+    const double half = low != 0.0 ? std::abs(low) * 0.05 : 0.5;
+    const int count = histogram.counts.empty() ? 0 : histogram.counts.front();
+    return {{std::max(0.0, low - half), low + half, count}};
+  }
+  for (std::size_t k = 0; k < histogram.counts.size(); ++k) {
+    bars.push_back({low + width * static_cast<double>(k), low + width * static_cast<double>(k + 1), histogram.counts[k]});
+  }
+  return bars;
 }
 
 std::vector<SweepSeries> SweepPlotSeries(const std::vector<SweepRow>& rows) {

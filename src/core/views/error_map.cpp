@@ -9,6 +9,7 @@
 #include "core/design/number_text.h"
 #include "core/position/accuracy.h"
 #include "core/views/colour_map.h"
+#include "core/views/plot_scale.h"
 #include "core/views/view_geometry.h"
 
 namespace orvendi {
@@ -16,6 +17,7 @@ namespace orvendi {
 namespace {
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr int kLegendDigits = 3;
 const Pen kNullPen{1, kBlack, true};
 const Pen kHatchPen{1, kNoEstimateHatch, false};
 const Pen kFramePen{1, kBlack, false};
@@ -232,25 +234,30 @@ std::string ErrorQuantityTitle(int quantity) {
 }
 
 void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapGrid* grid) {
-  const bool magnified = design.error_magnification != 1.0;
+  // The factor is the measured map's, so it says nothing while that map is hidden.
+  const bool magnified = design.error_magnification != 1.0 && design.show_measured_map != 0;
   if (grid == nullptr && !magnified) return;
   const Font font = LegendFont();
   const TextStyle style{font, kBlack, false, kWhite};
-  const bool bar = grid != nullptr && grid->available;
+  const bool available = grid != nullptr && grid->available;
+  const bool bound = grid != nullptr && grid->quantity == kErrorMapBound;
+  // A bar from 0 to 0 would claim figures that no point has.
+  const bool bar = available && grid->missing < static_cast<int>(grid->values.size());
 
   std::string title;
   if (grid != nullptr) {
-    title = bar                                ? ErrorQuantityTitle(grid->quantity)
+    title = available                          ? ErrorQuantityTitle(grid->quantity)
             : grid->quantity == kErrorMapError ? "Error: no results, calculate first"
                                                : "No Monte-Carlo result for this design";
   }
-  const std::string low = bar ? FormatNumber(grid->low_m * 1000.0, ShowFormat::kGeneral) : "";
-  const std::string high = bar ? FormatNumber(grid->high_m * 1000.0, ShowFormat::kGeneral) : "";
+  const std::string low = bar ? SignificantText(grid->low_m * 1000.0, kLegendDigits) : "";
+  const std::string high = bar ? SignificantText(grid->high_m * 1000.0, kLegendDigits) : "";
   std::string missing;
-  if (bar && grid->missing > 0) {
-    missing =
-        FormatInteger(grid->missing) + (grid->missing == 1 ? " point" : " points") +
-        (grid->quantity == kErrorMapBound ? " without a finite bound" : " without an estimate");
+  if (available && !bar) {
+    missing = bound ? "No point has a finite bound" : "No point has an estimate";
+  } else if (bar && grid->missing > 0) {
+    missing = FormatInteger(grid->missing) + (grid->missing == 1 ? " point" : " points") +
+              (bound ? " without a finite bound" : " without an estimate");
   }
   const std::string factor = magnified ? "Measured map: error \u00d7 " +
                                              FormatNumber(design.error_magnification, ShowFormat::kGeneral)

@@ -66,9 +66,11 @@ void DrawErrorMap(Canvas& canvas, const ViewState& view, const ErrorMapGrid& gri
 // "Error (mm)", "Trueness (mm)", "Precision (mm)", "Precision bound (mm)".
 std::string ErrorQuantityTitle(int quantity);
 
-// The legend box, when the map is on or the measured map is magnified: the quantity, the colour
-// bar with the lowest and highest figure in mm under its ends, the number of points without an
-// estimate beside a hatched swatch, and the magnification. `grid` is null when the map is off.
+// The legend box, when the map is on or the shown measured map is magnified: the quantity, the
+// colour bar with the lowest and highest figure in mm (three significant digits) under its ends,
+// the number of points without an estimate beside a hatched swatch (or, when no point has one,
+// that line alone without a bar), and the magnification while the measured map is shown. `grid`
+// is null when the map is off.
 void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapGrid* grid);
 
 // Where the measured map draws an estimate `m` of the true point `t`: t + factor * (m - t), and

@@ -18,6 +18,9 @@ MonteCarloDialog::MonteCarloDialog(const MonteCarloOptions& previous, QWidget* o
   });
   runs_ = form_->AddEntry(QStringLiteral("&Runs:"), QStringLiteral("Runs"), QString::number(previous.runs));
   seed_ = form_->AddEntry(QStringLiteral("&Seed:"), QStringLiteral("Seed"), QString::number(previous.seed));
+  // Typing replaces the runs, and Return is OK rather than the button that had the focus.
+  runs_->setFocus();
+  runs_->selectAll();
 }
 
 }  // namespace orvendi

@@ -8,15 +8,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/dialogs/analysis_requests.h"
-
 namespace orvendi {
 
-MonteCarloResultDialog::MonteCarloResultDialog(const MonteCarloSummary& summary, QWidget* owner)
+MonteCarloResultDialog::MonteCarloResultDialog(const std::string& report, QWidget* owner)
     : QDialog(owner) {
   setObjectName(QStringLiteral("MonteCarloResult"));
   setWindowTitle(QStringLiteral("Monte Carlo Result"));
-  text_ = new QPlainTextEdit(QString::fromStdString(MonteCarloSummaryText(summary)), this);
+  text_ = new QPlainTextEdit(QString::fromStdString(report), this);
   text_->setObjectName(QStringLiteral("Figures"));
   text_->setReadOnly(true);
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -30,7 +28,7 @@ MonteCarloResultDialog::MonteCarloResultDialog(const MonteCarloSummary& summary,
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(text_);
   layout->addWidget(buttons);
-  resize(420, 280);
+  resize(480, 340);
 }
 
 QString MonteCarloResultDialog::Text() const { return text_->toPlainText(); }

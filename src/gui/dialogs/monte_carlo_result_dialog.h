@@ -1,20 +1,19 @@
 #pragma once
 
 #include <QDialog>
-
-#include "core/analysis/monte_carlo.h"
+#include <string>
 
 class QPlainTextEdit;
 
 namespace orvendi {
 
-// "Monte Carlo Result": the overall figures of a run as text that can be selected and copied,
-// with "Copy" for all of it.
+// "Monte Carlo Result": the report of a run (MonteCarloReportText) as text that can be selected
+// and copied, with "Copy" for all of it.
 class MonteCarloResultDialog : public QDialog {
   Q_OBJECT
 
  public:
-  MonteCarloResultDialog(const MonteCarloSummary& summary, QWidget* owner);
+  MonteCarloResultDialog(const std::string& report, QWidget* owner);
 
   QString Text() const;
 

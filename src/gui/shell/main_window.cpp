@@ -275,7 +275,7 @@ bool MainWindow::RunCommand(int id) {
       undo_.redo();
       break;
     case Action::kMonteCarlo:
-      analyses_->RunMonteCarloCommand();
+      analyses_->RunMonteCarloCommand(files_->FilePath());
       break;
     case Action::kSweep:
       analyses_->RunSweepCommand();

@@ -4,6 +4,8 @@
 #include <QMetaObject>
 #include <QSettings>
 #include <QWidget>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,7 +54,7 @@ DesignAnalyses::DesignAnalyses(AppState& state, DrawingWindow& drawing, QWidget&
 // The worker reads nothing of the window, but its call posts to this object.
 DesignAnalyses::~DesignAnalyses() { live_.reset(); }
 
-void DesignAnalyses::RunMonteCarloCommand() {
+void DesignAnalyses::RunMonteCarloCommand(const QString& design_path) {
   MonteCarloOptions previous;
   previous.runs = kDefaultMonteCarloRuns;
   if (state_.monte_carlo.present) previous = state_.monte_carlo.options;
@@ -73,7 +75,9 @@ void DesignAnalyses::RunMonteCarloCommand() {
   }
   state_.monte_carlo = MonteCarloRecord{true, state_.design, options, std::move(result)};
   InvalidateDrawing(drawing_);
-  MonteCarloResultDialog figures(state_.monte_carlo.result.summary, &window_);
+  std::string name = design_path.toStdString();
+  if (!name.empty() && state_.design.design_modified != 0) name += " (with unsaved changes)";
+  MonteCarloResultDialog figures(MonteCarloReportText(name, options, state_.monte_carlo.result.summary), &window_);
   figures.exec();
 }
 
@@ -137,17 +141,28 @@ ReportInputs DesignAnalyses::Report(const std::string& title, PointResults& poin
 
 void DesignAnalyses::OpenPlot(std::string_view name) {
   if (state_.design.results_valid == 0) return;
-  const PointResults run = CollectPointResults(state_.design, state_.results);
-  PlotWindow* window = nullptr;
-  if (name == plot_names::kErrorDistance) {
-    window = new PlotWindow(MakeErrorDistanceChart(ErrorAgainstDistance(state_.design, run)),
-                            QStringLiteral("Error against Distance"), &window_);
-  } else if (name == plot_names::kErrorHistogram) {
-    const int bins = HistogramBins(static_cast<int>(run.rows.size()) - run.summary.failed_points);
-    window = new PlotWindow(MakeErrorHistogramChart(MakeErrorHistogram(run, bins)),
-                            QStringLiteral("Error Histogram"), &window_);
-  }
-  if (window != nullptr) window->show();
+  const bool histogram = name == plot_names::kErrorHistogram;
+  if (!histogram && name != plot_names::kErrorDistance) return;
+  const MonteCarloRecord* record = CurrentMonteCarlo(state_);
+  const std::vector<PlotQuantity> quantities = PlotQuantities(record == nullptr ? nullptr : &record->result);
+  // The window keeps what it plots: later runs do not change an open plot.
+  const std::vector<PointFigure> error = PointFigures(CollectPointResults(state_.design, state_.results));
+  const std::vector<MonteCarloPoint> points = record == nullptr ? std::vector<MonteCarloPoint>{} : record->result.points;
+  const DesignRecord design = state_.design;
+  const auto make = [histogram, quantities, error, points, design](int index) {
+    const PlotQuantity quantity = quantities[static_cast<std::size_t>(index)];
+    const std::vector<PointFigure> figures = quantity == PlotQuantity::kError ? error : PointFigures(points, quantity);
+    if (!histogram) return MakeErrorDistanceChart(FigureAgainstDistance(design, figures), quantity);
+    const int finite = static_cast<int>(std::count_if(figures.begin(), figures.end(),
+                                                      [](const PointFigure& f) { return std::isfinite(f.value); }));
+    return MakeErrorHistogramChart(MakeHistogram(figures, HistogramBins(finite)), quantity);
+  };
+  auto* window = new PlotWindow(make(0), histogram ? QStringLiteral("Error Histogram") : QStringLiteral("Error against Distance"),
+                                &window_);
+  QStringList names;
+  for (const PlotQuantity quantity : quantities) names << ToQString(PlotQuantityName(quantity));
+  window->SetChoices(names, make);
+  window->show();
 }
 
 void DesignAnalyses::LoadProgramSettings() {

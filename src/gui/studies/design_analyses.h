@@ -27,7 +27,8 @@ class DesignAnalyses : public QObject {
   DesignAnalyses(AppState& state, DrawingWindow& drawing, QWidget& window);
   ~DesignAnalyses() override;
 
-  void RunMonteCarloCommand();
+  // The result names the design by `design_path`, empty before the first save.
+  void RunMonteCarloCommand(const QString& design_path);
   void RunSweepCommand();
   // Calculates every plane of the scan's third axis with progress and shows them.
   void RunVolumeCommand();

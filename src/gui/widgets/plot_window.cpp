@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
@@ -61,7 +64,23 @@ PlotWindow::PlotWindow(QChart* chart, const QString& title, QWidget* parent) : Q
   auto* close = new QPushButton(QStringLiteral("Close"), this);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
 
+  choices_ = new QComboBox(this);
+  choices_->setObjectName(QStringLiteral("ShowChoice"));
+  auto* show_label = new QLabel(QStringLiteral("S&how:"), this);
+  show_label->setBuddy(choices_);
+  connect(choices_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index < 0 || !make_chart_) return;
+    QChart* old = view_->chart();
+    view_->setChart(make_chart_(index));
+    delete old;
+  });
+  choices_->setVisible(false);
+  show_label->setVisible(false);
+  show_label_ = show_label;
+
   auto* buttons = new QHBoxLayout;
+  buttons->addWidget(show_label);
+  buttons->addWidget(choices_);
   buttons->addWidget(copy);
   buttons->addWidget(save);
   buttons->addWidget(csv_button_);
@@ -77,6 +96,17 @@ void PlotWindow::SetCsv(std::string csv, const QString& file_name) {
   csv_ = std::move(csv);
   csv_file_name_ = file_name;
   csv_button_->setVisible(!csv_.empty());
+}
+
+void PlotWindow::SetChoices(const QStringList& names, std::function<QChart*(int)> make) {
+  make_chart_ = std::move(make);
+  {
+    const QSignalBlocker quiet(choices_);
+    choices_->clear();
+    choices_->addItems(names);
+  }
+  choices_->setVisible(names.size() > 1);
+  show_label_->setVisible(names.size() > 1);
 }
 
 QImage PlotWindow::PictureImage() const {

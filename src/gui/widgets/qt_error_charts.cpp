@@ -1,134 +1,131 @@
 #include "gui/widgets/qt_error_charts.h"
 
-#include <QtCharts/QBarCategoryAxis>
-#include <QtCharts/QBarSeries>
-#include <QtCharts/QBarSet>
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QCategoryAxis>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QScatterSeries>
-#include <QtCharts/QValueAxis>
 
 #include <algorithm>
 #include <cmath>
 
-#include "core/design/number_text.h"
+#include "core/views/plot_scale.h"
 
 namespace orvendi {
 
 namespace {
 
-QString Number(double value) { return QString::fromStdString(FormatNumber(value, ShowFormat::kGeneral)); }
+const QString kDistanceTitle = QStringLiteral("Distance from the generators' centre (m)");
 
-QValueAxis* Axis(QChart* chart, const QString& title, Qt::Alignment side) {
-  auto* axis = new QValueAxis;
+// An axis whose labels are the scale's own texts, so that each tick reads as the round value it
+// stands for whatever the sums of the chart make of it.
+QCategoryAxis* ScaleAxis(QChart* chart, const QString& title, Qt::Alignment side, const PlotScale& scale) {
+  auto* axis = new QCategoryAxis;
   axis->setTitleText(title);
-  // Tick labels without the desktop's decimal comma, like every other number of the program.
-  axis->setLabelFormat(QStringLiteral("%g"));
+  axis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  // A label stands at the end of its category: the first one ends at the lowest tick.
+  axis->setStartValue(scale.low - (scale.high - scale.low));
+  for (const PlotTick& tick : scale.ticks) axis->append(QString::fromStdString(tick.label), tick.value);
+  axis->setRange(scale.low, scale.high);
   chart->addAxis(axis, side);
   return axis;
 }
 
-// Fits an axis to values, with a margin so that points at the ends stay visible.
-void FitAxis(QValueAxis* axis, double low, double high) {
-  if (!(high > low)) {
-    const double pad = low == 0.0 ? 1.0 : std::abs(low) * 0.1;
-    low -= pad;
-    high += pad;
+struct Span {
+  bool any = false;
+  double low = 0.0;
+  double high = 0.0;
+  void Add(double value) {
+    low = any ? std::min(low, value) : value;
+    high = any ? std::max(high, value) : value;
+    any = true;
   }
-  const double margin = (high - low) * 0.05;
-  axis->setRange(low - margin, high + margin);
-  axis->applyNiceNumbers();
+};
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QString WithoutFigure(PlotQuantity quantity) {
+  return quantity == PlotQuantity::kBound || quantity == PlotQuantity::kEfficiency ? QStringLiteral("without a finite bound")
+                                                                                   : QStringLiteral("without an estimate");
 }
 
 }  // namespace
 
-QChart* MakeErrorDistanceChart(const std::vector<DistanceError>& points) {
+QChart* MakeErrorDistanceChart(const std::vector<DistanceError>& points, PlotQuantity quantity) {
   auto* chart = new QChart;
-  chart->setTitle(QStringLiteral("Error against distance from the generators' centre"));
+  chart->setTitle(Text(PlotQuantityName(quantity)) + QStringLiteral(" against distance from the generators' centre"));
   chart->legend()->hide();
   auto* series = new QScatterSeries;
   series->setName(QStringLiteral("Grid points"));
   series->setMarkerSize(7.0);
-  double x_low = 0.0, x_high = 1.0, y_low = 0.0, y_high = 1.0;
-  for (std::size_t k = 0; k < points.size(); ++k) {
-    const double x = points[k].distance_m;
-    const double y = points[k].error_m * 1000.0;
-    series->append(x, y);
-    x_low = k == 0 ? x : std::min(x_low, x);
-    x_high = k == 0 ? x : std::max(x_high, x);
-    y_high = k == 0 ? y : std::max(y_high, y);
+  const double scale = PlotQuantityScale(quantity);
+  Span x, y;
+  for (const DistanceError& point : points) {
+    series->append(point.distance_m, point.figure * scale);
+    x.Add(point.distance_m);
+    y.Add(point.figure * scale);
   }
-  y_low = 0.0;
   chart->addSeries(series);
-  QValueAxis* x_axis = Axis(chart, QStringLiteral("Distance from the generators' centre (m)"), Qt::AlignBottom);
-  QValueAxis* y_axis = Axis(chart, QStringLiteral("Error (mm)"), Qt::AlignLeft);
-  series->attachAxis(x_axis);
-  series->attachAxis(y_axis);
-  FitAxis(x_axis, x_low, x_high);
-  FitAxis(y_axis, y_low, y_high);
+  // The distances keep clear of zero, so their axis fits them rather than starting at 0.
+  series->attachAxis(ScaleAxis(chart, kDistanceTitle, Qt::AlignBottom, NiceScale(x.low, x.high, false)));
+  series->attachAxis(ScaleAxis(chart, Text(PlotQuantityAxis(quantity)), Qt::AlignLeft, NiceScale(y.low, y.high, true)));
   return chart;
 }
 
-QChart* MakeErrorHistogramChart(const ErrorHistogram& histogram) {
+QChart* MakeErrorHistogramChart(const ErrorHistogram& histogram, PlotQuantity quantity) {
   auto* chart = new QChart;
-  QString title = QStringLiteral("Error histogram");
-  if (histogram.missing > 0) title += QStringLiteral(" (%1 points without an estimate)").arg(histogram.missing);
+  QString title = QStringLiteral("Histogram: ") + Text(PlotQuantityName(quantity));
+  if (histogram.missing > 0) title += QStringLiteral(" (%1 points %2)").arg(histogram.missing).arg(WithoutFigure(quantity));
   chart->setTitle(title);
   chart->legend()->hide();
-  auto* set = new QBarSet(QStringLiteral("Points"));
-  QStringList labels;
+  // Each bar from the axis up and down again, so that the outline parts neighbouring bars.
+  auto* outline = new QLineSeries;
+  Span x;
   int most = 0;
-  for (std::size_t k = 0; k < histogram.counts.size(); ++k) {
-    *set << histogram.counts[k];
-    most = std::max(most, histogram.counts[k]);
-    const double middle = histogram.low_m + histogram.bin_width_m * (static_cast<double>(k) + 0.5);
-    labels << Number(middle * 1000.0);
+  for (const HistogramBar& bar : HistogramBars(histogram, PlotQuantityScale(quantity))) {
+    *outline << QPointF(bar.left, 0.0) << QPointF(bar.left, bar.count) << QPointF(bar.right, bar.count)
+             << QPointF(bar.right, 0.0);
+    x.Add(bar.left);
+    x.Add(bar.right);
+    most = std::max(most, bar.count);
   }
-  auto* series = new QBarSeries;
-  series->append(set);
-  series->setBarWidth(1.0);
-  chart->addSeries(series);
-  auto* x_axis = new QBarCategoryAxis;
-  x_axis->append(labels);
-  x_axis->setTitleText(QStringLiteral("Error, middle of the bin (mm)"));
-  chart->addAxis(x_axis, Qt::AlignBottom);
-  series->attachAxis(x_axis);
-  QValueAxis* y_axis = Axis(chart, QStringLiteral("Points"), Qt::AlignLeft);
-  y_axis->setLabelFormat(QStringLiteral("%d"));
-  y_axis->setRange(0, std::max(1, most));
-  y_axis->applyNiceNumbers();
-  series->attachAxis(y_axis);
+  auto* area = new QAreaSeries(outline);
+  area->setName(QStringLiteral("Points"));
+  chart->addSeries(area);
+  area->attachAxis(ScaleAxis(chart, Text(PlotQuantityAxis(quantity)), Qt::AlignBottom, NiceScale(x.low, x.high, true)));
+  // At least 5 keeps the steps whole numbers of points.
+  area->attachAxis(ScaleAxis(chart, QStringLiteral("Number of grid points"), Qt::AlignLeft,
+                             NiceScale(0.0, std::max(most, 5), true)));
   return chart;
 }
 
 QChart* MakeSweepChart(const std::vector<SweepSeries>& series, const std::string& parameter, int rows_with_failures) {
   auto* chart = new QChart;
-  QString title = QStringLiteral("Error against ") + QString::fromStdString(parameter);
+  QString title = QStringLiteral("Error against ") + Text(parameter);
   if (rows_with_failures > 0) {
     title += QStringLiteral(" (%1 values with points without an estimate: no max or RMS error)").arg(rows_with_failures);
   }
   chart->setTitle(title);
-  QValueAxis* x_axis = Axis(chart, QString::fromStdString(parameter), Qt::AlignBottom);
-  QValueAxis* y_axis = Axis(chart, QStringLiteral("Error figure (mm)"), Qt::AlignLeft);
-  bool any = false;
-  double x_low = 0.0, x_high = 1.0, y_high = 1.0;
+  std::vector<QLineSeries*> lines;
+  Span x, y;
   for (const SweepSeries& s : series) {
     auto* line = new QLineSeries;
-    line->setName(QString::fromStdString(s.name));
+    line->setName(Text(s.name));
     line->setPointsVisible(true);
-    for (const auto& [x, y] : s.points) {
-      line->append(x, y);
-      x_low = any ? std::min(x_low, x) : x;
-      x_high = any ? std::max(x_high, x) : x;
-      y_high = any ? std::max(y_high, y) : y;
-      any = true;
+    for (const auto& [px, py] : s.points) {
+      line->append(px, py);
+      x.Add(px);
+      y.Add(py);
     }
     chart->addSeries(line);
+    lines.push_back(line);
+  }
+  QCategoryAxis* x_axis = ScaleAxis(chart, Text(parameter), Qt::AlignBottom, NiceScale(x.low, x.high, false));
+  QCategoryAxis* y_axis = ScaleAxis(chart, QStringLiteral("Error figure (mm)"), Qt::AlignLeft, NiceScale(y.low, y.high, true));
+  for (QLineSeries* line : lines) {
     line->attachAxis(x_axis);
     line->attachAxis(y_axis);
   }
-  FitAxis(x_axis, x_low, x_high);
-  FitAxis(y_axis, 0.0, y_high);
   return chart;
 }
 
