@@ -59,7 +59,12 @@ void BM_CalculateWithSheet(benchmark::State& state) {
     benchmark::DoNotOptimize(results.Slot(50, 50)[0]);
   }
 }
-BENCHMARK(BM_CalculateWithSheet)->ArgName("algorithm")->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CalculateWithSheet)
+    ->ArgName("algorithm")
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace orvendi
