@@ -195,20 +195,6 @@ TEST(SettingsDialogs, OkKeepsAValueWhoseTextIsLongerThanAnEntryHandsOver) {
   EXPECT_TRUE(std::isfinite(design.sensor_theta_rad));
 }
 
-TEST(SettingsDialogs, SensorAndBedModelsAreSetInTheirDialogs) {
-  DesignRecord design = DefaultDesign();
-  Ok("SensorDesign", design, {{2077, "250"}, {2078, "2e-4"}, {2079, "16"}}, {{2075, false}, {2076, true}});
-  EXPECT_EQ(design.sensor_model, 1);
-  EXPECT_EQ(design.sensor_turns, 250.0);
-  EXPECT_EQ(design.sensor_area_m2, 2e-4);
-  EXPECT_EQ(design.sensor_gain, 16.0);
-  design.bed_stale = 0;
-  Ok("CalcBedParams", design, {{2082, "7e-4"}}, {{2080, false}, {2081, true}});
-  EXPECT_EQ(design.bed_model, 1);
-  EXPECT_EQ(design.bed_sheet_ohms_per_square, 7e-4);
-  EXPECT_EQ(design.bed_stale, 1);
-}
-
 // Values a design file refuses: OK leaves the design as it was and says why, once.
 TEST(SettingsDialogs, OkRefusesValuesADesignFileRefuses) {
   struct Case {
