@@ -315,7 +315,8 @@ TEST(ErrorMapSettingsEntry, MagnificationIsAFiniteFactorFromOneToAMillion) {
   EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapPrecision, true));
   EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapBound, false));
   EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapBound, true));
-  EXPECT_FALSE(ErrorQuantityAvailable(4, true));
+  EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapDistortion, false));
+  EXPECT_FALSE(ErrorQuantityAvailable(5, true));
 }
 
 }  // namespace

@@ -494,6 +494,18 @@ TEST(SweepCheck, AxisByAxisRefusesTheSameRowWithTheSameMessageAsEveryCombination
   EXPECT_LT(refused, 55);
 }
 
+// Each value alone is fine; together they give the sheet more cells than it takes.
+TEST(SweepCheck, TheSheetCellLimitJudgesTheCellsAndTheBedModelTogether) {
+  SweepOptions options;
+  options.axes = {Axis("bed_model", 0.0, 1.0, 2), Axis("bed_cells_y", 25.0, 200.0, 2)};
+  options.key_group = DesignNumberGroup;
+  std::atomic<long> calls{0};
+  const SweepOutcome out = CheckedWithDesignSetter(options, calls);
+  EXPECT_EQ(out.status, AnalysisStatus::kFailed);
+  EXPECT_EQ(out.error.rfind("row 4 (bed_model=1, bed_cells_y=200): bed_cells_x: gives more than 2500 cells", 0), 0u)
+      << out.error;
+}
+
 TEST(SweepCheck, AMillionDesignsAreCheckedWithAFewThousandTrials) {
   SweepOptions options;
   // Every row of the first million is fine; the first of the second million has algorithm 4, which no file accepts.

@@ -263,7 +263,7 @@ TEST(DesignFileErrors, EachBadTextGivesOneMessageAndChangesNothing) {
       {WithKeys("\"map_style\": -1"), "map_style", "must be 0 or 1"},
       {WithKeys("\"show_bed\": true"), "show_bed", "must be 0 or 1, not true"},
       {WithKeys("\"show_error_map\": 2"), "show_error_map", "must be 0 or 1, not 2"},
-      {WithKeys("\"error_map_quantity\": 4"), "error_map_quantity", "must be 0, 1, 2 or 3, not 4"},
+      {WithKeys("\"error_map_quantity\": 5"), "error_map_quantity", "must be 0, 1, 2, 3 or 4, not 5"},
       {WithKeys("\"error_magnification\": 0.5"), "error_magnification", "from 1 to 1e+06, not 0.5"},
       {WithKeys("\"error_magnification\": 2e6"), "error_magnification", "from 1 to 1e+06, not 2e+06"},
       {WithKeys("\"error_magnification\": \"inf\""), "error_magnification", "not the string \"inf\""},

@@ -78,8 +78,8 @@ std::int32_t Changed(std::int32_t value, KeyCheck check) {
       return value % 3 + 1;
     case KeyCheck::kZeroToTwo:
       return (value + 1) % 3;
-    case KeyCheck::kZeroToThree:
-      return (value + 1) % 4;
+    case KeyCheck::kZeroToFour:
+      return (value + 1) % 5;
     case KeyCheck::kWhole:
       return value + 1;
     default:

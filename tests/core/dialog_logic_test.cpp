@@ -11,6 +11,7 @@
 
 #include "core/design/design_record.h"
 #include "core/design/number_text.h"
+#include "core/dialogs/control_ids.h"
 #include "core/platform/host.h"
 #include "core/views/view_state.h"
 #include "support/default_design.h"
@@ -65,11 +66,15 @@ TEST(SettingsDialogs, OpenAfterStartShowsTheDefaults) {
   EXPECT_EQ(fill("Frequency").texts, (std::map<int, std::string>{{2067, "10000"}}));
   EXPECT_EQ(fill("GeneratorDesign").texts,
             (std::map<int, std::string>{{2050, "50"}, {2051, "0.02"}, {2049, "5"}}));
-  EXPECT_EQ(fill("SensorDesign").texts, (std::map<int, std::string>{{2066, "10000.000"}}));
+  EXPECT_EQ(fill("SensorDesign").texts,
+            (std::map<int, std::string>{{2066, "10000.000"}, {2077, "100"}, {2078, "0.0001"}, {2079, "1"}}));
+  EXPECT_EQ(fill("SensorDesign").checks, (std::map<int, bool>{{2075, true}, {2076, false}}));
   EXPECT_EQ(fill("BedDesign").texts, (std::map<int, std::string>{{2010, "1"}}));
   EXPECT_EQ(fill("SignalNoise").texts, (std::map<int, std::string>{{2026, "0"}, {2027, "0"}}));
   EXPECT_EQ(fill("SensorOrientation").texts, (std::map<int, std::string>{{2064, "0.000"}, {2065, "0.000"}}));
-  EXPECT_EQ(fill("CalcBedParams").texts, (std::map<int, std::string>{{2028, "25"}, {2029, "25"}}));
+  EXPECT_EQ(fill("CalcBedParams").texts,
+            (std::map<int, std::string>{{2028, "25"}, {2029, "25"}, {2082, "2.9e-05"}}));
+  EXPECT_EQ(fill("CalcBedParams").checks, (std::map<int, bool>{{2080, true}, {2081, false}}));
   EXPECT_EQ(fill("AlgorithmType").checks, (std::map<int, bool>{{2072, true}, {2073, false}, {2074, false}}));
   EXPECT_EQ(fill("DipoleType").checks, (std::map<int, bool>{{2068, false}, {2069, true}}));
   const DialogFields view = fill("ViewOptions");
@@ -155,6 +160,8 @@ TEST(SettingsDialogs, OkWithNothingChangedKeepsTheDesign) {
     design.sensor_theta_rad = 0.123456;
     design.sensor_sensitivity_v_per_t = 12345.6789;
     design.frequency_hz = 1234.56789;
+    design.sensor_area_m2 = 1.23456789e-4;
+    design.bed_sheet_ohms_per_square = 2.91234567e-5;
     design.generators[0].side_m = design.generators[1].side_m = design.generators[2].side_m = 0.0123456789;
     for (GeneratorRecord& g : design.generators) {
       g.area_m2 = g.side_m * g.side_m;
@@ -186,6 +193,44 @@ TEST(SettingsDialogs, OkKeepsAValueWhoseTextIsLongerThanAnEntryHandsOver) {
   StoreSettingsDialog(*dialog, fields, design);
   EXPECT_NE(design.sensor_theta_rad, 1e200);
   EXPECT_TRUE(std::isfinite(design.sensor_theta_rad));
+}
+
+// Values a design file refuses: OK leaves the design as it was and says why, once.
+TEST(SettingsDialogs, OkRefusesValuesADesignFileRefuses) {
+  struct Case {
+    std::string_view dialog;
+    std::int32_t bed_model;  // before OK
+    std::map<int, std::string> typed;
+    std::map<int, bool> clicked;
+    std::string_view message;  // empty: accepted
+  };
+  const Case cases[] = {
+      {"CalcBedParams", 1, {{2028, "100"}, {2029, "100"}}, {}, "at most 2500 cells; 100 x 100 is 10000"},
+      {"CalcBedParams", 0, {{2028, "51"}, {2029, "50"}}, {{2080, false}, {2081, true}}, "at most 2500 cells"},
+      {"CalcBedParams", 1, {{2028, "50"}, {2029, "50"}}, {}, ""},
+      {"CalcBedParams", 0, {{2028, "100"}, {2029, "100"}}, {}, ""},
+      {"CalcBedParams", 0, {{2082, "0"}}, {}, "Sheet resistance (ohms per square) must be a finite number above 0"},
+      {"SensorDesign", 0, {{2078, "-1e-4"}}, {}, "Sensor area"},
+      {"SensorDesign", 0, {{2077, "inf"}}, {}, "Sensor turns"},
+      {"SensorDesign", 0, {{2079, "0"}}, {}, "Sensor gain (V/V)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.dialog) + " " + std::string(c.message));
+    DesignRecord design = DefaultDesign();
+    design.bed_model = c.bed_model;
+    design.bed_stale = 0;
+    DialogFields fields = FillSettingsDialog(Dialog(c.dialog), design);
+    for (const auto& [id, text] : c.typed) fields.texts[id] = text;
+    for (const auto& [id, checked] : c.clicked) fields.checks[id] = checked;
+    DesignRecord before;
+    std::memcpy(&before, &design, sizeof design);
+    std::string error;
+    const bool stored = StoreSettingsDialog(Dialog(c.dialog), fields, design, &error);
+    EXPECT_EQ(stored, c.message.empty());
+    if (stored) continue;
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    EXPECT_EQ(std::memcmp(&before, &design, sizeof design), 0);
+  }
 }
 
 TEST(SettingsDialogs, RadioPairsStoreTheCheckedButton) {
@@ -273,7 +318,12 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
         const std::string where = std::string(dialog.resource_name) + " " + std::to_string(edit->id) + " '" +
                                   bad.text.substr(0, 12) + "'";
         const bool integer = edit->format == EntryFormat::kInteger;
-        const bool keeps = integer ? bad.integer_keeps : bad.double_keeps;
+        // The induction coil's and the sheet's boxes refuse what a design file refuses.
+        const bool positive_only = edit->id == control_ids::kSensorTurns || edit->id == control_ids::kSensorArea ||
+                                   edit->id == control_ids::kSensorGain ||
+                                   edit->id == control_ids::kSheetOhmsPerSquare;
+        const bool keeps = (integer ? bad.integer_keeps : bad.double_keeps) ||
+                           (positive_only && !(std::isfinite(bad.as_double) && bad.as_double > 0.0));
         if (keeps) {
           design.bed_stale = before.bed_stale;
           EXPECT_EQ(std::memcmp(&before, &design, sizeof design), 0) << where;

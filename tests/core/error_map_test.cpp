@@ -108,6 +108,22 @@ TEST(ErrorMapGridCollection, ErrorsOfTheLastRunWithTheirRangeAndTheMissingCount)
   EXPECT_FALSE(CollectErrorMapGrid(s.design, s.results, nullptr).available);
 }
 
+TEST(ErrorMapGridCollection, DistortionComesFromTheLastRunWithoutAMonteCarloResult) {
+  ErrorScene s;
+  s.design.error_map_quantity = kErrorMapDistortion;
+  for (int j = 0; j < 3; ++j)
+    for (int i = 0; i < 3; ++i) *s.results.Distortion(i, j) = (i + 3 * j) * kUnit;
+  *s.results.Distortion(2, 2) = kNan;
+  const ErrorMapGrid grid = CollectErrorMapGrid(s.design, s.results, nullptr);
+  ASSERT_TRUE(grid.available);
+  EXPECT_EQ(grid.values[5], 5 * kUnit);
+  EXPECT_EQ(grid.high_m, 7 * kUnit);
+  EXPECT_EQ(grid.missing, 1);
+  EXPECT_EQ(Texts(s.Paint())[0], "Distortion (\u2030)");
+  s.design.results_valid = 0;
+  EXPECT_EQ(Texts(s.Paint()), (std::vector<std::string>{"Error: no results, calculate first"}));
+}
+
 TEST(ErrorMapGridCollection, TruenessPrecisionAndBoundOnlyFromAMonteCarloResultOfTheGrid) {
   ErrorScene s;
   s.design.error_map_quantity = kErrorMapTrueness;

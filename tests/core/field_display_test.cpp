@@ -183,5 +183,27 @@ TEST(FieldDisplay, PreparedSidesGiveTheSameFieldBitForBit) {
   }
 }
 
+// With the sheet the layer adds its solved in-phase field, and none while no sheet is solved for
+// the design as it is: a repaint never solves one.
+TEST(FieldDisplay, TheSheetAddsItsInPhaseFieldOnceSolved) {
+  DesignRecord design;
+  ApplyDesignDefaults(design);
+  design.bed_model = 1;
+  design.bed_cells_x = design.bed_cells_y = 8;
+  design.display_bed_field = 1;
+  design.coil_display = {0, 0, 0, 0, 1, 0, 0, 0, 0};
+  const Vector3 p{0.05, 0.1, 0.2};
+  const Vector3 coil = CoilField(design.generators[1], 1, p);
+  design.frequency_hz = 1234.5;  // inputs no other test solves
+  EXPECT_EQ(DisplayedField(PrepareFieldDisplay(design), design, p), coil);
+  testing::FakeProgress progress;
+  ASSERT_TRUE(RefreshBedModel(design, progress));
+  const FieldDisplaySetup setup = PrepareFieldDisplay(design);
+  ASSERT_TRUE(setup.sheet);
+  const Vector3 sheet = SheetField(*setup.sheet, p)[4].re;
+  EXPECT_EQ(DisplayedField(setup, design, p), coil + sheet);
+  EXPECT_GT(std::fabs(sheet.z), 1e-3 * std::fabs(coil.z));
+}
+
 }  // namespace
 }  // namespace orvendi

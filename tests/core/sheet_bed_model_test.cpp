@@ -75,5 +75,34 @@ TEST(SheetBedModelTest, CancelKeepsTheResultsAndAMissingSheetIsSolvedAgain) {
   EXPECT_EQ(CachedSheet(d)->currents, SheetFor(d)->currents);
 }
 
+// The run's quadrature share at one point of the default grid, for a sheet of `ohms` per square.
+double Distortion(DesignRecord d, double frequency_hz, double ohms) {
+  d.frequency_hz = frequency_hz;
+  d.bed_sheet_ohms_per_square = ohms;
+  d.sensor_theta_rad = 0.4;
+  d.bed_stale = 1;
+  ResultBuffer results;
+  CalculationWork work;
+  NoProgress progress;
+  CalculateCommand(d, results, work, progress);
+  EXPECT_EQ(d.results_valid, 1);
+  return *results.Distortion(1, 3);
+}
+
+// The sheet's currents are j omega times the flux at low frequency (quadrature, so the share
+// grows as f) and come in phase at high frequency (the share falls as 1/f); without the bed in
+// the run there is no quadrature at all.
+TEST(SheetBedModelTest, DistortionFollowsTheSheetsFrequencyLimits) {
+  const DesignRecord d = SheetDesign();
+  const double low = Distortion(d, 1.0, 1.0);
+  EXPECT_GT(low, 0.0);
+  EXPECT_NEAR(Distortion(d, 10.0, 1.0) / low, 10.0, 0.1);
+  const double high = Distortion(d, 1e7, 1e-3);
+  EXPECT_NEAR(high / Distortion(d, 1e8, 1e-3), 10.0, 0.5);
+  DesignRecord plain = d;
+  plain.include_bed_currents = 0;
+  EXPECT_EQ(Distortion(plain, 1e3, 1e-3), 0.0);
+}
+
 }  // namespace
 }  // namespace orvendi

@@ -147,11 +147,12 @@ TEST_F(DialogsTest, EveryDialogOpensWithItsTitleControlsAndValues) {
        {}},
       {"SensorDesign",
        "Sensor Design",
-       {1, 2, 2066},
-       {"Sensitivity (Volts per Tesla):"},
-       {},
-       {{2066, "10000.000"}},
-       {}},
+       Range(2075, 2079, {1, 2, 2066}),
+       {"Sensitivity (Volts per Tesla):", "&Fixed sensitivity", "&Induction coil", "Turns:",
+        QString::fromUtf8("Area (m\u00b2):"), "Gain (V/V):"},
+       {"Sensor Model", "Induction Coil"},
+       {{2066, "10000.000"}, {2077, "100"}, {2078, "0.0001"}, {2079, "1"}},
+       {{2075, true}, {2076, false}}},
       {"BedDesign", "Bed Design", {1, 2, 2010}, {"Ohms Per Metre:"}, {}, {{2010, "1"}}, {}},
       {"SignalNoise",
        "Signal Noise",
@@ -176,11 +177,11 @@ TEST_F(DialogsTest, EveryDialogOpensWithItsTitleControlsAndValues) {
        {{2068, false}, {2069, true}}},
       {"CalcBedParams",
        "Calculate Bed Parameters",
-       {1, 2, 2028, 2029},
-       {"X:", "Y:"},
-       {"Quantisation"},
-       {{2028, "25"}, {2029, "25"}},
-       {}},
+       Range(2080, 2082, {1, 2, 2028, 2029}),
+       {"X:", "Y:", "&Outline loop", "&Eddy-current sheet", "Sheet resistance (ohms per square):"},
+       {"Quantisation", "Bed Model"},
+       {{2028, "25"}, {2029, "25"}, {2082, "2.9e-05"}},
+       {{2080, true}, {2081, false}}},
       {"ViewOptions",
        "View Options",
        Range(2052, 2063, {1, 2}),
@@ -592,10 +593,13 @@ TEST_F(DialogsTest, BadInputOnEveryEntryNeverCrashesOrHangs) {
         if (auto* scan = dynamic_cast<ScanOptionsDialog*>(dialog.get())) {
           scan->SetInvalidSettingsNotice([&](QWidget*) { ++notices; });
         }
+        if (auto* settings = dynamic_cast<SettingsDialogWidget*>(dialog.get())) {
+          settings->SetRefusalNotice([&](QWidget*, const std::string&) { ++notices; });
+        }
         dialog->show();
         dialog->findChild<QLineEdit*>(id)->setText(text);
         Click(dialog.get(), 1);
-        // Settings dialogs always close; the scan dialog either stores or says why not.
+        // Each dialog either stores or says why not.
         EXPECT_TRUE(dialog->result() == QDialog::Accepted || notices == 1);
         EXPECT_EQ(dialog->isVisible(), notices == 1);
         // Whatever was stored can be shown again.

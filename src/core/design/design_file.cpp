@@ -471,6 +471,8 @@ std::string_view DesignNumberGroup(std::string_view key) {
   for (const ScanAxis& axis : kScanAxes) {
     if (key == axis.from_key || key == axis.to_key || key == axis.step_key) return axis.from_key;
   }
+  // The sheet's cell limit judges the two counts and the bed model together.
+  if (key == "bed_cells_x" || key == "bed_cells_y" || key == "bed_model") return "bed_cells_x";
   return {};
 }
 

@@ -93,10 +93,11 @@ bool SetDesignNumbers(DesignRecord& design, std::span<const std::string_view> ke
 
 // Whether SetDesignNumber's verdict on a value of the key depends on nothing but that value (given
 // a design that reads), and no other key's verdict depends on the key's value: true for every key
-// but the nine scan range values, which are judged as a set.
+// but the nine scan range values and the bed's cell counts and model, which are judged as sets.
 bool DesignNumberStandsAlone(std::string_view key);
 // The keys whose values are judged together with the key's: the from, to and step of one scan axis
-// share a name (the axis's from key); empty for a key that stands alone.
+// share a name (the axis's from key), and so do bed_cells_x, bed_cells_y and bed_model; empty for a
+// key that stands alone.
 std::string_view DesignNumberGroup(std::string_view key);
 
 }  // namespace orvendi

@@ -19,6 +19,7 @@ inline constexpr std::int32_t kErrorMapError = 0;      // distance of the last r
 inline constexpr std::int32_t kErrorMapTrueness = 1;   // of a Monte-Carlo run: mean estimate's distance
 inline constexpr std::int32_t kErrorMapPrecision = 2;  // of a Monte-Carlo run: spread of the estimates
 inline constexpr std::int32_t kErrorMapBound = 3;      // of a Monte-Carlo run: the precision bound
+inline constexpr std::int32_t kErrorMapDistortion = 4;  // of the last run: quadrature share of the signal
 
 // The factors the error magnification accepts; 1 draws the measured map as it is.
 inline constexpr double kMinErrorMagnification = 1.0;
@@ -107,7 +108,7 @@ struct DesignRecord {
   std::int32_t display_bed_field = 0;
   std::int32_t map_style = 0;  // 0 dots, 1 grid
   std::int32_t show_error_map = 0;
-  std::int32_t error_map_quantity = 0;  // kErrorMapError, kErrorMapTrueness, kErrorMapPrecision
+  std::int32_t error_map_quantity = 0;  // one of the kErrorMap values
   double error_magnification = 0.0;     // the measured map shows true + factor * (estimate - true)
 
   // Run-time state held beside the design

@@ -30,7 +30,7 @@ enum class KeyCheck : std::uint8_t {
   kOneOrTwo,
   kOneToThree,
   kZeroToTwo,
-  kZeroToThree,
+  kZeroToFour,
   kScalePercent,   // one of kStoredScalePercents
   kMagnification,  // ValidErrorMagnification
   kScanRange,      // any number, then the nine range values are checked as a set
@@ -141,7 +141,7 @@ inline constexpr DesignKey kDesignKeys[] = {
     {"display_bed_field", &DesignRecord::display_bed_field, KeyCheck::kZeroOrOne, KeyKind::kDisplayOption},
     {"map_style", &DesignRecord::map_style, KeyCheck::kZeroOrOne, KeyKind::kDisplayOption},
     {"show_error_map", &DesignRecord::show_error_map, KeyCheck::kZeroOrOne, KeyKind::kDisplayOption},
-    {"error_map_quantity", &DesignRecord::error_map_quantity, KeyCheck::kZeroToThree, KeyKind::kDisplayOption},
+    {"error_map_quantity", &DesignRecord::error_map_quantity, KeyCheck::kZeroToFour, KeyKind::kDisplayOption},
     {"error_magnification", &DesignRecord::error_magnification, KeyCheck::kMagnification,
      KeyKind::kDisplayOption},
 

@@ -26,7 +26,7 @@ std::span<const std::int32_t> AllowedValues(KeyCheck rule) {
   static constexpr std::int32_t kOneOrTwo[] = {1, 2};
   static constexpr std::int32_t kOneToThree[] = {1, 2, 3};
   static constexpr std::int32_t kZeroToTwo[] = {0, 1, 2};
-  static constexpr std::int32_t kZeroToThree[] = {0, 1, 2, 3};
+  static constexpr std::int32_t kZeroToFour[] = {0, 1, 2, 3, 4};
   switch (rule) {
     case KeyCheck::kZeroOrOne:
       return kZeroOrOne;
@@ -34,8 +34,8 @@ std::span<const std::int32_t> AllowedValues(KeyCheck rule) {
       return kOneOrTwo;
     case KeyCheck::kOneToThree:
       return kOneToThree;
-    case KeyCheck::kZeroToThree:
-      return kZeroToThree;
+    case KeyCheck::kZeroToFour:
+      return kZeroToFour;
     case KeyCheck::kZeroToTwo:
       return kZeroToTwo;
     case KeyCheck::kScalePercent:

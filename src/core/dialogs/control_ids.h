@@ -46,6 +46,12 @@ inline constexpr int kRmsError = 2071;
 inline constexpr int kAlgorithm1 = 2072;
 inline constexpr int kAlgorithm2 = 2073;
 inline constexpr int kAlgorithm3 = 2074;
+// "SensorDesign": the sensor model and the induction coil.
+inline constexpr int kFixedSensor = 2075, kInductionSensor = 2076;
+inline constexpr int kSensorTurns = 2077, kSensorArea = 2078, kSensorGain = 2079;
+// "CalcBedParams": the bed model and the sheet.
+inline constexpr int kOutlineLoopBed = 2080, kSheetBed = 2081;
+inline constexpr int kSheetOhmsPerSquare = 2082;
 
 }  // namespace control_ids
 

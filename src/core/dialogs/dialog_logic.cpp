@@ -1,5 +1,8 @@
 #include "core/dialogs/dialog_logic.h"
 
+#include <cmath>
+#include <utility>
+
 #include "core/design/design_record.h"
 #include "core/design/number_text.h"
 #include "core/dialogs/control_ids.h"
@@ -108,12 +111,23 @@ std::vector<SettingsDialog> BuildSettingsDialogs() {
         EditBinding{control_ids::kPeakCurrent, EntryFormat::kGeneral,
                     [](const DesignRecord& d) { return d.generators[0].peak_current_a; },
                     StorePeakCurrent}}});
-  dialogs.push_back({dialog_names::kSensorDesign,
-                     "Sensor Design",
-                     false,
-                     {EditBinding{control_ids::kSensitivity, EntryFormat::kFixed3,
-                                  [](const DesignRecord& d) { return d.sensor_sensitivity_v_per_t; },
-                                  [](DesignRecord& d, double v) { d.sensor_sensitivity_v_per_t = v; }}}});
+  dialogs.push_back(
+      {dialog_names::kSensorDesign,
+       "Sensor Design",
+       false,
+       {EditBinding{control_ids::kSensitivity, EntryFormat::kFixed3,
+                    [](const DesignRecord& d) { return d.sensor_sensitivity_v_per_t; },
+                    [](DesignRecord& d, double v) { d.sensor_sensitivity_v_per_t = v; }},
+        RadioBinding{{{control_ids::kFixedSensor, 0, true}, {control_ids::kInductionSensor, 1, true}},
+                     std::nullopt,
+                     [](const DesignRecord& d) { return d.sensor_model; },
+                     [](DesignRecord& d, std::int32_t v) { d.sensor_model = v; }},
+        EditBinding{control_ids::kSensorTurns, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.sensor_turns; },
+                    [](DesignRecord& d, double v) { d.sensor_turns = v; }},
+        EditBinding{control_ids::kSensorArea, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.sensor_area_m2; },
+                    [](DesignRecord& d, double v) { d.sensor_area_m2 = v; }},
+        EditBinding{control_ids::kSensorGain, EntryFormat::kGeneral, [](const DesignRecord& d) { return d.sensor_gain; },
+                    [](DesignRecord& d, double v) { d.sensor_gain = v; }}}});
   dialogs.push_back(
       {dialog_names::kBedDesign,
        "Bed Design",
@@ -152,7 +166,14 @@ std::vector<SettingsDialog> BuildSettingsDialogs() {
                                   [](DesignRecord& d, double v) { d.bed_cells_x = ToInt32(v); }},
                       EditBinding{control_ids::kBedCellsY, EntryFormat::kInteger,
                                   [](const DesignRecord& d) { return static_cast<double>(d.bed_cells_y); },
-                                  [](DesignRecord& d, double v) { d.bed_cells_y = ToInt32(v); }}}});
+                                  [](DesignRecord& d, double v) { d.bed_cells_y = ToInt32(v); }},
+                      RadioBinding{{{control_ids::kOutlineLoopBed, 0, true}, {control_ids::kSheetBed, 1, true}},
+                                   std::nullopt,
+                                   [](const DesignRecord& d) { return d.bed_model; },
+                                   [](DesignRecord& d, std::int32_t v) { d.bed_model = v; }},
+                      EditBinding{control_ids::kSheetOhmsPerSquare, EntryFormat::kGeneral,
+                                  [](const DesignRecord& d) { return d.bed_sheet_ohms_per_square; },
+                                  [](DesignRecord& d, double v) { d.bed_sheet_ohms_per_square = v; }}}});
   dialogs.push_back({dialog_names::kViewOptions,
                      "View Options",
                      false,
@@ -201,6 +222,28 @@ void Store(const RadioBinding& radio, const DialogFields& fields, DesignRecord& 
   if (value) radio.set(design, *value);
 }
 
+// The first value a design file would refuse that the dialogs can set, as the dialogs name it;
+// empty when there is none.
+std::string RefusedValue(const DesignRecord& d) {
+  struct Positive {
+    const char* label;
+    double DesignRecord::*member;
+  };
+  static constexpr Positive kPositive[] = {{"Sensor turns", &DesignRecord::sensor_turns},
+                                           {"Sensor area (m\u00b2)", &DesignRecord::sensor_area_m2},
+                                           {"Sensor gain (V/V)", &DesignRecord::sensor_gain},
+                                           {"Sheet resistance (ohms per square)", &DesignRecord::bed_sheet_ohms_per_square}};
+  for (const Positive& p : kPositive) {
+    const double v = d.*p.member;
+    if (!(std::isfinite(v) && v > 0.0)) return std::string(p.label) + " must be a finite number above 0.";
+  }
+  const std::int64_t cells = static_cast<std::int64_t>(d.bed_cells_x) * d.bed_cells_y;
+  if (d.bed_model == 1 && cells > kMaxSheetCells)
+    return "The eddy-current sheet takes at most " + FormatInteger(kMaxSheetCells) + " cells; " +
+           FormatInteger(d.bed_cells_x) + " x " + FormatInteger(d.bed_cells_y) + " is " + std::to_string(cells) + ".";
+  return {};
+}
+
 }  // namespace
 
 const std::vector<SettingsDialog>& SettingsDialogs() {
@@ -223,11 +266,21 @@ DialogFields FillSettingsDialog(const SettingsDialog& dialog, const DesignRecord
   return fields;
 }
 
-void StoreSettingsDialog(const SettingsDialog& dialog, const DialogFields& fields, DesignRecord& design) {
+bool StoreSettingsDialog(const SettingsDialog& dialog, const DialogFields& fields, DesignRecord& design,
+                         std::string* error) {
+  DesignRecord updated = design;
   for (const DialogBinding& binding : dialog.bindings) {
-    std::visit([&](const auto& b) { Store(b, fields, design); }, binding);
+    std::visit([&](const auto& b) { Store(b, fields, updated); }, binding);
   }
-  if (dialog.sets_bed_stale) design.bed_stale = 1;
+  // A fault the design already had is not this dialog's to refuse.
+  std::string refused = RefusedValue(updated);
+  if (!refused.empty() && refused != RefusedValue(design)) {
+    if (error != nullptr) *error = std::move(refused);
+    return false;
+  }
+  if (dialog.sets_bed_stale) updated.bed_stale = 1;
+  design = updated;
+  return true;
 }
 
 bool FillSettingsDialog(std::string_view resource_name, const DesignRecord& design, DialogFields& fields) {
@@ -237,11 +290,10 @@ bool FillSettingsDialog(std::string_view resource_name, const DesignRecord& desi
   return true;
 }
 
-bool StoreSettingsDialog(std::string_view resource_name, const DialogFields& fields, DesignRecord& design) {
+bool StoreSettingsDialog(std::string_view resource_name, const DialogFields& fields, DesignRecord& design,
+                         std::string* error) {
   const SettingsDialog* dialog = FindSettingsDialog(resource_name);
-  if (dialog == nullptr) return false;
-  StoreSettingsDialog(*dialog, fields, design);
-  return true;
+  return dialog != nullptr && StoreSettingsDialog(*dialog, fields, design, error);
 }
 
 }  // namespace orvendi

@@ -83,11 +83,16 @@ const SettingsDialog* FindSettingsDialog(std::string_view resource_name);
 
 // The controls' contents on opening.
 DialogFields FillSettingsDialog(const SettingsDialog& dialog, const DesignRecord& design);
-// OK: every binding in order, then bed_stale where the dialog says so.
-void StoreSettingsDialog(const SettingsDialog& dialog, const DialogFields& fields, DesignRecord& design);
+// OK: every binding in order, then bed_stale where the dialog says so. False, with the design
+// unchanged and `error` (when given) saying why, when the entries leave a value a design file
+// refuses: a sensor or sheet value that is not finite and above 0, or a sheet of more cells than
+// the sheet model takes.
+bool StoreSettingsDialog(const SettingsDialog& dialog, const DialogFields& fields, DesignRecord& design,
+                         std::string* error = nullptr);
 
-// The same by resource name; false when there is no such settings dialog.
+// The same by resource name; false also when there is no such settings dialog.
 bool FillSettingsDialog(std::string_view resource_name, const DesignRecord& design, DialogFields& fields);
-bool StoreSettingsDialog(std::string_view resource_name, const DialogFields& fields, DesignRecord& design);
+bool StoreSettingsDialog(std::string_view resource_name, const DialogFields& fields, DesignRecord& design,
+                         std::string* error = nullptr);
 
 }  // namespace orvendi

@@ -23,7 +23,7 @@ std::optional<double> ReadMagnification(const std::string& text, std::string& er
 std::string ShowMagnification(double factor) { return FormatNumber(factor, ShowFormat::kGeneral); }
 
 bool ErrorQuantityAvailable(int quantity, bool monte_carlo_current) {
-  if (quantity == kErrorMapError) return true;
+  if (quantity == kErrorMapError || quantity == kErrorMapDistortion) return true;
   return (quantity == kErrorMapTrueness || quantity == kErrorMapPrecision || quantity == kErrorMapBound) &&
          monte_carlo_current;
 }

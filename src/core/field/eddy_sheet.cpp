@@ -100,6 +100,39 @@ std::vector<double> CellFlux(const GeneratorRecord& generator, int axis, const B
   return flux;
 }
 
+// Each edge carries the difference of the meshes on its two sides, none outside the sheet.
+void PrepareEdges(EddySheet& sheet) {
+  const BedCellGrid& g = sheet.grid;
+  const int nx = g.cells_x;
+  const int ny = g.cells_y;
+  const auto current = [&](int k, int i, int j) {
+    if (i < 0 || i >= nx || j < 0 || j >= ny) return std::complex<double>();
+    return sheet.currents[static_cast<std::size_t>(k)][static_cast<std::size_t>(i + nx * j)];
+  };
+  // Edge from a to b carrying `along` (+x or +y) for each coil.
+  const auto add_edge = [&](const Vector3& a, const Vector3& b, auto&& along) {
+    sheet.edges.push_back(MakeLoopSide(a, b));
+    for (int k = 0; k < kCoilCount; ++k) sheet.edge_currents.push_back(along(k));
+  };
+  const std::size_t edges = static_cast<std::size_t>(nx + 1) * ny + static_cast<std::size_t>(ny + 1) * nx;
+  sheet.edges.reserve(edges);
+  sheet.edge_currents.reserve(edges * kCoilCount);
+  for (int j = 0; j < ny; ++j) {
+    for (int ix = 0; ix <= nx; ++ix) {
+      const double x = ix * g.dx + g.x1;
+      add_edge({x, j * g.dy + g.y1, g.z}, {x, (j + 1) * g.dy + g.y1, g.z},
+               [&](int k) { return current(k, ix - 1, j) - current(k, ix, j); });
+    }
+  }
+  for (int jy = 0; jy <= ny; ++jy) {
+    for (int i = 0; i < nx; ++i) {
+      const double y = jy * g.dy + g.y1;
+      add_edge({i * g.dx + g.x1, y, g.z}, {(i + 1) * g.dx + g.x1, y, g.z},
+               [&](int k) { return current(k, i, jy) - current(k, i, jy - 1); });
+    }
+  }
+}
+
 }  // namespace
 
 SheetStatus SolveEddySheet(const DesignRecord& design, double ohms_per_square, const SheetProgress& progress,
@@ -143,6 +176,7 @@ SheetStatus SolveEddySheet(const DesignRecord& design, double ohms_per_square, c
     c.resize(static_cast<std::size_t>(n));
     for (int a = 0; a < n; ++a) c[static_cast<std::size_t>(a)] = currents(a, k);
   }
+  PrepareEdges(out);
   if (!report(1.0)) return SheetStatus::kCancelled;
   sheet = std::move(out);
   return SheetStatus::kSolved;
@@ -150,35 +184,14 @@ SheetStatus SolveEddySheet(const DesignRecord& design, double ohms_per_square, c
 
 std::array<ComplexVector3, kCoilCount> SheetField(const EddySheet& sheet, const Vector3& point) {
   std::array<ComplexVector3, kCoilCount> field{};
-  const BedCellGrid& g = sheet.grid;
-  const int nx = g.cells_x;
-  const int ny = g.cells_y;
-  const auto current = [&](int k, int i, int j) {
-    if (i < 0 || i >= nx || j < 0 || j >= ny) return std::complex<double>();
-    return sheet.currents[static_cast<std::size_t>(k)][static_cast<std::size_t>(i + nx * j)];
-  };
-  // Edge from a to b carrying `along` (+x or +y) for each coil.
-  const auto add_edge = [&](const Vector3& a, const Vector3& b, auto&& along) {
-    const Vector3 unit = FieldOfShape(ShapeOfSegment(point, MakeLoopSide(a, b)), kMu0Over4Pi);
-    for (int k = 0; k < kCoilCount; ++k) {
-      const std::complex<double> c = along(k);
+  const std::complex<double>* current = sheet.edge_currents.data();
+  for (const LoopSide& edge : sheet.edges) {
+    const Vector3 unit = FieldOfShape(ShapeOfSegment(point, edge), kMu0Over4Pi);
+    for (int k = 0; k < kCoilCount; ++k, ++current) {
+      const std::complex<double> c = *current;
       ComplexVector3& f = field[static_cast<std::size_t>(k)];
       f.re += Vector3{unit.x * c.real(), unit.y * c.real(), unit.z * c.real()};
       f.im += Vector3{unit.x * c.imag(), unit.y * c.imag(), unit.z * c.imag()};
-    }
-  };
-  for (int j = 0; j < ny; ++j) {
-    for (int ix = 0; ix <= nx; ++ix) {
-      const double x = ix * g.dx + g.x1;
-      add_edge({x, j * g.dy + g.y1, g.z}, {x, (j + 1) * g.dy + g.y1, g.z},
-               [&](int k) { return current(k, ix - 1, j) - current(k, ix, j); });
-    }
-  }
-  for (int jy = 0; jy <= ny; ++jy) {
-    for (int i = 0; i < nx; ++i) {
-      const double y = jy * g.dy + g.y1;
-      add_edge({i * g.dx + g.x1, y, g.z}, {(i + 1) * g.dx + g.x1, y, g.z},
-               [&](int k) { return current(k, i, jy) - current(k, i, jy - 1); });
     }
   }
   return field;

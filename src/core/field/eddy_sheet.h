@@ -7,6 +7,7 @@
 
 #include "core/design/design_record.h"
 #include "core/field/bed_flux_kernel.h"
+#include "core/field/loop_geometry.h"
 #include "core/field/vector3.h"
 
 namespace orvendi {
@@ -26,6 +27,10 @@ struct EddySheet {
   // current (A, anticlockwise seen from +z), phasors against the coil current.
   std::array<std::vector<double>, kCoilCount> source_flux;
   std::array<std::vector<std::complex<double>>, kCoilCount> currents;
+  // What SheetField reads at every point, formed once when solved: the cells' edges (those along
+  // y row by row, then those along x) and the current each carries for every coil, edge by edge.
+  std::vector<LoopSide> edges;
+  std::vector<std::complex<double>> edge_currents;
 };
 
 enum class SheetStatus { kSolved, kCancelled, kTooManyCells, kInvalid };

@@ -30,25 +30,45 @@ double NoiseVolts(int draw, double noise_peak_v) {
   return (draw / 32767.0 * 1000.0 - 500.0) * noise_peak_v / 500.0;
 }
 
-void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const Vector3& point,
-                         std::array<double, 9>& n) {
+namespace {
+
+// |quadrature| / |in-phase| over the nine voltages, the sensitivity cancelling; 0 with no signal.
+double QuadratureShare(const std::array<Vector3, 9>& in_phase, const std::array<Vector3, 9>& quadrature,
+                       const Vector3& axis) {
+  double re = 0.0, im = 0.0;
+  for (int k = 0; k < kCoilCount; ++k) {
+    const double r = axis.x * in_phase[k].x + axis.y * in_phase[k].y + axis.z * in_phase[k].z;
+    const double q = axis.x * quadrature[k].x + axis.y * quadrature[k].y + axis.z * quadrature[k].z;
+    re += r * r;
+    im += q * q;
+  }
+  return re > 0.0 ? std::sqrt(im / re) : 0.0;
+}
+
+void Responses(const DesignRecord& design, const EddySheet* solved, NoiseSource& noise, const Vector3& point,
+               std::array<double, 9>& n, double* distortion) {
   std::array<Vector3, 9> field;
   for (int g = 0; g < kGeneratorCount; ++g) {
     field[3 * g] = CoilFieldX(design.generators[g], point);
     field[3 * g + 1] = CoilFieldY(design.generators[g], point);
     field[3 * g + 2] = CoilFieldZ(design.generators[g], point);
   }
+  std::array<Vector3, 9> quadrature{};
   if (design.include_bed_currents != 0 && design.bed_model == 1) {
     // A synchronous detector referenced to the coil current sees the in-phase part only.
-    if (const std::shared_ptr<const EddySheet> solved = SheetFor(design)) {
+    if (solved != nullptr) {
       const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*solved, point);
-      for (int k = 0; k < kCoilCount; ++k) field[k] += sheet[k].re;
+      for (int k = 0; k < kCoilCount; ++k) {
+        field[k] += sheet[k].re;
+        quadrature[k] = sheet[k].im;
+      }
     }
   } else if (design.include_bed_currents != 0) {
     // One bed geometry at the point serves all nine currents.
     const LoopShapes bed = ShapesOfLoop(MakeLoopSides(BedLoopCorners(design)), point);
     for (int k = 0; k < kCoilCount; ++k) {
       field[k] += FieldOfLoop(bed, BedStrength(BedCurrentMagnitude(design.bed_currents[k])));
+      if (distortion != nullptr) quadrature[k] = FieldOfLoop(bed, BedStrength(design.bed_currents[k].imag()));
     }
   }
 
@@ -58,6 +78,10 @@ void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const V
   const double ux = s * (std::sin(theta) * std::cos(phi));
   const double uy = s * (std::sin(theta) * std::sin(phi));
   const double uz = s * std::cos(theta);
+  if (distortion != nullptr) {
+    *distortion = QuadratureShare(field, quadrature, {std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi),
+                                                      std::cos(theta)});
+  }
 
   double v[9];
   for (int k = 0; k < kCoilCount; ++k) {
@@ -72,10 +96,17 @@ void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const V
   }
 }
 
-void CalculatePoint(const DesignRecord& design, ResultBuffer& results, CalculationWork& work, int first_index,
-                    int second_index, double x, double y, double z) {
+// The run's sheet, when the run reads one: fetched once, not at every point.
+std::shared_ptr<const EddySheet> RunSheet(const DesignRecord& design) {
+  if (design.include_bed_currents == 0 || design.bed_model != 1) return nullptr;
+  return SheetFor(design);
+}
+
+void CalculatePointWith(const DesignRecord& design, const EddySheet* sheet, ResultBuffer& results,
+                        CalculationWork& work, int first_index, int second_index, double x, double y, double z) {
   std::array<double, 9> n;
-  NormalisedResponses(design, work.noise, {x, y, z}, n);
+  double distortion = 0.0;
+  Responses(design, sheet, work.noise, {x, y, z}, n, &distortion);
 
   // Outputs an algorithm leaves unwritten stay NaN: "no estimate" in the slot.
   const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -86,7 +117,7 @@ void CalculatePoint(const DesignRecord& design, ResultBuffer& results, Calculati
     const std::array<double, 3> coefficients{DipoleCoefficient(design.generators[0]),
                                              DipoleCoefficient(design.generators[1]),
                                              DipoleCoefficient(design.generators[2])};
-    EstimatePosition3(SensorFieldModel(design), coefficients, work.alg2, n, ex, ey, ez, angle1, angle2);
+    EstimatePosition3(SensorFieldModel(design, sheet), coefficients, work.alg2, n, ex, ey, ez, angle1, angle2);
   } else {
     EstimatePosition2(work.alg2, n, ex, ey, ez, angle1, angle2);
   }
@@ -95,6 +126,21 @@ void CalculatePoint(const DesignRecord& design, ResultBuffer& results, Calculati
   slot[0] = ex;
   slot[1] = ey;
   slot[2] = ez;
+  *results.Distortion(first_index, second_index) = distortion;
+}
+
+}  // namespace
+
+void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const Vector3& point,
+                         std::array<double, 9>& n) {
+  const std::shared_ptr<const EddySheet> sheet = RunSheet(design);
+  Responses(design, sheet.get(), noise, point, n, nullptr);
+}
+
+void CalculatePoint(const DesignRecord& design, ResultBuffer& results, CalculationWork& work, int first_index,
+                    int second_index, double x, double y, double z) {
+  const std::shared_ptr<const EddySheet> sheet = RunSheet(design);
+  CalculatePointWith(design, sheet.get(), results, work, first_index, second_index, x, y, z);
 }
 
 void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work) {
@@ -138,6 +184,7 @@ bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, Calculatio
   const int first_count = points.empty() ? 0 : points.back().first_index;
   const CalculationWork before = work;
   CalculationWork last = work;
+  const std::shared_ptr<const EddySheet> sheet = RunSheet(design);
 
   // Every point draws its noise at its place in the single sequence and estimates from a work
   // state of its own; the algorithms carry nothing from one point to the next.
@@ -145,7 +192,8 @@ bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, Calculatio
     const ScanPoint& point = points[static_cast<std::size_t>(p)];
     CalculationWork local = before;
     local.noise.Skip(kDrawsPerPoint * static_cast<std::uint64_t>(p));
-    CalculatePoint(design, results, local, point.first_index, point.second_index, point.x, point.y, point.z);
+    CalculatePointWith(design, sheet.get(), results, local, point.first_index, point.second_index, point.x, point.y,
+                       point.z);
     if (p == count - 1) last = local;
   };
   std::int64_t done = count;
@@ -163,7 +211,10 @@ bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, Calculatio
   for (std::int64_t p = done; p < count; ++p) {
     double* slot = results.Slot(points[static_cast<std::size_t>(p)].first_index,
                                 points[static_cast<std::size_t>(p)].second_index);
-    if (slot != nullptr) slot[0] = slot[1] = slot[2] = std::numeric_limits<double>::quiet_NaN();
+    if (slot == nullptr) continue;
+    slot[0] = slot[1] = slot[2] = std::numeric_limits<double>::quiet_NaN();
+    *results.Distortion(points[static_cast<std::size_t>(p)].first_index,
+                        points[static_cast<std::size_t>(p)].second_index) = std::numeric_limits<double>::quiet_NaN();
   }
   if (complete) {
     work.alg1 = last.alg1;

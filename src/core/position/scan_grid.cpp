@@ -128,7 +128,9 @@ bool ScanNextAlongSecond(ScanState& scan, ScanPoint& point) {
   return true;
 }
 
-ResultBuffer::ResultBuffer() : values_(kSize, std::numeric_limits<double>::quiet_NaN()) {}
+ResultBuffer::ResultBuffer()
+    : values_(kSize, std::numeric_limits<double>::quiet_NaN()),
+      distortion_(kSize / 3, std::numeric_limits<double>::quiet_NaN()) {}
 
 double* ResultBuffer::Slot(int first_index, int second_index) {
   if (first_index < 0 || first_index >= kStride || second_index < 0 || second_index >= kStride)
@@ -140,6 +142,19 @@ const double* ResultBuffer::Slot(int first_index, int second_index) const {
   return const_cast<ResultBuffer*>(this)->Slot(first_index, second_index);
 }
 
-void ResultBuffer::Clear() { values_.assign(kSize, std::numeric_limits<double>::quiet_NaN()); }
+double* ResultBuffer::Distortion(int first_index, int second_index) {
+  if (first_index < 0 || first_index >= kStride || second_index < 0 || second_index >= kStride)
+    return nullptr;
+  return distortion_.data() + kStride * first_index + second_index;
+}
+
+const double* ResultBuffer::Distortion(int first_index, int second_index) const {
+  return const_cast<ResultBuffer*>(this)->Distortion(first_index, second_index);
+}
+
+void ResultBuffer::Clear() {
+  values_.assign(kSize, std::numeric_limits<double>::quiet_NaN());
+  distortion_.assign(kSize / 3, std::numeric_limits<double>::quiet_NaN());
+}
 
 }  // namespace orvendi

@@ -55,11 +55,16 @@ class ResultBuffer {
   // Null for an index pair outside the buffer.
   double* Slot(int first_index, int second_index);
   const double* Slot(int first_index, int second_index) const;
+  // The quadrature share of the sensor signal at the point (|quadrature| / |in-phase| of the nine
+  // voltages); null outside the buffer, NaN where the run did not reach.
+  double* Distortion(int first_index, int second_index);
+  const double* Distortion(int first_index, int second_index) const;
   // Every slot back to "no estimate".
   void Clear();
 
  private:
   std::vector<double> values_;
+  std::vector<double> distortion_;
 };
 
 }  // namespace orvendi

@@ -8,8 +8,15 @@
 
 namespace orvendi {
 
-SensorFieldModel::SensorFieldModel(const DesignRecord& design)
-    : design_(&design), with_bed_(design.include_bed_currents != 0) {
+SensorFieldModel::SensorFieldModel(const DesignRecord& design) : SensorFieldModel(design, nullptr) {
+  if (with_bed_ && design.bed_model == 1) {
+    owned_sheet_ = SheetFor(design);
+    sheet_ = owned_sheet_.get();
+  }
+}
+
+SensorFieldModel::SensorFieldModel(const DesignRecord& design, const EddySheet* sheet)
+    : design_(&design), with_bed_(design.include_bed_currents != 0), sheet_(sheet) {
   for (int g = 0; g < kGeneratorCount; ++g) {
     if (design.generators[g].real_dipole == 0) continue;
     for (int a = 0; a < 3; ++a) {
@@ -23,10 +30,7 @@ SensorFieldModel::SensorFieldModel(const DesignRecord& design)
     }
   }
   if (!with_bed_) return;
-  if (design.bed_model == 1) {
-    sheet_ = SheetFor(design);
-    return;
-  }
+  if (design.bed_model == 1) return;
   bed_sides_ = MakeLoopSides(BedLoopCorners(design));
   for (int k = 0; k < kCoilCount; ++k) bed_strength_[k] = BedStrength(BedCurrentMagnitude(design.bed_currents[k]));
 }

@@ -16,6 +16,8 @@ namespace orvendi {
 class SensorFieldModel {
  public:
   explicit SensorFieldModel(const DesignRecord& design);
+  // With the design's solved sheet given (null: none), as a run that fetched it once passes it.
+  SensorFieldModel(const DesignRecord& design, const EddySheet* sheet);
 
   // Field (T) of coils 0 .. 8 (coil order) at a point.
   std::array<Vector3, 9> FieldsAt(const Vector3& point) const;
@@ -45,7 +47,8 @@ class SensorFieldModel {
   bool with_bed_ = false;
   LoopSides bed_sides_{};
   std::array<double, 9> bed_strength_{};
-  std::shared_ptr<const EddySheet> sheet_;
+  std::shared_ptr<const EddySheet> owned_sheet_;
+  const EddySheet* sheet_ = nullptr;
 };
 
 // The sensor axis for polar angle theta and azimuth phi, and two unit vectors at right angles to

@@ -164,8 +164,9 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
   const std::size_t count = static_cast<std::size_t>(grid.first_points) * grid.second_points;
   grid.values.assign(count, kNan);
   const bool errors = grid.quantity == kErrorMapError;
-  if (errors && design.results_valid == 0) return grid;
-  if (!errors && (monte_carlo == nullptr || monte_carlo->size() != count)) return grid;
+  const bool of_run = QuantityOfLastRun(grid.quantity);
+  if (of_run && design.results_valid == 0) return grid;
+  if (!of_run && (monte_carlo == nullptr || monte_carlo->size() != count)) return grid;
 
   ScanPoint point;
   for (std::size_t k = 0; ScanNextAlongFirst(scan, point) && k < count; ++k) {
@@ -175,6 +176,8 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
       // The distance the accuracy figures are built on; a point without an estimate gives inf.
       grid.values[k] = std::sqrt(SquaredPositionError(point.x, point.y, point.z,
                                                       results.Slot(point.first_index, point.second_index)));
+    } else if (of_run) {
+      grid.values[k] = *results.Distortion(point.first_index, point.second_index);
     } else {
       const MonteCarloPoint& figures = (*monte_carlo)[k];
       grid.values[k] = grid.quantity == kErrorMapTrueness    ? figures.trueness_m
@@ -228,6 +231,9 @@ std::string ErrorQuantityTitle(int quantity) {
       return "Precision (mm)";
     case kErrorMapBound:
       return "Precision bound (mm)";
+    case kErrorMapDistortion:
+      // The legend shows figures times 1000.
+      return "Distortion (\u2030)";
     default:
       return "Error (mm)";
   }
@@ -246,9 +252,9 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
 
   std::string title;
   if (grid != nullptr) {
-    title = available                          ? ErrorQuantityTitle(grid->quantity)
-            : grid->quantity == kErrorMapError ? "Error: no results, calculate first"
-                                               : "No Monte-Carlo result for this design";
+    title = available                           ? ErrorQuantityTitle(grid->quantity)
+            : QuantityOfLastRun(grid->quantity) ? "Error: no results, calculate first"
+                                                : "No Monte-Carlo result for this design";
   }
   const std::string low = bar ? SignificantText(grid->low_m * 1000.0, kLegendDigits) : "";
   const std::string high = bar ? SignificantText(grid->high_m * 1000.0, kLegendDigits) : "";
@@ -310,6 +316,8 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
   }
   if (!factor.empty()) canvas.Text(x, y, factor, style);
 }
+
+bool QuantityOfLastRun(int quantity) { return quantity == kErrorMapError || quantity == kErrorMapDistortion; }
 
 double MagnifiedCoordinate(double t, double m, double factor) {
   if (factor == 1.0) return m;

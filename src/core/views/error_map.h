@@ -26,7 +26,7 @@ inline constexpr int kLegendBarHeight = 12;
 inline constexpr int kLegendGap = 4;
 Font LegendFont();
 
-// The figure the map colours at each scan-grid point, in metres.
+// The figure the map colours at each scan-grid point, in metres (the distortion: a ratio).
 struct ErrorMapGrid {
   int quantity = kErrorMapError;
   int scan_plane = 0;
@@ -45,8 +45,8 @@ struct ErrorMapGrid {
   int missing = 0;  // points without a figure
 };
 
-// The grid of the design's scan with the error of the last run's estimates, or with the
-// trueness or precision of `monte_carlo` (the per-point figures of a Monte-Carlo run of this very
+// The grid of the design's scan with the error of the last run's estimates or its distortion, or
+// with the trueness or precision of `monte_carlo` (the per-point figures of a Monte-Carlo run of this very
 // design; null when there is none).
 ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer& results,
                                  const std::vector<MonteCarloPoint>* monte_carlo);
@@ -63,7 +63,11 @@ bool ViewShowsScanPlane(int current_view, int scan_plane);
 // plane's line, each step of it coloured by the largest cell behind it (hatched when any is).
 void DrawErrorMap(Canvas& canvas, const ViewState& view, const ErrorMapGrid& grid);
 
-// "Error (mm)", "Trueness (mm)", "Precision (mm)", "Precision bound (mm)".
+// Whether the map takes the quantity from the last calculation run (the error, the distortion)
+// rather than from a Monte-Carlo run.
+bool QuantityOfLastRun(int quantity);
+
+// "Error (mm)", "Trueness (mm)", "Precision (mm)", "Precision bound (mm)", "Distortion (‰)".
 std::string ErrorQuantityTitle(int quantity);
 
 // The legend box, when the map is on or the shown measured map is magnified: the quantity, the

@@ -6,6 +6,7 @@
 #include "core/design/round_half_away.h"
 #include "core/field/bed_field.h"
 #include "core/field/coil_field.h"
+#include "core/field/sheet_bed_model.h"
 #include "core/views/view_geometry.h"
 
 namespace orvendi {
@@ -29,12 +30,16 @@ FieldDisplaySetup PrepareFieldDisplay(const DesignRecord& design) {
     coil.bed_strength = BedStrength(BedCurrentMagnitude(design.bed_currents[k]));
   }
   setup.bed_sides = MakeLoopSides(BedLoopCorners(design));
+  if (setup.with_bed && design.bed_model == 1) setup.sheet = CachedSheet(design);
   return setup;
 }
 
 Vector3 DisplayedField(const FieldDisplaySetup& setup, const DesignRecord& design, const Vector3& point) {
+  const bool loop = setup.with_bed && design.bed_model != 1;
   LoopShapes bed;
-  if (setup.with_bed) bed = ShapesOfLoop(setup.bed_sides, point);
+  if (loop) bed = ShapesOfLoop(setup.bed_sides, point);
+  std::array<ComplexVector3, kCoilCount> sheet{};
+  if (setup.sheet) sheet = SheetField(*setup.sheet, point);
   Vector3 b;
   for (int k = 0; k < kCoilCount; ++k) {
     const FieldDisplaySetup::Coil& coil = setup.coils[k];
@@ -44,7 +49,8 @@ Vector3 DisplayedField(const FieldDisplaySetup& setup, const DesignRecord& desig
     } else {
       b += CoilField(design.generators[k / 3], k % 3, point);
     }
-    if (setup.with_bed) b += FieldOfLoop(bed, coil.bed_strength);
+    if (loop) b += FieldOfLoop(bed, coil.bed_strength);
+    if (setup.sheet) b += sheet[k].re;
   }
   return b;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
 #include "core/design/design_record.h"
+#include "core/field/eddy_sheet.h"
 #include "core/field/loop_geometry.h"
 #include "core/field/vector3.h"
 #include "core/platform/canvas.h"
@@ -15,7 +17,8 @@ inline constexpr int kFieldLineLength = 15;  // pixels, for a field wholly in th
 
 // The field layer: at every 35th pixel of the drawing area (drawing_width x drawing_height,
 // starting at (0, 0)) a line from the sample along the in-plane part of the summed field of
-// the displayed coils (and their bed currents when display_bed_field), scaled by the full
+// the displayed coils (and their bed currents, or the sheet's in-phase field, when
+// display_bed_field), scaled by the full
 // magnitude. Draws with the canvas's current pen.
 void DrawBField(Canvas& canvas, const DesignRecord& design, const ViewState& view);
 
@@ -33,6 +36,9 @@ struct FieldDisplaySetup {
   bool any_coil = false;
   bool with_bed = false;
   LoopSides bed_sides{};
+  // The solved sheet of the design when bed_model is 1 (null while none is stored for its
+  // inputs: a repaint never solves it); its in-phase field replaces the outline loop's.
+  std::shared_ptr<const EddySheet> sheet;
 };
 FieldDisplaySetup PrepareFieldDisplay(const DesignRecord& design);
 

@@ -17,7 +17,7 @@ ErrorMapDialog::ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, Q
   form_ = std::make_unique<EntryForm>(this, [this](std::string& error) {
     const std::optional<double> factor = ReadMagnification(magnification_->currentText().toStdString(), error);
     if (!factor) return false;
-    for (int q = 0; q < 4; ++q) {
+    for (int q = 0; q < kQuantities; ++q) {
       if (quantity_[q]->isChecked()) design_.error_map_quantity = q;
     }
     design_.error_magnification = *factor;
@@ -25,12 +25,13 @@ ErrorMapDialog::ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, Q
   });
 
   static constexpr const char* kQuantityNames[] = {"&Error of the last run", "&Trueness (Monte Carlo)",
-                                                   "&Precision (Monte Carlo)", "Precision &bound (Monte Carlo)"};
+                                                   "&Precision (Monte Carlo)", "Precision &bound (Monte Carlo)",
+                                                   "&Distortion of the last run"};
   static constexpr const char* kQuantityObjects[] = {"QuantityError", "QuantityTrueness", "QuantityPrecision",
-                                                     "QuantityBound"};
+                                                     "QuantityBound", "QuantityDistortion"};
   auto* group = new QButtonGroup(this);
   auto* quantities = new QVBoxLayout;
-  for (int q = 0; q < 4; ++q) {
+  for (int q = 0; q < kQuantities; ++q) {
     quantity_[q] = new QRadioButton(QString::fromUtf8(kQuantityNames[q]), this);
     quantity_[q]->setObjectName(QString::fromUtf8(kQuantityObjects[q]));
     quantity_[q]->setEnabled(ErrorQuantityAvailable(q, monte_carlo_current));
@@ -39,7 +40,7 @@ ErrorMapDialog::ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, Q
   }
   const int shown = ErrorQuantityAvailable(design.error_map_quantity, monte_carlo_current) ? design.error_map_quantity
                                                                                           : kErrorMapError;
-  quantity_[shown >= 0 && shown < 4 ? shown : 0]->setChecked(true);
+  quantity_[shown >= 0 && shown < kQuantities ? shown : 0]->setChecked(true);
   form_->Form()->addRow(QStringLiteral("Colour by:"), quantities);
 
   magnification_ = new QComboBox(this);

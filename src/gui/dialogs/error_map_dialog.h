@@ -11,8 +11,8 @@ class QRadioButton;
 
 namespace orvendi {
 
-// "Error Map": what the map colours (error; trueness and precision only with a Monte-Carlo
-// result of the design as it is) and how much the measured map magnifies each error (1, 10,
+// "Error Map": what the map colours (error or distortion; trueness and precision only with a
+// Monte-Carlo result of the design as it is) and how much the measured map magnifies each error (1, 10,
 // 100, 1000 or a typed factor). OK stores both in the design; an entry the logic refuses shows
 // why, keeps the dialog open and changes nothing.
 class ErrorMapDialog : public QDialog {
@@ -26,7 +26,8 @@ class ErrorMapDialog : public QDialog {
  private:
   DesignRecord& design_;
   std::unique_ptr<EntryForm> form_;
-  QRadioButton* quantity_[4] = {};
+  static constexpr int kQuantities = kErrorMapDistortion + 1;
+  QRadioButton* quantity_[kQuantities] = {};
   QComboBox* magnification_ = nullptr;
 };
 

@@ -76,7 +76,7 @@ QCheckBox* MakeCheck(const char* text, int id, bool text_left = false) {
 }
 
 void AddRow(QFormLayout* form, const char* label, QWidget* field) {
-  auto* text = new QLabel(QString::fromLatin1(label));
+  auto* text = new QLabel(QString::fromUtf8(label));
   text->setBuddy(field);
   form->addRow(text, field);
 }
@@ -134,6 +134,11 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
     AddRow(form, "Peak Current:", MakeEdit(kPeakCurrent, dialog));
   } else if (name == names::kSensorDesign) {
     AddRow(AddForm(root), "Sensitivity (Volts per Tesla):", MakeEdit(kSensitivity, dialog));
+    AddRadios(root, "Sensor Model", {{"&Fixed sensitivity", kFixedSensor}, {"&Induction coil", kInductionSensor}});
+    QFormLayout* coil = AddForm(root, "Induction Coil");
+    AddRow(coil, "Turns:", MakeEdit(kSensorTurns, dialog));
+    AddRow(coil, "Area (m\u00b2):", MakeEdit(kSensorArea, dialog));
+    AddRow(coil, "Gain (V/V):", MakeEdit(kSensorGain, dialog));
   } else if (name == names::kBedDesign) {
     AddRow(AddForm(root), "Ohms Per Metre:", MakeEdit(kBedOhmsPerMetre, dialog));
   } else if (name == names::kSignalNoise) {
@@ -150,6 +155,8 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
     QFormLayout* form = AddForm(root, "Quantisation");
     AddRow(form, "X:", MakeEdit(kBedCellsX, dialog));
     AddRow(form, "Y:", MakeEdit(kBedCellsY, dialog));
+    AddRadios(root, "Bed Model", {{"&Outline loop", kOutlineLoopBed}, {"&Eddy-current sheet", kSheetBed}});
+    AddRow(AddForm(root), "Sheet resistance (ohms per square):", MakeEdit(kSheetOhmsPerSquare, dialog));
   } else if (name == names::kViewOptions) {
     auto* coils = new QGroupBox(QStringLiteral("Generator Coils"));
     auto* generators = new QHBoxLayout(coils);
@@ -242,21 +249,6 @@ void Finish(QDialog* dialog, const DialogEntry& entry) {
   CentreDialog(dialog);
 }
 
-class SettingsDialogWidget : public RecordDialog {
- public:
-  SettingsDialogWidget(const SettingsDialog& entry, DesignRecord& design, QWidget* owner)
-      : RecordDialog(owner), entry_(entry), design_(design) {}
-
-  void OnOk() {
-    StoreSettingsDialog(entry_, CollectFields(), design_);
-    accept();
-  }
-
- private:
-  const SettingsDialog& entry_;
-  DesignRecord& design_;
-};
-
 // The result dialogs end with 1 on OK and on Escape, with 0 only from the close box.
 class ResultDialog : public RecordDialog {
  public:
@@ -310,6 +302,24 @@ void CentreDialog(QWidget* dialog) {
   const QRect area = screen->geometry();
   const QSize size = dialog->size();
   dialog->move((area.width() - size.width()) >> 1, (area.height() - size.height()) >> 1);
+}
+
+void ShowRefusedEntry(QWidget* dialog, const std::string& message) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), QString::fromStdString(message), QMessageBox::Ok,
+                  dialog);
+  box.exec();
+}
+
+SettingsDialogWidget::SettingsDialogWidget(const SettingsDialog& entry, DesignRecord& design, QWidget* owner)
+    : RecordDialog(owner), entry_(entry), design_(design) {}
+
+void SettingsDialogWidget::OnOk() {
+  std::string error;
+  if (StoreSettingsDialog(entry_, CollectFields(), design_, &error)) {
+    accept();
+    return;
+  }
+  notice_(this, error);
 }
 
 void ShowInvalidSettings(QWidget* owner) {

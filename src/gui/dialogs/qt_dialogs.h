@@ -4,7 +4,9 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/dialogs/dialog_logic.h"
 #include "gui/dialogs/dialogs.h"
@@ -34,6 +36,24 @@ class RecordDialog : public QDialog {
 
   void ShowFields(const DialogFields& fields);
   DialogFields CollectFields() const;
+};
+
+// The message of an entry a settings dialog refuses, caption "Error", over the dialog.
+void ShowRefusedEntry(QWidget* dialog, const std::string& message);
+
+// A settings dialog: OK stores its entries, or says why it refuses them and stays open as typed.
+class SettingsDialogWidget : public RecordDialog {
+ public:
+  SettingsDialogWidget(const SettingsDialog& entry, DesignRecord& design, QWidget* owner);
+
+  void OnOk();
+  // Replaces the message of a refused OK, e.g. to count it.
+  void SetRefusalNotice(std::function<void(QWidget*, const std::string&)> notice) { notice_ = std::move(notice); }
+
+ private:
+  const SettingsDialog& entry_;
+  DesignRecord& design_;
+  std::function<void(QWidget*, const std::string&)> notice_ = ShowRefusedEntry;
 };
 
 // "ScanOptions": stays open after a rejected OK, entries as typed, the keys back in the entry
