@@ -39,6 +39,7 @@
 #include "gui/widgets/plot_window.h"
 #include "gui/shell/main_window.h"
 #include "core/app/menu_model.h"
+#include "core/views/colour_map.h"
 
 namespace orvendi {
 namespace {
@@ -454,6 +455,65 @@ TEST_F(AnalysisWindowsTest, SweepPlotsMaxAndRmsAndExportsTheCommandLineCsv) {
   // The design is as it was.
   EXPECT_EQ(window->State().design.frequency_hz, 10000.0);
   EXPECT_EQ(window->UndoStack().count(), 0);
+}
+
+TEST_F(AnalysisWindowsTest, TwoParametersGiveAMapOfTheChosenFigure) {
+  const Answered answered = AnswerModals([this] { Trigger(kCmdSweep); }, {[](QWidget* dialog) {
+    auto* second = dialog->findChild<QComboBox*>(QStringLiteral("Parameter2"));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->currentText(), QStringLiteral("None"));
+    EXPECT_FALSE(dialog->findChild<QLineEdit*>(QStringLiteral("From2"))->isEnabled());
+    // Generators are numbered from 0, as everywhere in the window.
+    EXPECT_GE(second->findText(QStringLiteral("Generator 0 x (m)")), 0);
+    EXPECT_LT(second->findText(QStringLiteral("Generator 3 x (m)")), 0);
+    second->setCurrentText(QStringLiteral("Noise peak (V)"));
+    EXPECT_TRUE(dialog->findChild<QLineEdit*>(QStringLiteral("From2"))->isEnabled());
+    SetEntry(dialog, "From", QStringLiteral("5000"));
+    SetEntry(dialog, "To", QStringLiteral("2e4"));
+    SetEntry(dialog, "Count", QStringLiteral("3"));
+    SetEntry(dialog, "From2", QStringLiteral("0"));
+    SetEntry(dialog, "To2", QStringLiteral("1e-4"));
+    SetEntry(dialog, "Count2", QStringLiteral("2"));
+    dialog->findChild<QComboBox*>(QStringLiteral("Map"))->setCurrentText(QStringLiteral("RMS error"));
+    ClickOk(dialog);
+  }});
+  EXPECT_EQ(answered.unexpected, 0);
+  ASSERT_EQ(Plots().size(), 1u);
+  PlotWindow* plot = Plots()[0];
+  EXPECT_EQ(plot->windowTitle(), QStringLiteral("Sweep: Frequency (Hz) and Noise peak (V)"));
+  QChart* chart = plot->View()->chart();
+  EXPECT_TRUE(chart->title().startsWith(QStringLiteral("RMS error (mm)")));
+  auto* cells = qobject_cast<QScatterSeries*>(chart->series().value(0));
+  ASSERT_NE(cells, nullptr);
+  ASSERT_EQ(cells->count(), 6);
+  const std::string& csv = plot->Csv();
+  EXPECT_EQ(csv.rfind("frequency_hz,noise_peak_v,max_error_m,rms_error_m", 0), 0u) << csv;
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7);
+
+  // Each cell in the colour of its RMS error: the noisiest design's the scale's top.
+  plot->resize(720, 480);
+  QApplication::processEvents();
+  const QImage picture = plot->PictureImage();
+  double highest = -1.0;
+  QPointF highest_cell;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0; at < csv.size();) {
+    const std::size_t end = csv.find('\n', at);
+    lines.push_back(csv.substr(at, end - at));
+    at = end + 1;
+  }
+  for (std::size_t k = 1; k < lines.size(); ++k) {
+    double frequency = 0, noise = 0, max_error = 0, rms = 0;
+    ASSERT_EQ(std::sscanf(lines[k].c_str(), "%lf,%lf,%lf,%lf", &frequency, &noise, &max_error, &rms), 4);
+    if (rms > highest) {
+      highest = rms;
+      highest_cell = QPointF(frequency, noise);
+    }
+  }
+  const QPoint pixel = plot->View()->mapFromScene(chart->mapToScene(chart->mapToPosition(highest_cell, cells)));
+  const Rgb top = ViridisColours()[kColourMapSize - 1];
+  EXPECT_EQ(picture.pixel(pixel) & 0xFFFFFFu, qRgb(top.r, top.g, top.b) & 0xFFFFFFu);
+  ExpectPlotWindowWorks(plot, files.path());
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "core/position/calculation.h"
 #include "core/views/view_geometry.h"
 #include "gui/files/design_files.h"
+#include "gui/files/file_system_path.h"
 #include "gui/files/qt_recovery.h"
 #include "gui/shell/main_window.h"
 #include "gui/widgets/drawing_window.h"
@@ -494,6 +495,56 @@ TEST_F(DesignFilesTest, TheRecentListKeepsTheLastEightNewestFirstInTheSettings) 
   // Another window reads the same list.
   MainWindow other(recovery_folder);
   EXPECT_EQ(other.Files().RecentFiles(), window->Files().RecentFiles());
+}
+
+TEST(FileSystemPathTest, EveryNameComesBackByteForByte) {
+  const std::string names[] = {
+      "/tmp/plain.orvendi", "/tmp/caf\xc3\xa9/\xe2\x82\xac\xf0\x9f\x98\x80", "/tmp/\xff\xfe",
+      "/tmp/cut\xe2\x82",   // a sequence cut short
+      "/tmp/\xc0\xaf",      // overlong
+      "/tmp/\xed\xa0\x80",  // a surrogate
+      "/tmp/\xf4\x90\x80\x80", "/tmp/\x80lone\xbf",
+  };
+  for (const std::string& name : names) {
+    const QString text = PathFromFileSystem(name);
+    EXPECT_EQ(FileSystemPath(text), name) << text.toStdString();
+    // Names in UTF-8 read as the toolkit reads them.
+    if (QString::fromUtf8(name).toUtf8().toStdString() == name) {
+      EXPECT_EQ(text, QFile::decodeName(QByteArray::fromStdString(name)));
+    }
+  }
+}
+
+TEST_F(DesignFilesTest, ANameThatIsNotUtf8OpensFromTheCommandLineAndTheRecentList) {
+  const std::string path = dir.path().toStdString() + "/d\xff\xfe-\xc3\x28.orvendi";
+  DesignRecord design = State().design;
+  design.frequency_hz = 4321.0;
+  std::string error;
+  ASSERT_TRUE(WriteDesignFile(path, design, StoredView{}, error)) << error;
+
+  // As main() hands over its argument.
+  ASSERT_TRUE(window->Files().OpenFile(PathFromFileSystem(path)));
+  EXPECT_EQ(State().design.frequency_hz, 4321.0);
+  ASSERT_FALSE(window->Files().RecentFiles().isEmpty());
+  EXPECT_EQ(FileSystemPath(window->Files().RecentFiles().front()), path);
+
+  // The list as the settings keep it for the next start.
+  EXPECT_EQ(FileSystemPath(MainWindow(recovery_folder).Files().RecentFiles().front()), path);
+
+  window->RunCommand(kCmdNew);
+  EXPECT_EQ(State().design.frequency_hz, 10000.0);
+  window->RunCommand(kCmdRecentFirst);
+  EXPECT_EQ(State().design.frequency_hz, 4321.0);
+  EXPECT_EQ(FileSystemPath(window->Files().FilePath()), path);
+
+  // Saving writes that very file, not one of another name.
+  EditInDialog(kCmdFrequency, "2067", "99");
+  window->RunCommand(kCmdSave);
+  DesignRecord saved;
+  StoredView view;
+  ASSERT_TRUE(ReadDesignFile(path, saved, view, error)) << error;
+  EXPECT_EQ(saved.frequency_hz, 99.0);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
 
 TEST_F(DesignFilesTest, EveryKindOfBadFileIsReportedAndChangesNothing) {
