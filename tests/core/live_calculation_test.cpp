@@ -139,7 +139,7 @@ TEST(CoarseScan, KeepsBothCornersAndEveryKthPointWhereTheStrideDividesTheSteps) 
   } cases[] = {{99, 3, 33, true}, {100, 3, 33, false}, {82, 3, 27, false}, {41, 2, 20, false}};
   for (const auto& c : cases) {
     for (int plane = 0; plane < 3; ++plane) {
-      SCOPED_TRACE(testing::Message() << c.steps << " steps, stride " << c.stride << ", plane " << plane);
+      SCOPED_TRACE(::testing::Message() << c.steps << " steps, stride " << c.stride << ", plane " << plane);
       DesignRecord design = GridDesign(c.steps);
       design.scan_z_from = 0.1;
       design.scan_z_step = 0.005;

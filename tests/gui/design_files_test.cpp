@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -544,7 +545,12 @@ TEST_F(DesignFilesTest, ANameThatIsNotUtf8OpensFromTheCommandLineAndTheRecentLis
   StoredView view;
   ASSERT_TRUE(ReadDesignFile(path, saved, view, error)) << error;
   EXPECT_EQ(saved.frequency_hz, 99.0);
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1);
+  // The toolkit cannot list such a name: count what the file system holds.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString())) {
+    files += entry.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(files, 1);
 }
 
 TEST_F(DesignFilesTest, EveryKindOfBadFileIsReportedAndChangesNothing) {

@@ -103,7 +103,6 @@ QChart* MakeSweepMapChart(const SweepMap& map, const std::string& x_name, const 
 
   auto* scale = new QColorAxis;
   scale->setTitleText(ToQString(map.result) + QStringLiteral(" (mm)"));
-  scale->setLabelFormat(QStringLiteral("%g"));
   QLinearGradient gradient(0.0, 1.0, 0.0, 0.0);
   const auto& colours = ViridisColours();
   for (int k = 0; k < kColourMapSize; k += 15) gradient.setColorAt(k / 255.0, Colour(colours[k]));
