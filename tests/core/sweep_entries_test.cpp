@@ -92,7 +92,8 @@ TEST(SweepEntriesReading, ASecondParameterAddsTheFasterAxis) {
     void (*spoil)(SweepEntries&);
     const char* message;
   } bad[] = {
-      {[](SweepEntries& e) { e.second_parameter = e.parameter; }, "Parameter 2: choose one other than the first"},
+      {[](SweepEntries& e) { e.second_parameter = e.parameter; },
+       "Parameter 2: choose one other than the first"},
       {[](SweepEntries& e) { e.second_from = "x"; }, "From 2: \"x\" is not a number"},
       {[](SweepEntries& e) { e.second_to = "0"; }, "From 2 and To 2: the range is empty"},
       {[](SweepEntries& e) { e.map_result = 2, e.runs = "1"; }, "Map: Max trueness needs more than one run"},

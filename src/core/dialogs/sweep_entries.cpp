@@ -159,7 +159,8 @@ const std::vector<std::string>& SweepMapResults() {
 std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::string& error) {
   SweepOptions options;
   SweepAxis first;
-  if (!ReadAxis(entries.parameter, entries.from, entries.to, entries.count, "", first, error)) return std::nullopt;
+  if (!ReadAxis(entries.parameter, entries.from, entries.to, entries.count, "", first, error))
+    return std::nullopt;
   options.axes.push_back(first);
   const bool two = entries.second_parameter != -1;
   if (two) {

@@ -52,9 +52,10 @@ class MapCells : public QGraphicsItem {
                                    QPointF(std::round(b.x()), std::round(b.y())))
                                 .normalized();
         const double value = map_.millimetres[i * columns + j];
-        painter->fillRect(cell, std::isnan(value) ? kNoFigure
-                                                  : Colour(colours[static_cast<std::size_t>(
-                                                        ColourIndex(value, map_.low, map_.high))]));
+        painter->fillRect(
+            cell, std::isnan(value)
+                      ? kNoFigure
+                      : Colour(colours[static_cast<std::size_t>(ColourIndex(value, map_.low, map_.high))]));
       }
     }
     painter->restore();
@@ -66,7 +67,8 @@ class MapCells : public QGraphicsItem {
   SweepMap map_;
 };
 
-QValueAxis* PlaceAxis(QChart* chart, const std::string& name, const std::vector<double>& edges, Qt::Alignment side) {
+QValueAxis* PlaceAxis(QChart* chart, const std::string& name, const std::vector<double>& edges,
+                      Qt::Alignment side) {
   auto* axis = new QValueAxis;
   axis->setTitleText(ToQString(name));
   // Tick labels without the desktop's decimal comma, like every other number of the program.
