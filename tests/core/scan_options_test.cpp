@@ -140,10 +140,8 @@ TEST(ScanOptionsDialog, OnlyAnotherGridMakesTheResultsInvalid) {
   } cases[] = {
       {{}, {}, true},
       {{{kZFrom, "0.2"}, {kZTo, "0.5"}, {kPlaneX, "0.3"}}, {}, true},  // not read by the XY plane
-      {{}, {{kIncludeBedCurrents, true}}, true},
       {{{kXStep, "0.05"}}, {}, false},
       {{{kYFrom, "-0.35"}}, {}, false},
-      {{{kXTo, "0.45"}}, {}, false},
       {{{kPlaneZ, "0.3"}}, {}, false},
       {{}, {{kXyPlane, false}, {kZxPlane, true}}, false},
   };
