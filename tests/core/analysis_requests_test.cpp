@@ -11,6 +11,7 @@
 
 #include "core/design/design_file.h"
 #include "core/dialogs/error_map_settings.h"
+#include "core/dialogs/sweep_entries.h"
 #include "support/default_design.h"
 
 namespace orvendi {

@@ -115,31 +115,48 @@ TEST(LiveStride, WholeUpTo41By41PointsThenTheSmallestStrideThatFits) {
   EXPECT_EQ(LiveStride(none), 1);
 }
 
-TEST(CoarseScan, EveryKthPointOfBothPlaneAxesFromTheSameCorner) {
-  for (int plane = 0; plane < 3; ++plane) {
-    SCOPED_TRACE(plane);
-    DesignRecord design = GridDesign(100);
-    design.scan_z_from = 0.1;
-    design.scan_z_step = 0.005;
-    design.scan_z_to = 0.1 + 100 * 0.005;
-    design.scan_plane = plane;
-    const DesignRecord coarse = CoarseScan(design, 3);
+std::vector<ScanPoint> GridPoints(const DesignRecord& design) {
+  ScanState scan;
+  ScanStart(scan, design);
+  std::vector<ScanPoint> points;
+  ScanPoint p;
+  while (ScanNextAlongFirst(scan, p)) points.push_back(p);
+  return points;
+}
 
-    ScanState full_scan, coarse_scan;
-    ScanStart(full_scan, design);
-    ScanStart(coarse_scan, coarse);
-    EXPECT_EQ(coarse_scan.first_count, 33);
-    EXPECT_EQ(coarse_scan.second_count, 33);
-    std::vector<ScanPoint> full, reduced;
-    ScanPoint p;
-    while (ScanNextAlongFirst(full_scan, p)) full.push_back(p);
-    while (ScanNextAlongFirst(coarse_scan, p)) reduced.push_back(p);
-    ASSERT_EQ(reduced.size(), 34u * 34u);
-    for (const ScanPoint& q : reduced) {
-      const ScanPoint& f = full[static_cast<std::size_t>(3 * q.second_index * 101 + 3 * q.first_index)];
-      EXPECT_NEAR(q.x, f.x, 1e-12);
-      EXPECT_NEAR(q.y, f.y, 1e-12);
-      EXPECT_NEAR(q.z, f.z, 1e-12);
+void ExpectSamePlace(const ScanPoint& a, const ScanPoint& b) {
+  EXPECT_NEAR(a.x, b.x, 1e-12);
+  EXPECT_NEAR(a.y, b.y, 1e-12);
+  EXPECT_NEAR(a.z, b.z, 1e-12);
+}
+
+// Both corners of the grid are kept whatever the stride; where it divides the steps, the points
+// are the grid's own.
+TEST(CoarseScan, KeepsBothCornersAndEveryKthPointWhereTheStrideDividesTheSteps) {
+  const struct {
+    int steps, stride, coarse_steps;
+    bool every_kth;
+  } cases[] = {{99, 3, 33, true}, {100, 3, 33, false}, {82, 3, 27, false}, {41, 2, 20, false}};
+  for (const auto& c : cases) {
+    for (int plane = 0; plane < 3; ++plane) {
+      SCOPED_TRACE(::testing::Message() << c.steps << " steps, stride " << c.stride << ", plane " << plane);
+      DesignRecord design = GridDesign(c.steps);
+      design.scan_z_from = 0.1;
+      design.scan_z_step = 0.005;
+      design.scan_z_to = 0.1 + c.steps * 0.005;
+      design.scan_plane = plane;
+      const DesignRecord coarse = CoarseScan(design, c.stride);
+      const std::vector<ScanPoint> full = GridPoints(design);
+      const std::vector<ScanPoint> reduced = GridPoints(coarse);
+      const auto points = static_cast<std::size_t>(c.coarse_steps + 1);
+      ASSERT_EQ(reduced.size(), points * points);
+      ExpectSamePlace(reduced.front(), full.front());
+      ExpectSamePlace(reduced.back(), full.back());
+      if (!c.every_kth) continue;
+      const int per_row = c.steps + 1;
+      for (const ScanPoint& q : reduced) {
+        ExpectSamePlace(q, full[static_cast<std::size_t>(c.stride * (q.second_index * per_row + q.first_index))]);
+      }
     }
   }
   const DesignRecord design = GridDesign(100);

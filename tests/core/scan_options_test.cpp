@@ -10,6 +10,7 @@
 
 #include "core/design/design_record.h"
 #include "core/platform/host.h"
+#include "core/views/design_history.h"
 #include "core/views/view_state.h"
 #include "support/default_design.h"
 
@@ -127,6 +128,35 @@ TEST(ScanOptionsDialog, OkStoresTheFourteenFields) {
   // No plane checked keeps the plane.
   ASSERT_TRUE(StoreScanOptions(Typed(design, {}, {{kYzPlane, false}}), design));
   EXPECT_EQ(design.scan_plane, 1);
+}
+
+// The last run's estimates are kept by index pair, so they stay valid only on the same grid, after
+// OK and after undoing or redoing it.
+TEST(ScanOptionsDialog, OnlyAnotherGridMakesTheResultsInvalid) {
+  const struct {
+    std::map<int, std::string> typed;
+    std::map<int, bool> clicked;
+    bool valid;
+  } cases[] = {
+      {{}, {}, true},
+      {{{kZFrom, "0.2"}, {kZTo, "0.5"}, {kPlaneX, "0.3"}}, {}, true},  // not read by the XY plane
+      {{{kXStep, "0.05"}}, {}, false},
+      {{{kYFrom, "-0.35"}}, {}, false},
+      {{{kPlaneZ, "0.3"}}, {}, false},
+      {{}, {{kXyPlane, false}, {kZxPlane, true}}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.valid);
+    DesignRecord design = DefaultDesign();
+    design.results_valid = 1;
+    const DesignRecord before = design;
+    ASSERT_TRUE(StoreScanOptions(Typed(design, c.typed, c.clicked), design));
+    EXPECT_EQ(design.results_valid, c.valid ? 1 : 0);
+    DesignRecord undone = design;
+    undone.results_valid = 1;
+    ApplyDesignSnapshot(before, false, undone);
+    EXPECT_EQ(undone.results_valid, c.valid ? 1 : 0);
+  }
 }
 
 TEST(ScanOptionsDialog, ARejectedOkStoresNothing) {

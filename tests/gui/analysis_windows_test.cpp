@@ -33,12 +33,14 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "gui/widgets/plot_window.h"
 #include "gui/shell/main_window.h"
 #include "core/app/menu_model.h"
+#include "core/views/colour_map.h"
 
 namespace orvendi {
 namespace {
@@ -524,6 +526,53 @@ TEST_F(AnalysisWindowsTest, SweepPlotsMaxAndRmsAndExportsTheCommandLineCsv) {
   // The design is as it was.
   EXPECT_EQ(window->State().design.frequency_hz, 10000.0);
   EXPECT_EQ(window->UndoStack().count(), 0);
+}
+
+TEST_F(AnalysisWindowsTest, TwoParametersGiveAMapOfTheChosenFigure) {
+  const Answered answered = AnswerModals([this] { Trigger(kCmdSweep); }, {[](QWidget* dialog) {
+    auto* second = dialog->findChild<QComboBox*>(QStringLiteral("Parameter2"));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->currentText(), QStringLiteral("None"));
+    EXPECT_FALSE(dialog->findChild<QLineEdit*>(QStringLiteral("From2"))->isEnabled());
+    // Generators are numbered from 0, as everywhere in the window.
+    EXPECT_GE(second->findText(QStringLiteral("Generator 0 x (m)")), 0);
+    second->setCurrentText(QStringLiteral("Noise peak (V)"));
+    EXPECT_TRUE(dialog->findChild<QLineEdit*>(QStringLiteral("From2"))->isEnabled());
+    SetEntry(dialog, "From", QStringLiteral("5000"));
+    SetEntry(dialog, "To", QStringLiteral("2e4"));
+    SetEntry(dialog, "Count", QStringLiteral("3"));
+    SetEntry(dialog, "From2", QStringLiteral("0"));
+    SetEntry(dialog, "To2", QStringLiteral("2e-5"));
+    SetEntry(dialog, "Count2", QStringLiteral("2"));
+    dialog->findChild<QComboBox*>(QStringLiteral("Map"))->setCurrentText(QStringLiteral("RMS error"));
+    ClickOk(dialog);
+  }});
+  EXPECT_EQ(answered.unexpected, 0);
+  ASSERT_EQ(Plots().size(), 1u);
+  PlotWindow* plot = Plots()[0];
+  EXPECT_EQ(plot->windowTitle(), QStringLiteral("Sweep: Frequency (Hz) and Noise peak (V)"));
+  QChart* chart = plot->View()->chart();
+  EXPECT_TRUE(chart->title().startsWith(QStringLiteral("RMS error (mm)")));
+  auto* cells = qobject_cast<QScatterSeries*>(chart->series().value(0));
+  ASSERT_NE(cells, nullptr);
+  ASSERT_EQ(cells->count(), 6);
+  const std::string& csv = plot->Csv();
+  EXPECT_EQ(csv.rfind("frequency_hz,noise_peak_v,max_error_m,rms_error_m", 0), 0u) << csv;
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7);
+
+  // Each cell in the colour of its figure: the smallest and the largest at the scale's ends.
+  plot->resize(720, 480);
+  QApplication::processEvents();
+  const QImage picture = plot->PictureImage();
+  std::set<QRgb> colours;
+  for (const QPointF& cell : cells->points()) {
+    const QPoint pixel = plot->View()->mapFromScene(chart->mapToScene(chart->mapToPosition(cell, cells)));
+    colours.insert(picture.pixel(pixel) & 0xFFFFFFu);
+  }
+  for (const Rgb& end : {ViridisColours().front(), ViridisColours().back()}) {
+    EXPECT_EQ(colours.count(qRgb(end.r, end.g, end.b) & 0xFFFFFFu), 1u);
+  }
+  ExpectPlotWindowWorks(plot, files.path());
 }
 
 }  // namespace

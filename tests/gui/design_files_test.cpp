@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,6 +29,7 @@
 #include "core/position/calculation.h"
 #include "core/views/view_geometry.h"
 #include "gui/files/design_files.h"
+#include "gui/files/file_system_path.h"
 #include "gui/files/qt_recovery.h"
 #include "gui/shell/main_window.h"
 #include "gui/widgets/drawing_window.h"
@@ -494,6 +496,54 @@ TEST_F(DesignFilesTest, TheRecentListKeepsTheLastEightNewestFirstInTheSettings) 
   // Another window reads the same list.
   MainWindow other(recovery_folder);
   EXPECT_EQ(other.Files().RecentFiles(), window->Files().RecentFiles());
+}
+
+// UTF-8 as the toolkit reads it; a sequence cut short, overlong, a surrogate or past U+10FFFF kept
+// byte for byte.
+TEST(FileSystemPathTest, EveryNameComesBackByteForByte) {
+  for (const std::string name : {"/tmp/caf\xc3\xa9/\xe2\x82\xac\xf0\x9f\x98\x80", "/tmp/\xff\xfe", "/tmp/cut\xe2\x82",
+                                 "/tmp/\xc0\xaf", "/tmp/\xed\xa0\x80", "/tmp/\xf4\x90\x80\x80", "/tmp/\x80x\xbf"}) {
+    const QString text = PathFromFileSystem(name);
+    EXPECT_EQ(FileSystemPath(text), name) << text.toStdString();
+  }
+  EXPECT_EQ(PathFromFileSystem("/tmp/caf\xc3\xa9"), QFile::decodeName("/tmp/caf\xc3\xa9"));
+}
+
+TEST_F(DesignFilesTest, ANameThatIsNotUtf8OpensFromTheCommandLineAndTheRecentList) {
+  const std::string path = dir.path().toStdString() + "/d\xff\xfe-\xc3\x28.orvendi";
+  DesignRecord design = State().design;
+  design.frequency_hz = 4321.0;
+  std::string error;
+  ASSERT_TRUE(WriteDesignFile(path, design, StoredView{}, error)) << error;
+
+  // As main() hands over its argument.
+  ASSERT_TRUE(window->Files().OpenFile(PathFromFileSystem(path)));
+  EXPECT_EQ(State().design.frequency_hz, 4321.0);
+  ASSERT_FALSE(window->Files().RecentFiles().isEmpty());
+  EXPECT_EQ(FileSystemPath(window->Files().RecentFiles().front()), path);
+
+  // The list as the settings keep it for the next start.
+  EXPECT_EQ(FileSystemPath(MainWindow(recovery_folder).Files().RecentFiles().front()), path);
+
+  window->RunCommand(kCmdNew);
+  EXPECT_EQ(State().design.frequency_hz, 10000.0);
+  window->RunCommand(kCmdRecentFirst);
+  EXPECT_EQ(State().design.frequency_hz, 4321.0);
+  EXPECT_EQ(FileSystemPath(window->Files().FilePath()), path);
+
+  // Saving writes that very file, not one of another name.
+  EditInDialog(kCmdFrequency, "2067", "99");
+  window->RunCommand(kCmdSave);
+  DesignRecord saved;
+  StoredView view;
+  ASSERT_TRUE(ReadDesignFile(path, saved, view, error)) << error;
+  EXPECT_EQ(saved.frequency_hz, 99.0);
+  // The toolkit cannot list such a name: count what the file system holds.
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString())) {
+    files += entry.is_regular_file() ? 1 : 0;
+  }
+  EXPECT_EQ(files, 1);
 }
 
 TEST_F(DesignFilesTest, EveryKindOfBadFileIsReportedAndChangesNothing) {

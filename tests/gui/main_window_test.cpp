@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -277,6 +278,31 @@ TEST_F(MainWindowTest, OptionsRepaintsAfterOk) {
   EXPECT_EQ(State().design.map_style, 0);
   // Drawn as dots now: the grid line between the points is gone.
   EXPECT_EQ(drawing->SceneImage().pixel(x, y) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(MainWindowTest, ScanOptionsOkDrawsTheNewGridAtOnce) {
+  Trigger(kCmdCalculate);
+  ASSERT_EQ(State().design.results_valid, 1);
+  DrawingWindow* drawing = window->Drawing();
+  // A point of the finer grid, in the middle of a cell of the old one.
+  const int x = WorldToWindowX(State().view, -0.2, -0.2);
+  const int y = WorldToWindowY(State().view, -0.2, 0.0);
+  ASSERT_NE(drawing->SceneImage().pixel(x, y) & 0xFFFFFF, 0x00FF00u);
+
+  const ModalSeen seen = ProbeModal([&] { Trigger(kCmdScanOptions); },
+                                    [](QWidget* dialog) {
+                                      for (const char* step : {"2013", "2016"}) {
+                                        auto* entry = dialog->findChild<QLineEdit*>(step);
+                                        ASSERT_NE(entry, nullptr);
+                                        entry->setText(QStringLiteral("0.05"));
+                                      }
+                                    },
+                                    [](QWidget* dialog) { dialog->findChild<QAbstractButton*>("1")->click(); });
+  ASSERT_TRUE(seen.seen);
+  EXPECT_EQ(State().design.scan_x_step, 0.05);
+  // The old estimates belong to the old grid: not drawn, not valid.
+  EXPECT_EQ(State().design.results_valid, 0);
+  EXPECT_EQ(drawing->SceneImage().pixel(x, y) & 0xFFFFFF, 0x00FF00u);
 }
 
 TEST_F(MainWindowTest, ShiftZThreeTimesLowersTheViewCentreAndMovesTheVerticalThumb) {

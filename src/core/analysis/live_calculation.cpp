@@ -39,8 +39,16 @@ std::array<double*, 3> ScanAxis(DesignRecord& design, int axis) {
 
 void CoarsenAxis(DesignRecord& design, int axis, int steps, int stride) {
   const auto [from, to, step] = ScanAxis(design, axis);
-  *step *= stride;
-  *to = *from + (steps / stride) * *step;
+  const int coarse_steps = steps / stride;
+  if (coarse_steps == 0 || steps % stride == 0) {
+    *step *= stride;
+    *to = *from + coarse_steps * *step;
+    return;
+  }
+  // As many points as every stride-th, spread a little wider so the last row or column is one.
+  const double last = *from + steps * *step;
+  *step = (last - *from) / coarse_steps;
+  *to = last;
 }
 
 }  // namespace

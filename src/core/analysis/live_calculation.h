@@ -22,8 +22,9 @@ inline constexpr int kLiveWholePoints = 41 * 41;
 // points: 1 for a grid that is computed whole.
 int LiveStride(const DesignRecord& design);
 
-// The design with its scan reduced to every `stride`-th point of both plane axes, from the same
-// first corner; the far edge moves in to the last point the stride reaches.
+// The design with its scan reduced to as many points as every `stride`-th of both plane axes makes,
+// from the same first corner to the same last one: every stride-th point where the stride divides
+// an axis's steps, else evenly spread points a little more than `stride` steps apart.
 DesignRecord CoarseScan(const DesignRecord& design, int stride);
 
 // Which grid a request computes: the preview (whole up to kLiveWholePoints, else coarse) or the

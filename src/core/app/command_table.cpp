@@ -125,7 +125,7 @@ constexpr std::array kCommands{
 
     OwnedByWindow(Dialog(kCmdSignalNoise, kMeasurement, "Signal &Noise...", names::kSignalNoise)),
     Dialog(kCmdSensorOrientation, kMeasurement, "Sensor &Orientation", names::kSensorOrientation),
-    Dialog(kCmdScanOptions, kMeasurement, "&Scan Options...", names::kScanOptions),
+    RepaintAfterOk(Dialog(kCmdScanOptions, kMeasurement, "&Scan Options...", names::kScanOptions)),
     Dialog(kCmdDipoleType, kMeasurement, "&Dipole Type...", names::kDipoleType),
     Dialog(kCmdBedOptions, kMeasurement, "&Bed Options...", names::kCalcBedParams),
 

@@ -11,28 +11,6 @@ namespace orvendi {
 
 namespace {
 
-std::vector<SweepParameter> MakeSweepParameters() {
-  std::vector<SweepParameter> list = {
-      {"Frequency (Hz)", "frequency_hz"},
-      {"Noise peak (V)", "noise_peak_v"},
-      {"Offset (V)", "offset_v"},
-      {"Sensor angle theta (rad)", "sensor_theta_rad"},
-      {"Sensor angle phi (rad)", "sensor_phi_rad"},
-      {"Scan plane height z (m)", "scan_plane_z"},
-      {"Bed height z (m)", "bed_z1"},
-  };
-  for (int g = 0; g < kGeneratorCount; ++g) {
-    const std::string generator = "Generator " + std::to_string(g + 1) + " ";
-    const std::string key = "generators[" + std::to_string(g) + "].";
-    list.push_back({generator + "coil side (m)", key + "side_m"});
-    list.push_back({generator + "turns", key + "turns"});
-    list.push_back({generator + "current (A)", key + "peak_current_a"});
-    list.push_back({generator + "x (m)", key + "x"});
-    list.push_back({generator + "y (m)", key + "y"});
-  }
-  return list;
-}
-
 bool ReadSeed(const std::string& text, std::uint64_t& seed) {
   const char* last = text.data() + text.size();
   const auto result = std::from_chars(text.data(), last, seed);
@@ -72,11 +50,6 @@ const QuantityTexts& QuantityTextsOf(PlotQuantity quantity) {
 
 }  // namespace
 
-const std::vector<SweepParameter>& SweepParameters() {
-  static const std::vector<SweepParameter> list = MakeSweepParameters();
-  return list;
-}
-
 std::optional<MonteCarloOptions> ReadMonteCarloEntries(const MonteCarloEntries& entries, std::string& error) {
   MonteCarloOptions options;
   const std::string runs = TrimBlanks(entries.runs);
@@ -94,41 +67,6 @@ std::optional<MonteCarloOptions> ReadMonteCarloEntries(const MonteCarloEntries& 
     error = "Seed: \"" + seed + "\" is not a whole number from 0 to 18446744073709551615";
     return std::nullopt;
   }
-  return options;
-}
-
-std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::string& error) {
-  const std::vector<SweepParameter>& parameters = SweepParameters();
-  if (entries.parameter < 0 || static_cast<std::size_t>(entries.parameter) >= parameters.size()) {
-    error = "Parameter: choose one from the list";
-    return std::nullopt;
-  }
-  SweepAxis axis;
-  axis.key = parameters[entries.parameter].key;
-  std::string reason;
-  if (!ReadWholeDouble(TrimBlanks(entries.from), axis.from, reason)) {
-    error = "From: " + reason;
-    return std::nullopt;
-  }
-  if (!ReadWholeDouble(TrimBlanks(entries.to), axis.to, reason)) {
-    error = "To: " + reason;
-    return std::nullopt;
-  }
-  const std::string count = TrimBlanks(entries.count);
-  if (!ReadWholeInt(count, axis.count)) {
-    error = "Count: \"" + count + "\" is not a whole number";
-    return std::nullopt;
-  }
-  if (!CheckSweepAxis(axis, reason)) {
-    error = (axis.count < 1 ? "Count: " : "From and To: ") + reason;
-    return std::nullopt;
-  }
-  const std::optional<MonteCarloOptions> runs = ReadMonteCarloEntries({entries.runs, entries.seed}, error);
-  if (!runs) return std::nullopt;
-  SweepOptions options;
-  options.axes.push_back(axis);
-  options.monte_carlo = *runs;
-  if (!SweepCombinations(options.axes, error)) return std::nullopt;
   return options;
 }
 

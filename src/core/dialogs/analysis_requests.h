@@ -11,16 +11,6 @@
 
 namespace orvendi {
 
-// A design value the Sweep dialog offers: its name with its unit as the list shows it, and the
-// design-file key the sweep sets, so that orvendi-cli's sweep over the key gives the same rows.
-struct SweepParameter {
-  std::string name;  // "Frequency (Hz)"
-  std::string key;   // "frequency_hz"
-};
-
-// In the order of the list.
-const std::vector<SweepParameter>& SweepParameters();
-
 // The Monte Carlo dialog's entries as typed.
 struct MonteCarloEntries {
   std::string runs;
@@ -31,22 +21,6 @@ inline constexpr int kDefaultMonteCarloRuns = 100;
 
 // The options of the entries; empty with one message that names the entry at fault.
 std::optional<MonteCarloOptions> ReadMonteCarloEntries(const MonteCarloEntries& entries, std::string& error);
-
-// The Sweep dialog's entries as typed, and the chosen row of SweepParameters().
-struct SweepEntries {
-  int parameter = 0;
-  std::string from;
-  std::string to;
-  std::string count;
-  std::string runs = "1";
-  std::string seed = "1";
-};
-
-// A one-axis sweep of the chosen parameter; empty with one message that names the entry at
-// fault: a parameter outside the list, a from or to that is no number or not finite, a count that
-// is no whole number or below 1, from equal to to with more than one value, runs or seed out of
-// range.
-std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::string& error);
 
 // The overall figures of a Monte-Carlo run as its result dialog shows them: one "Name: value"
 // line each, lengths in mm with six significant digits, "none" where no estimate gave a figure.

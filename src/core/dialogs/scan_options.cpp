@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/design/design_record.h"
+#include "core/position/scan_grid.h"
 
 namespace orvendi {
 
@@ -58,11 +59,14 @@ bool StoreScanOptions(const DialogFields& fields, DesignRecord& design) {
                                                         values[5], values[6], values[7], values[8]);
   if (!accepted) return false;
 
+  const DesignRecord before = design;
   for (std::size_t i = 0; i < kScanEntries.size(); ++i) design.*kScanEntries[i].field = values[i];
   design.include_bed_currents = fields.Checked(control_ids::kIncludeBedCurrents) ? 1 : 0;
   for (int plane = 0; plane < 3; ++plane) {
     if (fields.Checked(kPlaneButtons[plane])) design.scan_plane = plane;
   }
+  // Estimates are kept by index pair: on another grid they would be drawn at the wrong points.
+  if (!SameScanGrid(before, design)) design.results_valid = 0;
   return true;
 }
 

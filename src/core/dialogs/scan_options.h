@@ -17,7 +17,8 @@ inline constexpr std::string_view kScanOptionsTitle = "Scan Options";
 DialogFields FillScanOptions(const DesignRecord& design);
 
 // OK: reads the twelve entries (an entry that is not a number stands for the field's previous
-// value), checks them and stores the fourteen fields. Returns false, storing nothing, when the
+// value), checks them and stores the fourteen fields; the last run's results stop being valid when
+// the grid's points change. Returns false, storing nothing, when the
 // settings are rejected; the dialog then says "Invalid Settings" and stays open.
 bool StoreScanOptions(const DialogFields& fields, DesignRecord& design);
 

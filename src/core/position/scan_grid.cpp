@@ -100,6 +100,16 @@ void Emit(const ScanState& s, ScanPoint& point) {
 
 }  // namespace
 
+bool SameScanGrid(const DesignRecord& a, const DesignRecord& b) {
+  ScanState s, t;
+  ScanStart(s, a);
+  ScanStart(t, b);
+  // The first point holds the plane's fixed coordinate too.
+  return s.plane == t.plane && s.first_count == t.first_count && s.second_count == t.second_count &&
+         s.cur_x == t.cur_x && s.cur_y == t.cur_y && s.cur_z == t.cur_z && FirstStep(s) == FirstStep(t) &&
+         SecondStep(s) == SecondStep(t);
+}
+
 bool ScanNextAlongFirst(ScanState& scan, ScanPoint& point) {
   if (scan.second_index > scan.second_count || scan.first_count < 0) return false;
   Emit(scan, point);

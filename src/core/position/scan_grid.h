@@ -36,6 +36,8 @@ struct ScanPoint {
 void ScanStart(ScanState& scan, const DesignRecord& design);
 // Step counts (first, second) of the plane's two axes, from the snapshot.
 std::pair<int, int> ScanStepCounts(const ScanState& scan, int plane);
+// Whether the scans of the two designs visit the same points with the same index pairs.
+bool SameScanGrid(const DesignRecord& a, const DesignRecord& b);
 // Next point with the first axis running fastest; false when the grid is exhausted (the
 // output is then left untouched).
 bool ScanNextAlongFirst(ScanState& scan, ScanPoint& point);

@@ -5,6 +5,7 @@
 
 #include "core/design/design_file.h"
 #include "core/design/design_schema.h"
+#include "core/position/scan_grid.h"
 
 namespace orvendi {
 
@@ -26,6 +27,7 @@ void ApplyDesignSnapshot(const DesignRecord& snapshot, bool sets_bed_stale, Desi
   for (const DesignKey& key : kDesignKeys) {
     if (!InUndoSteps(key)) CopyKeyValue(key, live, next);
   }
+  if (!SameScanGrid(live, next)) next.results_valid = 0;
   live = next;
   if (sets_bed_stale) live.bed_stale = 1;
 }

@@ -26,7 +26,8 @@ std::optional<DesignStep> MakeDesignStep(std::string name, const DesignRecord& b
                                          bool sets_bed_stale);
 
 // Puts the design of `snapshot` into `live`. The results, the bed model, the View menu's toggles
-// and the run-time flags stay as they are in `live`: a step holds none of them.
+// and the run-time flags stay as they are in `live`: a step holds none of them. The results stop
+// being valid when the step puts another scan grid in place.
 void ApplyDesignSnapshot(const DesignRecord& snapshot, bool sets_bed_stale, DesignRecord& live);
 
 // The mouse edit that a button press started: "Move Generator 2", "Move Bed", "Resize Bed";

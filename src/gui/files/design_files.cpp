@@ -15,6 +15,7 @@
 #include "core/design/atomic_file.h"
 #include "core/design/design_file.h"
 #include "core/views/stored_view.h"
+#include "gui/files/file_system_path.h"
 #include "gui/files/qt_recovery.h"
 #include "gui/widgets/qt_text.h"
 
@@ -74,7 +75,7 @@ void DesignFiles::SetModified(bool modified) {
 }
 
 void DesignFiles::UpdateTitle() {
-  window_.setWindowTitle(ToQString(WindowTitle(path_.toStdString())));
+  window_.setWindowTitle(ToQString(WindowTitle(FileSystemPath(path_))));
   window_.setWindowModified(state_.design.design_modified != 0);
 }
 
@@ -229,25 +230,25 @@ namespace {
 
 std::vector<std::string> ToStdList(const QStringList& list) {
   std::vector<std::string> out;
-  for (const QString& item : list) out.push_back(item.toStdString());
+  for (const QString& item : list) out.push_back(FileSystemPath(item));
   return out;
 }
 
 QStringList ToQList(const std::vector<std::string>& list) {
   QStringList out;
-  for (const std::string& item : list) out << QString::fromStdString(item);
+  for (const std::string& item : list) out << PathFromFileSystem(item);
   return out;
 }
 
 }  // namespace
 
 void DesignFiles::AddRecent(const QString& path) {
-  QSettings().setValue(kRecentKey, ToQList(AddRecentFile(ToStdList(RecentFiles()), path.toStdString())));
+  QSettings().setValue(kRecentKey, ToQList(AddRecentFile(ToStdList(RecentFiles()), FileSystemPath(path))));
   emit RecentFilesChanged();
 }
 
 void DesignFiles::ForgetRecent(const QString& path) {
-  QSettings().setValue(kRecentKey, ToQList(RemoveRecentFile(ToStdList(RecentFiles()), path.toStdString())));
+  QSettings().setValue(kRecentKey, ToQList(RemoveRecentFile(ToStdList(RecentFiles()), FileSystemPath(path))));
   emit RecentFilesChanged();
 }
 

@@ -22,12 +22,10 @@ std::unique_ptr<QLockFile> MakeLock(const QString& path) {
 QString ReadSavedPath(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.read(64 * 1024)).trimmed();
+  return PathFromFileSystem(file.read(64 * 1024).trimmed().toStdString());
 }
 
 }  // namespace
-
-std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString RecoveryStore::DefaultFolder() {
   return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recovery");
@@ -66,7 +64,7 @@ bool RecoveryStore::Write(const DesignRecord& design, const StoredView& view, co
   const QString source = PathOf(names_.source);
   if (saved_path.isEmpty()) {
     QFile::remove(source);
-  } else if (!WriteFileAtomically(FileSystemPath(source), saved_path.toStdString(), message)) {
+  } else if (!WriteFileAtomically(FileSystemPath(source), FileSystemPath(saved_path), message)) {
     error = QString::fromStdString(message);
     return false;
   }

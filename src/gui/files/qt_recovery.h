@@ -8,11 +8,9 @@
 
 #include "core/design/design_file.h"
 #include "core/app/file_names.h"
+#include "gui/files/file_system_path.h"
 
 namespace orvendi {
-
-// A path as the file system spells it, for the core's file functions.
-std::string FileSystemPath(const QString& path);
 
 // Keeps this program's unsaved design in the recovery folder so that it outlives a crash, and
 // finds the designs that programs no longer running left there. Each program writes files named

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gui/files/design_files.h"
+#include "gui/files/file_system_path.h"
 #include "gui/shell/main_window.h"
 
 namespace {
@@ -55,7 +56,7 @@ int main(int argc, char* argv[]) {
 
   orvendi::MainWindow window;
   window.show();
-  if (!file.empty()) window.Files().OpenFile(QString::fromLocal8Bit(file.c_str()));
+  if (!file.empty()) window.Files().OpenFile(orvendi::PathFromFileSystem(file));
   window.Files().OfferRecovery();
   return app.exec();
 }

@@ -25,6 +25,7 @@
 #include "core/views/view_geometry.h"
 #include "gui/dialogs/dialogs.h"
 #include "gui/files/design_files.h"
+#include "gui/files/file_system_path.h"
 #include "gui/shell/help_window.h"
 #include "core/views/report_html.h"
 #include "gui/studies/design_analyses.h"
@@ -421,7 +422,7 @@ void MainWindow::FillRecentMenu() {
   recent_menu_->clear();
   const QStringList recent = files_->RecentFiles();
   for (int i = 0; i < recent.size() && i < kRecentFileCount; ++i) {
-    QAction* action = recent_menu_->addAction(ToQString(RecentFileCaption(i, recent[i].toStdString())));
+    QAction* action = recent_menu_->addAction(ToQString(RecentFileCaption(i, FileSystemPath(recent[i]))));
     const int id = kCmdRecentFirst + i;
     action->setData(id);
     action->setToolTip(recent[i]);

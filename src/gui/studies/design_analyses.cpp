@@ -18,6 +18,7 @@
 #include "core/app/command_table.h"
 #include "core/design/design_file.h"
 #include "core/dialogs/analysis_requests.h"
+#include "core/dialogs/sweep_entries.h"
 #include "core/dialogs/window_runs.h"
 #include "core/dialogs/preferences.h"
 #include "core/platform/compute_threads.h"
@@ -31,6 +32,7 @@
 #include "gui/widgets/plot_window.h"
 #include "gui/widgets/qt_error_charts.h"
 #include "gui/widgets/qt_progress_host.h"
+#include "gui/widgets/qt_sweep_map.h"
 #include "gui/widgets/qt_text.h"
 #include "gui/studies/volume_window.h"
 
@@ -113,8 +115,14 @@ void DesignAnalyses::RunSweepCommand() {
     return;
   }
   const std::string parameter = dialog.ParameterName();
-  auto* window = new PlotWindow(MakeSweepChart(SweepPlotSeries(rows), parameter, SweepRowsWithFailures(rows)),
-                                QStringLiteral("Sweep: ") + ToQString(parameter), &window_);
+  QChart* chart = nullptr;
+  if (options.axes.size() == 2) {
+    chart = MakeSweepMapChart(MakeSweepMap(options, rows, dialog.MapResult()),
+                              SweepParameterName(options.axes[0].key), SweepParameterName(options.axes[1].key));
+  } else {
+    chart = MakeSweepChart(SweepPlotSeries(rows), parameter, SweepRowsWithFailures(rows));
+  }
+  auto* window = new PlotWindow(chart, QStringLiteral("Sweep: ") + ToQString(parameter), &window_);
   window->SetCsv(SweepCsv(options, rows), QStringLiteral("sweep.csv"));
   window->show();
 }
