@@ -166,8 +166,8 @@ int CliCalculate(const CalculateArgs& args, CliProgress& progress, const Console
   Warn(console, args.file, job.design);
   PointResults points;
   if (!CalculateDesign(job.design, progress, points)) return Interrupted(progress, console);
-  return FinishJob(job, progress, PointResultsCsv(points.rows), CalculationJson(points.summary),
-                   CalculationText(points.summary), console);
+  return FinishJob(job, progress, PointResultsCsv(points.rows), CalculationJson(points.summary, job.design),
+                   CalculationText(points.summary, job.design), console);
 }
 
 int CliBound(const BoundArgs& args, CliProgress& progress, const Console& console) {
@@ -212,8 +212,8 @@ int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Conso
       Complain(console, error);
       return kExitUsage;
   }
-  return FinishJob(job, progress, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed),
-                   MonteCarloText(result.summary), console);
+  return FinishJob(job, progress, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed, job.design),
+                   MonteCarloText(result.summary, job.design), console);
 }
 
 int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& console) {

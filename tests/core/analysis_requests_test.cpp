@@ -147,7 +147,7 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
   s.max_bound_m = 1.5e-4;
   s.rms_bound_m = 1e-4;
   s.mean_efficiency = kNan;
-  EXPECT_EQ(MonteCarloSummaryText(s),
+  EXPECT_EQ(MonteCarloSummaryText(s, testing::DefaultDesign()),
             "Runs: 100\n"
             "Points: 36\n"
             "Trueness, largest: 0.125 mm\n"
@@ -160,6 +160,9 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
             "Precision bound, largest: 0.15 mm\n"
             "Precision bound, RMS: 0.1 mm\n"
             "Precision over bound, mean: none\n");
+  DesignRecord with_target = testing::DefaultDesign();
+  with_target.target_rms_error_m = 1e-3;
+  EXPECT_TRUE(MonteCarloSummaryText(s, with_target).ends_with("none\nTargets: Misses the targets (RMS 1 mm)\n"));
 }
 
 PointResults RunOf(const std::vector<double>& errors) {

@@ -37,7 +37,7 @@ void Ok(std::string_view name, DesignRecord& design, const std::map<int, std::st
   StoreSettingsDialog(Dialog(name), fields, design);
 }
 
-TEST(SettingsDialogs, TheTenDialogsAreKnownByResourceName) {
+TEST(SettingsDialogs, TheDialogsAreKnownByResourceName) {
   const std::vector<std::pair<std::string_view, std::string_view>> expected{
       {"AlgorithmType", "Algorithm"},
       {"Frequency", "Frequency"},
@@ -48,7 +48,8 @@ TEST(SettingsDialogs, TheTenDialogsAreKnownByResourceName) {
       {"SensorOrientation", "Sensor Orientation"},
       {"DipoleType", "DipoleType"},
       {"CalcBedParams", "Calculate Bed Parameters"},
-      {"ViewOptions", "View Options"}};
+      {"ViewOptions", "View Options"},
+      {"Targets", "Targets"}};
   ASSERT_EQ(SettingsDialogs().size(), expected.size());
   for (const auto& [name, title] : expected) EXPECT_EQ(Dialog(name).title, title);
   EXPECT_EQ(FindSettingsDialog("ScanOptions"), nullptr);
@@ -273,7 +274,10 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
         const std::string where = std::string(dialog.resource_name) + " " + std::to_string(edit->id) + " '" +
                                   bad.text.substr(0, 12) + "'";
         const bool integer = edit->format == EntryFormat::kInteger;
-        const bool keeps = integer ? bad.integer_keeps : bad.double_keeps;
+        // A target is a distance, 0 or above, that the file can hold.
+        const bool no_target = dialog.resource_name == "Targets" &&
+                               (bad.double_is_nan || !std::isfinite(bad.as_double) || bad.as_double < 0.0);
+        const bool keeps = integer ? bad.integer_keeps : bad.double_keeps || no_target;
         if (keeps) {
           design.bed_stale = before.bed_stale;
           EXPECT_EQ(std::memcmp(&before, &design, sizeof design), 0) << where;
@@ -290,6 +294,13 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
       }
     }
   }
+}
+
+TEST(SettingsDialogs, TargetsAreMillimetresAndANegativeOneIsNotStored) {
+  DesignRecord design = DefaultDesign();
+  Ok("Targets", design, {{2075, "2"}, {2076, "-1"}});
+  EXPECT_EQ(design.target_max_error_m, 0.002);
+  EXPECT_EQ(design.target_rms_error_m, 0.0);
 }
 
 TEST(SettingsDialogs, ABadEntryKeepsEveryCopyOfItsField) {

@@ -130,6 +130,7 @@ MonteCarloResult MonteCarloAccumulator::Finish() {
   const double estimates = static_cast<double>(runs_added_) * static_cast<double>(grid_.size());
   summary.rms_error_m = estimates > 0 ? std::sqrt(all_sum_sq_ / estimates) : kNan;
   summary.p95_error_m = largest_.empty() ? kNan : largest_.front();
+  summary.max_error_m = largest_.empty() ? kNan : *std::max_element(largest_.begin(), largest_.end());
   return result;
 }
 

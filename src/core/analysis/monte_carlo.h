@@ -52,6 +52,7 @@ struct MonteCarloSummary {
   double mean_precision_m = 0.0;
   double rms_error_m = 0.0;
   double p95_error_m = 0.0;
+  double max_error_m = 0.0;  // the largest error of any run, which the targets are judged by
   std::int64_t failed_estimates = 0;
   // Over every grid point, as the bound command gives them; the efficiency's mean is over the
   // points where it is defined (NaN when none).

@@ -136,6 +136,8 @@ constexpr std::array kCommands{
     Dialog(kCmdBedCurrents, kResults, "Bed &Currents...", names::kBedCurrents),
     AfterSeparator(Handler(kCmdMonteCarlo, kResults, "&Monte Carlo...", Action::kMonteCarlo)),
     Handler(kCmdSweep, kResults, "&Sweep...", Action::kSweep),
+    Handler(kCmdOptimizeLayout, kResults, "Optimi&ze Layout...", Action::kOptimize),
+    Dialog(kCmdTargets, kResults, "T&argets...", names::kTargets),
     Plot(kCmdErrorDistancePlot, "Error against &Distance", plot_names::kErrorDistance),
     Plot(kCmdErrorHistogram, "Error &Histogram", plot_names::kErrorHistogram),
 

@@ -1,3 +1,4 @@
+#include "core/analysis/targets.h"
 #include "core/dialogs/analysis_requests.h"
 
 #include <algorithm>
@@ -111,7 +112,7 @@ std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::s
   return options;
 }
 
-std::string MonteCarloSummaryText(const MonteCarloSummary& summary) {
+std::string MonteCarloSummaryText(const MonteCarloSummary& summary, const DesignRecord& design) {
   std::string text;
   const auto line = [&text](const std::string& name, const std::string& value) {
     text += name + ": " + value + "\n";
@@ -128,6 +129,8 @@ std::string MonteCarloSummaryText(const MonteCarloSummary& summary) {
   line("Precision bound, largest", Millimetres(summary.max_bound_m));
   line("Precision bound, RMS", Millimetres(summary.rms_bound_m));
   line("Precision over bound, mean", Efficiency(summary.mean_efficiency));
+  const std::string verdict = TargetsVerdict(design, summary.max_error_m, summary.rms_error_m);
+  if (!verdict.empty()) line("Targets", verdict);
   return text;
 }
 

@@ -50,7 +50,9 @@ std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::s
 
 // The overall figures of a Monte-Carlo run as its result dialog shows them: one "Name: value"
 // line each, lengths in mm with six significant digits, "none" where no estimate gave a figure.
-std::string MonteCarloSummaryText(const MonteCarloSummary& summary);
+// With a target set in `design`, a last line says whether the largest error of any run and the
+// RMS error meet the targets.
+std::string MonteCarloSummaryText(const MonteCarloSummary& summary, const DesignRecord& design);
 
 // The middle of the three generators, from which the scatter plot measures distance.
 struct PlanePoint {

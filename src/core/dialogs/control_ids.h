@@ -46,6 +46,8 @@ inline constexpr int kRmsError = 2071;
 inline constexpr int kAlgorithm1 = 2072;
 inline constexpr int kAlgorithm2 = 2073;
 inline constexpr int kAlgorithm3 = 2074;
+inline constexpr int kTargetMaxError = 2075;
+inline constexpr int kTargetRmsError = 2076;
 
 }  // namespace control_ids
 

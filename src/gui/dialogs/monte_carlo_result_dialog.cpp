@@ -12,11 +12,12 @@
 
 namespace orvendi {
 
-MonteCarloResultDialog::MonteCarloResultDialog(const MonteCarloSummary& summary, QWidget* owner)
+MonteCarloResultDialog::MonteCarloResultDialog(const MonteCarloSummary& summary, const DesignRecord& design,
+                                               QWidget* owner)
     : QDialog(owner) {
   setObjectName(QStringLiteral("MonteCarloResult"));
   setWindowTitle(QStringLiteral("Monte Carlo Result"));
-  text_ = new QPlainTextEdit(QString::fromStdString(MonteCarloSummaryText(summary)), this);
+  text_ = new QPlainTextEdit(QString::fromStdString(MonteCarloSummaryText(summary, design)), this);
   text_->setObjectName(QStringLiteral("Figures"));
   text_->setReadOnly(true);
   text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));

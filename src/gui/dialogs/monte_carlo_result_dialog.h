@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "core/analysis/monte_carlo.h"
+#include "core/design/design_record.h"
 
 class QPlainTextEdit;
 
@@ -14,7 +15,7 @@ class MonteCarloResultDialog : public QDialog {
   Q_OBJECT
 
  public:
-  MonteCarloResultDialog(const MonteCarloSummary& summary, QWidget* owner);
+  MonteCarloResultDialog(const MonteCarloSummary& summary, const DesignRecord& design, QWidget* owner);
 
   QString Text() const;
 

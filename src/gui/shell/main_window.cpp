@@ -267,6 +267,12 @@ bool MainWindow::RunCommand(int id) {
     case Action::kSweep:
       analyses_->RunSweepCommand();
       break;
+    case Action::kOptimize:
+      if (analyses_->RunOptimizeCommand()) {
+        PushStep(MakeDesignStep("Optimize Layout", before, state_->design, true));
+        analyses_->FollowDesign();
+      }
+      break;
     case Action::kPlot:
       analyses_->OpenPlot(outcome.dialog);
       break;

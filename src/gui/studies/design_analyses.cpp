@@ -72,7 +72,7 @@ void DesignAnalyses::RunMonteCarloCommand() {
   }
   state_.monte_carlo = MonteCarloRecord{true, state_.design, options, std::move(result)};
   InvalidateDrawing(drawing_);
-  MonteCarloResultDialog figures(state_.monte_carlo.result.summary, &window_);
+  MonteCarloResultDialog figures(state_.monte_carlo.result.summary, state_.design, &window_);
   figures.exec();
 }
 

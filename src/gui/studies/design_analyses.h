@@ -26,6 +26,10 @@ class DesignAnalyses : public QObject {
 
   void RunMonteCarloCommand();
   void RunSweepCommand();
+  // Results -> Optimize Layout: asks for the search, runs it with its progress, the best layout
+  // so far drawn and its objective plotted, and offers the best found. True when it was applied to
+  // the design, which the caller makes one undo step.
+  bool RunOptimizeCommand();
   // The plot window `name` (plot_names) of the last run; nothing without results.
   void OpenPlot(std::string_view name);
   void ShowPreferences();
