@@ -28,7 +28,8 @@ class DesignAnalyses : public QObject {
   void RunSweepCommand();
   // Results -> Optimize Layout: asks for the search, runs it with its progress, the best layout
   // so far drawn and its objective plotted, and offers the best found. True when it was applied to
-  // the design, which the caller makes one undo step.
+  // the design, which the caller makes one undo step. While it runs, the design shows the best
+  // layout unmodified, so that no recovery copy is written of it.
   bool RunOptimizeCommand();
   // The plot window `name` (plot_names) of the last run; nothing without results.
   void OpenPlot(std::string_view name);

@@ -119,6 +119,8 @@ bool DesignAnalyses::RunOptimizeCommand() {
         state_.design = result.best;
         CopyKeysOfKind(KeyKind::kSession, original, state_.design);
         state_.design.results_valid = 0;
+        // Unmodified, so that no recovery copy keeps a layout not accepted.
+        state_.design.design_modified = 0;
         state_.live.shown = false;
         InvalidateDrawing(drawing_);
       }
