@@ -127,7 +127,7 @@ int MonteCarloVolumeCommand(Job& job, const MonteCarloOptions& options, CliProgr
   std::vector<std::string> csvs;
   if (job.points.IsOpen())
     for (const MonteCarloResult& plane : volume.planes) csvs.push_back(MonteCarloPointsCsv(plane.points));
-  return FinishJob(job, progress, PlaneIndexedCsv(csvs), MonteCarloVolumeJson(volume, options.seed),
+  return FinishJob(job, progress, PlaneIndexedCsv(csvs), MonteCarloVolumeJson(volume, options.seed, job.design),
                    MonteCarloVolumeText(volume), console);
 }
 
@@ -204,8 +204,8 @@ int CliCalculate(const CalculateArgs& args, CliProgress& progress, const Console
   }
   PointResults points;
   if (!CalculateDesign(job.design, progress, points)) return Interrupted(progress, console);
-  return FinishJob(job, progress, PointResultsCsv(points.rows), CalculationJson(points.summary),
-                   CalculationText(points.summary), console);
+  return FinishJob(job, progress, PointResultsCsv(points.rows), CalculationJson(points.summary, job.design),
+                   CalculationText(points.summary, job.design), console);
 }
 
 int CliBound(const BoundArgs& args, CliProgress& progress, const Console& console) {
@@ -253,8 +253,8 @@ int CliMonteCarlo(const MonteCarloArgs& args, CliProgress& progress, const Conso
   if (const std::optional<int> status =
           UnfinishedExit(RunMonteCarlo(job.design, {*runs, *seed}, progress, result, error), error, progress, console))
     return *status;
-  return FinishJob(job, progress, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed),
-                   MonteCarloText(result.summary), console);
+  return FinishJob(job, progress, MonteCarloPointsCsv(result.points), MonteCarloJson(result.summary, *seed, job.design),
+                   MonteCarloText(result.summary, job.design), console);
 }
 
 int CliSweep(const SweepArgs& args, CliProgress& progress, const Console& console) {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/analysis/csv_text.h"
+#include "core/analysis/targets.h"
 #include "core/dialogs/result_dialogs.h"
 
 namespace orvendi {
@@ -66,20 +67,32 @@ std::string PhasorBlock(std::string_view title, const std::array<Phasor, kCoilCo
   return text;
 }
 
+std::string TargetsLine(const DesignRecord& design, double max_error_m, double rms_error_m) {
+  if (!HasTargets(design)) return {};
+  return Lines({{"meets_targets", MeetsTargets(design, max_error_m, rms_error_m) ? "true" : "false"}});
+}
+
+Json WithTargets(Json object, const DesignRecord& design, double max_error_m, double rms_error_m) {
+  if (HasTargets(design)) object["meets_targets"] = MeetsTargets(design, max_error_m, rms_error_m);
+  return object;
+}
+
 }  // namespace
 
-std::string CalculationText(const ErrorSummary& summary) {
+std::string CalculationText(const ErrorSummary& summary, const DesignRecord& design) {
   return Lines({{"max_error_m", NumberText(summary.max_error_m)},
                 {"rms_error_m", NumberText(summary.rms_error_m)},
                 {"points", Whole(summary.points)},
-                {"failed_points", Whole(summary.failed_points)}});
+                {"failed_points", Whole(summary.failed_points)}}) +
+         TargetsLine(design, summary.max_error_m, summary.rms_error_m);
 }
 
-std::string CalculationJson(const ErrorSummary& summary) {
-  return JsonText({{"max_error_m", JsonNumber(summary.max_error_m)},
-                   {"rms_error_m", JsonNumber(summary.rms_error_m)},
-                   {"points", summary.points},
-                   {"failed_points", summary.failed_points}});
+std::string CalculationJson(const ErrorSummary& summary, const DesignRecord& design) {
+  return JsonText(WithTargets({{"max_error_m", JsonNumber(summary.max_error_m)},
+                               {"rms_error_m", JsonNumber(summary.rms_error_m)},
+                               {"points", summary.points},
+                               {"failed_points", summary.failed_points}},
+                              design, summary.max_error_m, summary.rms_error_m));
 }
 
 std::string BoundText(const BoundSummary& summary) {
@@ -104,7 +117,7 @@ std::string BoundPointsCsv(const std::vector<BoundPoint>& points) {
   return out;
 }
 
-std::string MonteCarloText(const MonteCarloSummary& summary) {
+std::string MonteCarloText(const MonteCarloSummary& summary, const DesignRecord& design) {
   return Lines({{"runs", Whole(summary.runs)},
                 {"points", Whole(summary.points)},
                 {"max_trueness_m", NumberText(summary.max_trueness_m)},
@@ -117,11 +130,12 @@ std::string MonteCarloText(const MonteCarloSummary& summary) {
                 {"max_bound_m", NumberText(summary.max_bound_m)},
                 {"rms_bound_m", NumberText(summary.rms_bound_m)},
                 {"mean_efficiency", NumberText(summary.mean_efficiency)},
-                {"max_error_m", NumberText(summary.max_error_m)}});
+                {"max_error_m", NumberText(summary.max_error_m)}}) +
+         TargetsLine(design, summary.max_error_m, summary.rms_error_m);
 }
 
-std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed) {
-  return JsonText({{"runs", summary.runs},
+std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed, const DesignRecord& design) {
+  return JsonText(WithTargets({{"runs", summary.runs},
                    {"seed", seed},
                    {"points", summary.points},
                    {"max_trueness_m", JsonNumber(summary.max_trueness_m)},
@@ -134,7 +148,8 @@ std::string MonteCarloJson(const MonteCarloSummary& summary, std::uint64_t seed)
                    {"max_bound_m", JsonNumber(summary.max_bound_m)},
                    {"rms_bound_m", JsonNumber(summary.rms_bound_m)},
                    {"mean_efficiency", JsonNumber(summary.mean_efficiency)},
-                   {"max_error_m", JsonNumber(summary.max_error_m)}});
+                   {"max_error_m", JsonNumber(summary.max_error_m)}},
+                              design, summary.max_error_m, summary.rms_error_m));
 }
 
 namespace {
@@ -260,10 +275,10 @@ std::string MonteCarloVolumeText(const MonteCarloVolume& volume) {
   return text;
 }
 
-std::string MonteCarloVolumeJson(const MonteCarloVolume& volume, std::uint64_t seed) {
+std::string MonteCarloVolumeJson(const MonteCarloVolume& volume, std::uint64_t seed, const DesignRecord& design) {
   Json json = VolumeJsonHead(volume.axis, volume.positions_m, volume.worst_plane);
   for (std::size_t p = 0; p < volume.planes.size(); ++p) {
-    Json plane = Json::parse(MonteCarloJson(volume.planes[p].summary, seed));
+    Json plane = Json::parse(MonteCarloJson(volume.planes[p].summary, seed, design));
     plane["index"] = p;
     plane["position_m"] = JsonNumber(volume.positions_m[p]);
     json["planes"].push_back(std::move(plane));

@@ -15,6 +15,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_field.h"
 #include "cli/cli_html.h"
+#include "cli/cli_optimize.h"
 #include "cli/cli_options.h"
 #include "cli/progress_bar.h"
 #include "core/design/atomic_file.h"
@@ -213,12 +214,47 @@ int main(int argc, char** argv) {
   report->add_option("--runs", report_args.runs, "Add a Monte-Carlo run of N runs")->type_name("N");
   AddSeed(report, report_args.seed);
   AddThreads(report, report_args.threads);
+  OptimizeArgs optimize_args;
+  CLI::App* optimize = AddCommand(app, "optimize", "Search for the design values that make an error smallest", common);
+  AddDesignFile(optimize, optimize_args.file);
+  optimize->add_option("--vary", optimize_args.vary, "A design key free to move between LO and HI (repeatable)")
+      ->required()
+      ->allow_extra_args(false)
+      ->type_name("KEY=LO:HI");
+  optimize
+      ->add_option("--objective", optimize_args.objective,
+                   "What to make smallest: max, rms, mc-rms, mc-p95, bound-max or bound-rms")
+      ->required()
+      ->type_name("OBJ");
+  optimize->add_option("--runs", optimize_args.runs, "Runs of the Monte-Carlo objectives")
+      ->type_name("N")
+      ->capture_default_str();
+  optimize->add_option("--evaluations", optimize_args.evaluations, "Designs to compute at most")
+      ->type_name("N")
+      ->capture_default_str();
+  optimize->add_option("--seed", optimize_args.seed, "Seed of the search's random choices")
+      ->type_name("S")
+      ->capture_default_str();
+  optimize->add_option("--min-spacing", optimize_args.min_spacing, "Least distance between generators in the plane (m)")
+      ->type_name("D")
+      ->capture_default_str();
+  optimize->add_option("--tie", optimize_args.ties, "A key that follows a varied one, as it is or negated (repeatable)")
+      ->allow_extra_args(false)
+      ->type_name("KEY=[-]OTHER");
+  optimize->add_option("--out", optimize_args.out, "Design file to write with the best values")
+      ->required()
+      ->type_name("BEST")
+      ->check(kFileName);
+  optimize->add_option("--log", optimize_args.log_csv, "Write a CSV row per evaluation")
+      ->type_name("CSV")
+      ->check(kFileName);
+  AddThreads(optimize, optimize_args.threads);
 
   // CLI11 would only say that a subcommand is required.
   const auto named = [&](const CLI::App* command) { return command->check_name(argv[1]); };
   if (argc > 1 && argv[1][0] != '-' && app.get_subcommands(named).empty()) {
     Complain(console, "unknown command \"" + std::string(argv[1]) +
-                          "\"; the commands are new, validate, calculate, bound, bed, field, montecarlo, sweep and report");
+                          "\"; the commands are new, validate, calculate, bound, bed, field, montecarlo, sweep, optimize and report");
     return kExitUsage;
   }
   try {
@@ -242,6 +278,7 @@ int main(int argc, char** argv) {
     if (field->parsed()) return CliField(field_args, progress, console);
     if (monte_carlo->parsed()) return CliMonteCarlo(monte_carlo_args, progress, console);
     if (report->parsed()) return CliReport(report_args, progress, console);
+    if (optimize->parsed()) return CliOptimize(optimize_args, progress, console);
     return CliSweep(sweep_args, progress, console);
   } catch (const std::exception& failure) {
     progress.Finish();

@@ -72,19 +72,48 @@ TEST(CliCalculation, ACancelledRunGivesNoFigures) {
 }
 
 TEST(CliReport, NonFiniteFiguresAreStringsInJson) {
-  const Json calculation = Json::parse(CalculationJson({kInf, kInf, 4, 1}));
+  const Json calculation = Json::parse(CalculationJson({kInf, kInf, 4, 1}, DefaultDesign()));
   EXPECT_EQ(calculation.dump(), R"({"failed_points":1,"max_error_m":"inf","points":4,"rms_error_m":"inf"})");
   MonteCarloSummary summary;
   summary.max_trueness_m = kNan;
   summary.p95_error_m = -kInf;
   summary.rms_error_m = 0.1;
-  const Json monte_carlo = Json::parse(MonteCarloJson(summary, 18446744073709551615u));
+  const Json monte_carlo = Json::parse(MonteCarloJson(summary, 18446744073709551615u, DefaultDesign()));
   EXPECT_EQ(monte_carlo["max_trueness_m"], "nan");
   EXPECT_EQ(monte_carlo["p95_error_m"], "-inf");
   EXPECT_EQ(monte_carlo["rms_error_m"].get<double>(), 0.1);
   EXPECT_EQ(monte_carlo["seed"].get<std::uint64_t>(), 18446744073709551615u);
-  EXPECT_EQ(CalculationText({kInf, kNan, 4, 4}),
+  EXPECT_EQ(CalculationText({kInf, kNan, 4, 4}, DefaultDesign()),
             "max_error_m: inf\nrms_error_m: nan\npoints: 4\nfailed_points: 4\n");
+}
+
+// A target of 0 is none; a figure meets a target it does not exceed, and NaN meets none.
+TEST(CliReport, SaysWhetherTheTargetsAreMetOnlyWhenOneIsSet) {
+  struct Case {
+    double target_max, target_rms, max, rms;
+    const char* verdict;  // empty: no line
+  };
+  const Case cases[] = {{0, 0, 1, 1, ""},          {2e-3, 0, 2e-3, 9, "true"}, {2e-3, 0, 2.1e-3, 0, "false"},
+                        {0, 1e-3, 9, 1e-3, "true"}, {0, 1e-3, 0, kNan, "false"}, {2e-3, 1e-3, 1e-3, 2e-3, "false"},
+                        {2e-3, 1e-3, kInf, 0, "false"}};
+  for (const Case& c : cases) {
+    DesignRecord design = DefaultDesign();
+    design.target_max_error_m = c.target_max;
+    design.target_rms_error_m = c.target_rms;
+    const std::string line = *c.verdict != 0 ? std::string("meets_targets: ") + c.verdict + "\n" : "";
+    const std::string text = CalculationText({c.max, c.rms, 4, 0}, design);
+    EXPECT_EQ(text.substr(text.find("failed_points: 0\n") + 17), line) << c.max << " " << c.rms;
+    MonteCarloSummary summary;
+    summary.max_error_m = c.max;
+    summary.rms_error_m = c.rms;
+    const std::string mc = MonteCarloText(summary, design);
+    EXPECT_EQ(mc.substr(mc.find("mean_efficiency: ")).find("meets_targets") != std::string::npos, *c.verdict != 0);
+    const Json json = Json::parse(CalculationJson({c.max, c.rms, 4, 0}, design));
+    EXPECT_EQ(json.contains("meets_targets"), *c.verdict != 0);
+    if (*c.verdict != 0) {
+      EXPECT_EQ(json["meets_targets"].get<bool>(), std::string(c.verdict) == "true");
+    }
+  }
 }
 
 class CliCommands : public ::testing::Test {
@@ -131,7 +160,7 @@ TEST_F(CliCommands, CalculatePrintsAndWritesWhatTheWindowShowsAndExports) {
   const testing::SingleRun window = CalculateOnce(DefaultDesign());
   CalculateArgs args{design_, Path("points.csv"), Path("summary.json"), "2"};
   ASSERT_EQ(CliCalculate(args, progress_, console_), kExitOk) << err_;
-  EXPECT_EQ(out_, CalculationText(WindowSummary(DefaultDesign())));
+  EXPECT_EQ(out_, CalculationText(WindowSummary(DefaultDesign()), DefaultDesign()));
   EXPECT_EQ(err_, "");
   EXPECT_EQ(Content("points.csv"), PointResultsCsv(CollectPointResults(window.design, window.results).rows));
   const Json summary = Json::parse(Content("summary.json"));
@@ -287,9 +316,9 @@ TEST_F(CliCommands, MonteCarloGivesTheFiguresOfTheAnalysis) {
 
   MonteCarloArgs args{design_, "3", "11", Path("points.csv"), Path("summary.json"), "1"};
   ASSERT_EQ(CliMonteCarlo(args, progress_, console_), kExitOk) << err_;
-  EXPECT_EQ(out_, MonteCarloText(expected.summary));
+  EXPECT_EQ(out_, MonteCarloText(expected.summary, design));
   EXPECT_EQ(Content("points.csv"), MonteCarloPointsCsv(expected.points));
-  EXPECT_EQ(Content("summary.json"), MonteCarloJson(expected.summary, 11));
+  EXPECT_EQ(Content("summary.json"), MonteCarloJson(expected.summary, 11, design));
   const Json summary = Json::parse(Content("summary.json"));
   for (const char* key : {"runs", "max_trueness_m", "mean_trueness_m", "max_precision_m", "mean_precision_m",
                           "rms_error_m", "p95_error_m", "failed_estimates", "max_bound_m", "rms_bound_m", "mean_efficiency",

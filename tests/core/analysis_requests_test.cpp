@@ -149,7 +149,7 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
   s.max_bound_m = 1.5e-4;
   s.rms_bound_m = 1e-4;
   s.mean_efficiency = kNan;
-  EXPECT_EQ(MonteCarloSummaryText(s),
+  EXPECT_EQ(MonteCarloSummaryText(s, testing::DefaultDesign()),
             "Runs: 100\n"
             "Points: 36\n"
             "Trueness, largest: 0.125 mm\n"
@@ -164,9 +164,12 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
             "Precision bound, RMS: 0.1 mm\n"
             "Precision over bound, mean: none\n");
   // The copied report says which design and seed gave it.
-  const std::string report = MonteCarloReportText("/data/plan.orvendi", {100, 42}, s);
+  const std::string report = MonteCarloReportText("/data/plan.orvendi", {100, 42}, s, testing::DefaultDesign());
   EXPECT_EQ(report.rfind("Design: /data/plan.orvendi\nSeed: 42\nRuns: 100\n", 0), 0u) << report;
-  EXPECT_EQ(MonteCarloReportText("", {1, 1}, s).rfind("Design: Untitled (not saved)\n", 0), 0u);
+  EXPECT_EQ(MonteCarloReportText("", {1, 1}, s, testing::DefaultDesign()).rfind("Design: Untitled (not saved)\n", 0), 0u);
+  DesignRecord with_target = testing::DefaultDesign();
+  with_target.target_rms_error_m = 1e-3;
+  EXPECT_TRUE(MonteCarloSummaryText(s, with_target).ends_with("none\nTargets: Misses the targets (RMS 1 mm)\n"));
 }
 
 PointResults RunOf(const std::vector<double>& errors) {

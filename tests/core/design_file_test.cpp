@@ -110,6 +110,7 @@ DesignRecord EveryValueChanged() {
   d.scan_plane = 2;
   d.scan_plane_z = kNan, d.scan_plane_x = -kInf, d.scan_plane_y = 0.2;
   d.include_bed_currents = 1;
+  d.target_max_error_m = 2e-3, d.target_rms_error_m = 0.1 / 3;
   d.show_generators = 0, d.show_bed = 0, d.show_actual_map = 0, d.show_measured_map = 0, d.show_b_field = 1;
   d.coil_display = {0, 1, 1, 1, 1, 1, 1, 1, 1};
   d.display_bed_field = 1;
@@ -165,6 +166,8 @@ TEST(DesignFileRoundTrip, TextLayout) {
   EXPECT_NE(text.find("\"sensor_phi_rad\": \"-nan\","), std::string::npos);
   EXPECT_NE(text.find("\"offset_v\": -0.0,"), std::string::npos);
   EXPECT_NE(text.find("\"noise_peak_v\": 5e-324,"), std::string::npos);
+  // A design without targets writes no target keys, as files did before there were targets.
+  EXPECT_EQ(WriteDesignJson(DefaultDesign(), StoredView{}).find("target_"), std::string::npos);
 }
 
 TEST(DesignFileRoundTrip, ResultsAndInteractionStateAreNeitherWrittenNorKept) {
@@ -258,6 +261,7 @@ TEST(DesignFileErrors, EachBadTextGivesOneMessageAndChangesNothing) {
       {WithKeys("\"dipole_type\": 2"), "dipole_type", "must be 0 or 1, not 2"},
       {WithKeys("\"sensor_area_m2\": 0"), "sensor_area_m2", "must be a finite number above 0, not 0"},
       {WithKeys("\"bed_sheet_ohms_per_square\": \"inf\""), "bed_sheet_ohms_per_square", "above 0"},
+      {WithKeys("\"target_rms_error_m\": -1e-3"), "target_rms_error_m", "0 or above"},
       {WithKeys("\"bed_model\": 1, \"bed_cells_x\": 51, \"bed_cells_y\": 50"), "bed_cells_x", "more than 2500"},
       {WithKeys("\"scan_plane\": 3"), "scan_plane", "must be 0, 1 or 2, not 3"},
       {WithKeys("\"map_style\": -1"), "map_style", "must be 0 or 1"},

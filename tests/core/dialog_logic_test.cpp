@@ -38,7 +38,7 @@ void Ok(std::string_view name, DesignRecord& design, const std::map<int, std::st
   StoreSettingsDialog(Dialog(name), fields, design);
 }
 
-TEST(SettingsDialogs, TheTenDialogsAreKnownByResourceName) {
+TEST(SettingsDialogs, TheDialogsAreKnownByResourceName) {
   const std::vector<std::pair<std::string_view, std::string_view>> expected{
       {"AlgorithmType", "Algorithm"},
       {"Frequency", "Frequency"},
@@ -49,7 +49,8 @@ TEST(SettingsDialogs, TheTenDialogsAreKnownByResourceName) {
       {"SensorOrientation", "Sensor Orientation"},
       {"DipoleType", "DipoleType"},
       {"CalcBedParams", "Calculate Bed Parameters"},
-      {"ViewOptions", "View Options"}};
+      {"ViewOptions", "View Options"},
+      {"Targets", "Targets"}};
   ASSERT_EQ(SettingsDialogs().size(), expected.size());
   for (const auto& [name, title] : expected) EXPECT_EQ(Dialog(name).title, title);
   EXPECT_EQ(FindSettingsDialog("ScanOptions"), nullptr);
@@ -322,8 +323,11 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
         const bool positive_only = edit->id == control_ids::kSensorTurns || edit->id == control_ids::kSensorArea ||
                                    edit->id == control_ids::kSensorGain ||
                                    edit->id == control_ids::kSheetOhmsPerSquare;
+        // A target is a distance, 0 or above, that the file can hold.
+        const bool no_target = dialog.resource_name == "Targets" &&
+                               (bad.double_is_nan || !std::isfinite(bad.as_double) || bad.as_double < 0.0);
         const bool keeps = (integer ? bad.integer_keeps : bad.double_keeps) ||
-                           (positive_only && !(std::isfinite(bad.as_double) && bad.as_double > 0.0));
+                           (positive_only && !(std::isfinite(bad.as_double) && bad.as_double > 0.0)) || no_target;
         if (keeps) {
           design.bed_stale = before.bed_stale;
           EXPECT_EQ(std::memcmp(&before, &design, sizeof design), 0) << where;
@@ -340,6 +344,13 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
       }
     }
   }
+}
+
+TEST(SettingsDialogs, TargetsAreMillimetresAndANegativeOneIsNotStored) {
+  DesignRecord design = DefaultDesign();
+  Ok("Targets", design, {{2075, "2"}, {2076, "-1"}});
+  EXPECT_EQ(design.target_max_error_m, 0.002);
+  EXPECT_EQ(design.target_rms_error_m, 0.0);
 }
 
 TEST(SettingsDialogs, ABadEntryKeepsEveryCopyOfItsField) {

@@ -41,6 +41,8 @@
 #include "gui/shell/main_window.h"
 #include "core/app/menu_model.h"
 #include "core/views/colour_map.h"
+#include "core/design/design_file.h"
+#include "core/views/design_history.h"
 
 namespace orvendi {
 namespace {
@@ -573,6 +575,38 @@ TEST_F(AnalysisWindowsTest, TwoParametersGiveAMapOfTheChosenFigure) {
     EXPECT_EQ(colours.count(qRgb(end.r, end.g, end.b) & 0xFFFFFFu), 1u);
   }
   ExpectPlotWindowWorks(plot, files.path());
+}
+
+TEST_F(AnalysisWindowsTest, OptimizeLayoutAppliedIsOneUndoStepThatRestoresTheDesignBitForBit) {
+  DesignRecord& design = window->State().design;
+  // Nearly on one line: any search does better.
+  SetGeneratorPosition(design.generators[0], -0.2, 0.0, 0.0);
+  SetGeneratorPosition(design.generators[1], 0.0, 0.01, 0.0);
+  SetGeneratorPosition(design.generators[2], 0.2, 0.0, 0.0);
+  const DesignRecord before = design;
+  QString asked;
+  const Answer answer = [&](QWidget* modal) {
+    if (modal->objectName() == QStringLiteral("OptimizeLayout")) {
+      SetEntry(modal, "Evaluations", QStringLiteral("15"));
+      ClickOk(modal);
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      asked = box->text();
+      box->button(QMessageBox::Yes)->click();
+    }
+  };
+  AnswerModals([this] { Trigger(kCmdOptimizeLayout); }, {answer, answer, answer, answer});
+  EXPECT_TRUE(asked.startsWith(QStringLiteral("Apply the best layout found, "))) << asked.toStdString();
+  ASSERT_EQ(window->UndoStack().count(), 1);
+  EXPECT_EQ(window->UndoStack().undoText(), QStringLiteral("Optimize Layout"));
+  const DesignRecord applied = design;
+  EXPECT_FALSE(SameDesign(applied, before));
+  EXPECT_EQ(Plots().size(), 1u);  // the best objective against the evaluations
+
+  window->UndoStack().undo();
+  EXPECT_TRUE(SameDesign(design, before));
+  EXPECT_EQ(WriteDesignJson(design, StoredView{}), WriteDesignJson(before, StoredView{}));
+  window->UndoStack().redo();
+  EXPECT_TRUE(SameDesign(design, applied));
 }
 
 }  // namespace

@@ -139,6 +139,8 @@ constexpr std::array kCommands{
     AfterSeparator(Handler(kCmdMonteCarlo, kResults, "&Monte Carlo...", Action::kMonteCarlo)),
     Handler(kCmdSweep, kResults, "&Sweep...", Action::kSweep),
     Handler(kCmdVolume, kResults, "Calculate V&olume", Action::kVolume),
+    Handler(kCmdOptimizeLayout, kResults, "Optimi&ze Layout...", Action::kOptimize),
+    Dialog(kCmdTargets, kResults, "T&argets...", names::kTargets),
     Plot(kCmdErrorDistancePlot, "Error against &Distance", plot_names::kErrorDistance),
     Plot(kCmdErrorHistogram, "Error &Histogram", plot_names::kErrorHistogram),
 

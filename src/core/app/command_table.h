@@ -69,6 +69,8 @@ enum CommandId : int {
   kCmdErrorDistancePlot = 1204,
   kCmdErrorHistogram = 1205,
   kCmdVolume = 1206,
+  kCmdOptimizeLayout = 1207,
+  kCmdTargets = 1208,
   // Program settings kept apart from the design.
   kCmdLiveUpdate = 1210,
   kCmdPreferences = 1211,
@@ -102,6 +104,7 @@ enum class CommandAction {
   kMonteCarlo,  // ask for runs and seed, run them with progress, show the figures
   kSweep,       // ask for a sweep, run it with progress, plot it
   kVolume,      // calculate every plane along the scan's third axis, show the planes and a plot
+  kOptimize,    // ask for a layout search, run it with progress, offer the best layout
   kPlot,        // open the plot window `dialog` of the last run
   kLiveUpdate,   // turn live update on or off
   kPreferences,  // the program's settings dialog

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -109,7 +110,15 @@ J DesignJson(const DesignRecord& design, const StoredView* view) {
   root["version"] = kDesignFormatVersion;
   const J fields = FieldsJson<J, DesignRecord>(design, kDesignKeys);
   for (const auto& [name, value] : fields.items()) root[name] = value;
-  if (view != nullptr) root["view"] = FieldsJson<J, StoredView>(*view, kViewFields);
+  if (view != nullptr) {
+    for (const DesignKey& key : kDesignKeys) {
+      const auto* member = std::get_if<double DesignRecord::*>(&key.member);
+      if ((key.flags & kOmittedAtZero) != 0 && member != nullptr &&
+          std::bit_cast<std::uint64_t>(design.**member) == 0)
+        root.erase(std::string(key.name));
+    }
+    root["view"] = FieldsJson<J, StoredView>(*view, kViewFields);
+  }
   return root;
 }
 
@@ -422,6 +431,13 @@ const std::vector<std::string>& NumericDesignKeys() {
     return leaves;
   }();
   return keys;
+}
+
+bool DesignNumberIsWhole(std::string_view key) {
+  const std::optional<Json::json_pointer> pointer = NumericKeyPointer(key);
+  DesignRecord design;
+  ApplyDesignDefaults(design);
+  return pointer && DesignJson<Json>(design, nullptr).at(*pointer).is_number_integer();
 }
 
 std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_view key) {

@@ -78,6 +78,9 @@ std::vector<std::string> ValidateDesignFile(const std::string& path);
 // "generators[1].x", "coil_display[3]", ...
 const std::vector<std::string>& NumericDesignKeys();
 
+// Whether the numeric key holds a whole number (turns, counts, choices).
+bool DesignNumberIsWhole(std::string_view key);
+
 // The value under a numeric key (an integer field as a double); empty for any other key.
 std::optional<double> GetDesignNumber(const DesignRecord& design, std::string_view key);
 

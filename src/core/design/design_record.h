@@ -93,6 +93,10 @@ struct DesignRecord {
   double scan_plane_y = 0.0;
   std::int32_t include_bed_currents = 0;
 
+  // Targets the results are judged against; 0 = none
+  double target_max_error_m = 0.0;
+  double target_rms_error_m = 0.0;
+
   // Results
   std::int32_t results_valid = 0;
   double max_error_m = 0.0;

@@ -35,11 +35,14 @@ enum class KeyCheck : std::uint8_t {
   kMagnification,  // ValidErrorMagnification
   kScanRange,      // any number, then the nine range values are checked as a set
   kPositive,       // finite and above 0
+  kZeroOrAbove,    // finite and not below 0
 };
 
 // Facts about a key beside its kind.
 inline constexpr std::uint8_t kBedInput = 1;  // the bed model reads it
 inline constexpr std::uint8_t kNoUndo = 2;    // a View menu toggle: no undo step records or restores it
+// Left out of the file while 0, so that files of designs that do not use the key stay as they were.
+inline constexpr std::uint8_t kOmittedAtZero = 4;
 
 using CoilFlags = std::array<std::int32_t, kCoilCount>;
 using CoilPhasors = std::array<Phasor, kCoilCount>;
@@ -163,6 +166,10 @@ inline constexpr DesignKey kDesignKeys[] = {
      "Scan plane offset y", "m"},
     {"include_bed_currents", &DesignRecord::include_bed_currents, KeyCheck::kZeroOrOne,
      KeyKind::kSimulationInput, 0, "Include bed currents"},
+    {"target_max_error_m", &DesignRecord::target_max_error_m, KeyCheck::kZeroOrAbove, KeyKind::kDisplayOption,
+     kOmittedAtZero, "Target max error", "m"},
+    {"target_rms_error_m", &DesignRecord::target_rms_error_m, KeyCheck::kZeroOrAbove, KeyKind::kDisplayOption,
+     kOmittedAtZero, "Target RMS error", "m"},
 
     {"show_generators", &DesignRecord::show_generators, KeyCheck::kZeroOrOne, KeyKind::kDisplayOption,
      kNoUndo},

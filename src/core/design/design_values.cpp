@@ -88,6 +88,10 @@ std::optional<double> ReadNumber(const nlohmann::json& value, const std::string&
     problems.push_back({key, "must be a finite number above 0, not " + Describe(value)});
     return std::nullopt;
   }
+  if (rule == KeyCheck::kZeroOrAbove && !(number && std::isfinite(*number) && *number >= 0.0)) {
+    problems.push_back({key, "must be a finite number, 0 or above, not " + Describe(value)});
+    return std::nullopt;
+  }
   if (rule == KeyCheck::kMagnification && !(number && ValidErrorMagnification(*number))) {
     problems.push_back({key, "must be a finite number from " + Text(kMinErrorMagnification) + " to " +
                                  Text(kMaxErrorMagnification) + ", not " + Describe(value)});

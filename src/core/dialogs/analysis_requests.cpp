@@ -1,3 +1,4 @@
+#include "core/analysis/targets.h"
 #include "core/dialogs/analysis_requests.h"
 
 #include <algorithm>
@@ -70,7 +71,7 @@ std::optional<MonteCarloOptions> ReadMonteCarloEntries(const MonteCarloEntries& 
   return options;
 }
 
-std::string MonteCarloSummaryText(const MonteCarloSummary& summary) {
+std::string MonteCarloSummaryText(const MonteCarloSummary& summary, const DesignRecord& design) {
   std::string text;
   const auto line = [&text](const std::string& name, const std::string& value) {
     text += name + ": " + value + "\n";
@@ -88,13 +89,15 @@ std::string MonteCarloSummaryText(const MonteCarloSummary& summary) {
   line("Precision bound, largest", Millimetres(summary.max_bound_m));
   line("Precision bound, RMS", Millimetres(summary.rms_bound_m));
   line("Precision over bound, mean", Efficiency(summary.mean_efficiency));
+  const std::string verdict = TargetsVerdict(design, summary.max_error_m, summary.rms_error_m);
+  if (!verdict.empty()) line("Targets", verdict);
   return text;
 }
 
 std::string MonteCarloReportText(const std::string& design_name, const MonteCarloOptions& options,
-                                 const MonteCarloSummary& summary) {
+                                 const MonteCarloSummary& summary, const DesignRecord& design) {
   return "Design: " + (design_name.empty() ? std::string("Untitled (not saved)") : design_name) + "\n" +
-         "Seed: " + std::to_string(options.seed) + "\n" + MonteCarloSummaryText(summary);
+         "Seed: " + std::to_string(options.seed) + "\n" + MonteCarloSummaryText(summary, design);
 }
 
 PlanePoint GeneratorCentre(const DesignRecord& design) {

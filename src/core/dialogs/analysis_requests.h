@@ -24,11 +24,13 @@ std::optional<MonteCarloOptions> ReadMonteCarloEntries(const MonteCarloEntries& 
 
 // The overall figures of a Monte-Carlo run as its result dialog shows them: one "Name: value"
 // line each, lengths in mm with six significant digits, "none" where no estimate gave a figure.
-std::string MonteCarloSummaryText(const MonteCarloSummary& summary);
+// With a target set in `design`, a last line says whether the largest error of any run and the
+// RMS error meet the targets.
+std::string MonteCarloSummaryText(const MonteCarloSummary& summary, const DesignRecord& design);
 // The result dialog's whole text: which design (`design_name`, empty before the first save) and
 // seed, then the summary, so that a copied result says what made it.
 std::string MonteCarloReportText(const std::string& design_name, const MonteCarloOptions& options,
-                                 const MonteCarloSummary& summary);
+                                 const MonteCarloSummary& summary, const DesignRecord& design);
 
 // The middle of the three generators, from which the scatter plot measures distance.
 struct PlanePoint {

@@ -52,6 +52,9 @@ inline constexpr int kSensorTurns = 2077, kSensorArea = 2078, kSensorGain = 2079
 // "CalcBedParams": the bed model and the sheet.
 inline constexpr int kOutlineLoopBed = 2080, kSheetBed = 2081;
 inline constexpr int kSheetOhmsPerSquare = 2082;
+// "Targets".
+inline constexpr int kTargetMaxError = 2083;
+inline constexpr int kTargetRmsError = 2084;
 
 }  // namespace control_ids
 

@@ -186,6 +186,20 @@ std::vector<SettingsDialog> BuildSettingsDialogs() {
                                    [](DesignRecord& d, std::int32_t v) { d.map_style = v; }},
                       CheckBinding{control_ids::kDisplayBedField, [](const DesignRecord& d) { return d.display_bed_field; },
                                    [](DesignRecord& d, std::int32_t v) { d.display_bed_field = v; }}}});
+  // In millimetres; a target below 0 or not finite is no target the file could hold, and is not stored.
+  dialogs.push_back({dialog_names::kTargets,
+                     "Targets",
+                     false,
+                     {EditBinding{control_ids::kTargetMaxError, EntryFormat::kGeneral,
+                                  [](const DesignRecord& d) { return 1000 * d.target_max_error_m; },
+                                  [](DesignRecord& d, double v) {
+                                    if (std::isfinite(v) && v >= 0.0) d.target_max_error_m = v / 1000;
+                                  }},
+                      EditBinding{control_ids::kTargetRmsError, EntryFormat::kGeneral,
+                                  [](const DesignRecord& d) { return 1000 * d.target_rms_error_m; },
+                                  [](DesignRecord& d, double v) {
+                                    if (std::isfinite(v) && v >= 0.0) d.target_rms_error_m = v / 1000;
+                                  }}}});
   return dialogs;
 }
 

@@ -76,7 +76,7 @@ struct SettingsDialog {
   std::vector<DialogBinding> bindings;
 };
 
-// The ten settings dialogs ("AlgorithmType", "Frequency", ..., "ViewOptions").
+// The settings dialogs ("AlgorithmType", "Frequency", ..., "ViewOptions", "Targets").
 const std::vector<SettingsDialog>& SettingsDialogs();
 // Null for a name that is not a settings dialog.
 const SettingsDialog* FindSettingsDialog(std::string_view resource_name);

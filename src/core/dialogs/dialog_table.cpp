@@ -22,6 +22,7 @@ constexpr std::array kDialogs{
     DialogEntry{names::kDipoleType, DialogKind::kSettings, 124, 81},
     DialogEntry{names::kCalcBedParams, DialogKind::kSettings, 133, 50},
     DialogEntry{names::kViewOptions, DialogKind::kSettings, 202, 100},
+    DialogEntry{names::kTargets, DialogKind::kSettings, 156, 74},
     DialogEntry{names::kScanOptions, DialogKind::kScanOptions, 194, 142},
     DialogEntry{names::kErrorMap, DialogKind::kErrorMap},
     DialogEntry{names::kBedVoltages, DialogKind::kBedVoltages, 235, 115},

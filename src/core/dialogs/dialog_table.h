@@ -25,6 +25,7 @@ inline constexpr std::string_view kBedVoltages = "DisplayBedVoltages";
 inline constexpr std::string_view kBedCurrents = "DisplayBedCurrents";
 inline constexpr std::string_view kPositionAccuracy = "PositionAccuracy";
 inline constexpr std::string_view kAbout = "AboutDialog";
+inline constexpr std::string_view kTargets = "Targets";
 }  // namespace dialog_names
 
 enum class DialogKind {

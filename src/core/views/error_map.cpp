@@ -6,6 +6,7 @@
 #include <limits>
 #include <span>
 
+#include "core/analysis/targets.h"
 #include "core/design/number_text.h"
 #include "core/position/accuracy.h"
 #include "core/views/colour_map.h"
@@ -223,6 +224,27 @@ void DrawErrorMap(Canvas& canvas, const ViewState& view, const ErrorMapGrid& gri
   }
 }
 
+namespace {
+
+// Whether the map's errors meet the design's targets; a point without an estimate fails both.
+std::string GridTargetsVerdict(const DesignRecord& design, const ErrorMapGrid& grid) {
+  if (grid.quantity != kErrorMapError || !grid.available) return {};
+  double largest = 0.0;
+  double sum_sq = 0.0;
+  int counted = 0;
+  for (const double error : grid.values) {
+    if (std::isnan(error)) continue;
+    largest = std::max(largest, error);
+    sum_sq += error * error;
+    ++counted;
+  }
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const bool failed = grid.missing > 0 || counted == 0;
+  return TargetsVerdict(design, failed ? kInf : largest, failed ? kInf : std::sqrt(sum_sq / counted));
+}
+
+}  // namespace
+
 std::string ErrorQuantityTitle(int quantity) {
   switch (quantity) {
     case kErrorMapTrueness:
@@ -269,6 +291,8 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
                                              FormatNumber(design.error_magnification, ShowFormat::kGeneral)
                                        : "";
 
+  const std::string verdict = grid != nullptr ? GridTargetsVerdict(design, *grid) : "";
+
   const int line = canvas.MeasureText("0", font).height;
   const int swatch = kLegendBarHeight;
   int width = bar ? kColourMapSize : 0;
@@ -284,6 +308,7 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
     row(low + " " + high, 0);
   }
   row(missing, swatch + kLegendGap);
+  row(verdict, 0);
   row(factor, 0);
 
   const int x = kLegendLeft + kLegendPadding;
@@ -313,6 +338,10 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
     HatchedBox(canvas, x, y, x + swatch, y + swatch);
     canvas.Text(x + swatch + kLegendGap, y, missing, style);
     next(std::max(line, swatch));
+  }
+  if (!verdict.empty()) {
+    canvas.Text(x, y, verdict, style);
+    next(line);
   }
   if (!factor.empty()) canvas.Text(x, y, factor, style);
 }

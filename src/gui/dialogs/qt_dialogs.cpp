@@ -20,6 +20,7 @@
 #include <initializer_list>
 #include <utility>
 
+#include "core/analysis/targets.h"
 #include "core/design/design_record.h"
 #include "gui/dialogs/about_dialog.h"
 #include "gui/dialogs/error_map_dialog.h"
@@ -145,6 +146,10 @@ void BuildSettingsBody(std::string_view name, QDialog* dialog, QVBoxLayout* root
     QFormLayout* form = AddForm(root);
     AddRow(form, "Noise (volts peak):", MakeEdit(kNoise, dialog));
     AddRow(form, "Offset (volts peak):", MakeEdit(kOffset, dialog));
+  } else if (name == names::kTargets) {
+    QFormLayout* form = AddForm(root, "Targets (0 = none)");
+    AddRow(form, "Largest error (mm):", MakeEdit(kTargetMaxError, dialog));
+    AddRow(form, "RMS error (mm):", MakeEdit(kTargetRmsError, dialog));
   } else if (name == names::kSensorOrientation) {
     QFormLayout* form = AddForm(root);
     AddRow(form, "Theta:", MakeEdit(kTheta, dialog));
@@ -287,6 +292,13 @@ std::unique_ptr<QDialog> CreateResultDialog(DialogKind kind, DialogContext& cont
     BuildBedResultBody(dialog.get(), root, first_box);
   } else {
     BuildAccuracyBody(dialog.get(), root);
+    const std::string verdict =
+        TargetsVerdict(context.design, context.design.max_error_m, context.design.rms_error_m);
+    if (!verdict.empty()) {
+      auto* label = new QLabel(QString::fromStdString(verdict), dialog.get());
+      label->setObjectName(QStringLiteral("TargetsVerdict"));
+      root->addWidget(label);
+    }
   }
   QPushButton* ok = AddButtons(dialog.get(), root, false);
   QObject::connect(ok, &QPushButton::clicked, dialog.get(), &QDialog::accept);

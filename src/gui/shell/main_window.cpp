@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "core/design/design_schema.h"
 #include "core/app/file_names.h"
@@ -284,6 +285,18 @@ bool MainWindow::RunCommand(int id) {
     case Action::kVolume:
       analyses_->RunVolumeCommand();
       break;
+    case Action::kOptimize: {
+      std::optional<DesignStep> step;
+      if (analyses_->RunOptimizeCommand()) step = MakeDesignStep("Optimize Layout", before, state_->design, true);
+      if (step) {
+        PushStep(std::move(step));
+        analyses_->FollowDesign();
+      } else if (state_->design.design_modified != 0) {
+        // The recovery copy held back while the search drew its layouts.
+        files_->DesignChanged();
+      }
+      break;
+    }
     case Action::kPlot:
       analyses_->OpenPlot(outcome.dialog);
       break;

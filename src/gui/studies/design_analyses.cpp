@@ -79,7 +79,8 @@ void DesignAnalyses::RunMonteCarloCommand(const QString& design_path) {
   InvalidateDrawing(drawing_);
   std::string name = design_path.toStdString();
   if (!name.empty() && state_.design.design_modified != 0) name += " (with unsaved changes)";
-  MonteCarloResultDialog figures(MonteCarloReportText(name, options, state_.monte_carlo.result.summary), &window_);
+  MonteCarloResultDialog figures(
+      MonteCarloReportText(name, options, state_.monte_carlo.result.summary, state_.design), &window_);
   figures.exec();
 }
 

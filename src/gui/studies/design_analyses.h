@@ -35,6 +35,11 @@ class DesignAnalyses : public QObject {
   // The report of what the window shows, with the last volume while the design computes the same;
   // `points` keeps the last run's per-point results the inputs point to.
   ReportInputs Report(const std::string& title, PointResults& points) const;
+  // Results -> Optimize Layout: asks for the search, runs it with its progress, the best layout
+  // so far drawn and its objective plotted, and offers the best found. True when it was applied to
+  // the design, which the caller makes one undo step. While it runs, the design shows the best
+  // layout unmodified, so that no recovery copy is written of it.
+  bool RunOptimizeCommand();
   // The plot window `name` (plot_names) of the last run; nothing without results.
   void OpenPlot(std::string_view name);
   void ShowPreferences();
