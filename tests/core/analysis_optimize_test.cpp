@@ -121,9 +121,9 @@ TEST(OptimizeEntries, PositionsDefaultToTheVisibleAreaAndBadEntriesGetOneMessage
     const char* message;
   };
   const Case cases[] = {
-      {[](OptimizeEntries& e) { e.rows[0].from = "left"; }, "Generator 1 x (m), from: \"left\" is not a finite number"},
-      {[](OptimizeEntries& e) { e.rows[1].to = "inf"; }, "Generator 1 y (m), to:"},
-      {[](OptimizeEntries& e) { e.rows[2].to = e.rows[2].from; }, "Generator 2 x (m): from must be below to"},
+      {[](OptimizeEntries& e) { e.rows[0].from = "left"; }, "Generator 0 x (m), from: \"left\" is not a finite number"},
+      {[](OptimizeEntries& e) { e.rows[1].to = "inf"; }, "Generator 0 y (m), to:"},
+      {[](OptimizeEntries& e) { e.rows[2].to = e.rows[2].from; }, "Generator 1 x (m): from must be below to"},
       {[](OptimizeEntries& e) {
          for (OptimizeRowEntries& row : e.rows) row.chosen = false;
        },

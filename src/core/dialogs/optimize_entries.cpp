@@ -6,27 +6,31 @@
 #include "core/design/design_file.h"
 #include "core/design/number_text.h"
 #include "core/dialogs/analysis_requests.h"
+#include "core/dialogs/sweep_entries.h"
 
 namespace orvendi {
 
 namespace {
 
+// What shapes the layout and its signal: the generators (their positions first, ticked), the
+// frequency, the sensor and the bed's material and height. Choices, the scan grid, noise and the
+// bed's outline are settings of the study, not of the layout.
+bool LayoutValue(const SweepParameter& p) {
+  if (p.check == KeyCheck::kZeroOrOne || p.check == KeyCheck::kZeroToTwo || p.check == KeyCheck::kOneToThree ||
+      p.check == KeyCheck::kZeroToFour)
+    return false;
+  for (const std::string_view study : {"scan_", "noise_", "offset_", "bed_x", "bed_y", "bed_cells"})
+    if (p.key.starts_with(study)) return false;
+  return true;
+}
+
 std::vector<OptimizeParameter> MakeOptimizeParameters() {
   std::vector<OptimizeParameter> list;
-  for (int g = 0; g < kGeneratorCount; ++g) {
-    const std::string generator = "Generator " + std::to_string(g + 1) + " ";
-    const std::string key = "generators[" + std::to_string(g) + "].";
-    list.push_back({generator + "x (m)", key + "x", true});
-    list.push_back({generator + "y (m)", key + "y", true});
-  }
-  for (const SweepParameter& p : SweepParameters()) {
-    const bool position = p.key.ends_with("].x") || p.key.ends_with("].y");
-    if (!position && p.key != "noise_peak_v" && p.key != "offset_v" && p.key != "scan_plane_z")
-      list.push_back({p.name, p.key, false});
-  }
-  list.push_back({"Sensor turns", "sensor_turns", false});
-  list.push_back({"Sensor area (m\u00b2)", "sensor_area_m2", false});
-  list.push_back({"Sensor gain", "sensor_gain", false});
+  const auto position = [](const SweepParameter& p) { return p.key.ends_with("].x") || p.key.ends_with("].y"); };
+  for (const SweepParameter& p : SweepParameters())
+    if (position(p)) list.push_back({p.name, p.key, true});
+  for (const SweepParameter& p : SweepParameters())
+    if (!position(p) && LayoutValue(p)) list.push_back({p.name, p.key, false});
   return list;
 }
 
