@@ -160,6 +160,17 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
             "Precision bound, largest: 0.15 mm\n"
             "Precision bound, RMS: 0.1 mm\n"
             "Precision over bound, mean: none\n");
+
+  const BoundSummary blind{.points = 36, .singular_points = 2, .max_bound_m = kInf, .rms_bound_m = kInf,
+                           .mean_bound_m = kInf};
+  EXPECT_EQ(BoundSummaryText(blind),
+            "Points: 36\nBlind spots: 2\nPrecision bound, largest: infinite\n"
+            "Precision bound, RMS: infinite\nPrecision bound, mean: infinite\n");
+  const BoundSummary finite{.points = 4, .singular_points = 0, .max_bound_m = 2.5e-4, .rms_bound_m = 2e-4,
+                            .mean_bound_m = 1.5e-4};
+  EXPECT_EQ(BoundSummaryText(finite),
+            "Points: 4\nBlind spots: 0\nPrecision bound, largest: 0.25 mm\n"
+            "Precision bound, RMS: 0.2 mm\nPrecision bound, mean: 0.15 mm\n");
 }
 
 PointResults RunOf(const std::vector<double>& errors) {
@@ -301,6 +312,9 @@ TEST(ErrorMapSettingsEntry, MagnificationIsAFiniteFactorFromOneToAMillion) {
   EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapBound, false));
   EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapBound, true));
   EXPECT_FALSE(ErrorQuantityAvailable(4, true));
+  // A bound run offers the bound alone.
+  EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapBound, false, true));
+  EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapPrecision, false, true));
 }
 
 }  // namespace

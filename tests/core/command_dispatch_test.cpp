@@ -170,6 +170,7 @@ TEST_F(DispatchTest, ErrorMapSettingsAndTheAnalysisWindowsAreHandedBack) {
 
   EXPECT_EQ(Run(kCmdMonteCarlo).action, Action::kMonteCarlo);
   EXPECT_EQ(Run(kCmdSweep).action, Action::kSweep);
+  EXPECT_EQ(Run(kCmdPrecisionBound).action, Action::kBound);
   const CommandOutcome distance = Run(kCmdErrorDistancePlot);
   EXPECT_EQ(distance.action, Action::kPlot);
   EXPECT_EQ(std::string(distance.dialog), "ErrorDistance");

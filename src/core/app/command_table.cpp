@@ -135,6 +135,7 @@ constexpr std::array kCommands{
     Dialog(kCmdBedVoltages, kResults, "Bed &Voltages...", names::kBedVoltages),
     Dialog(kCmdBedCurrents, kResults, "Bed &Currents...", names::kBedCurrents),
     AfterSeparator(Handler(kCmdMonteCarlo, kResults, "&Monte Carlo...", Action::kMonteCarlo)),
+    Handler(kCmdPrecisionBound, kResults, "Precision &Bound", Action::kBound),
     Handler(kCmdSweep, kResults, "&Sweep...", Action::kSweep),
     Plot(kCmdErrorDistancePlot, "Error against &Distance", plot_names::kErrorDistance),
     Plot(kCmdErrorHistogram, "Error &Histogram", plot_names::kErrorHistogram),

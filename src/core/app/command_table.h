@@ -66,6 +66,7 @@ enum CommandId : int {
   kCmdSweep = 1203,
   kCmdErrorDistancePlot = 1204,
   kCmdErrorHistogram = 1205,
+  kCmdPrecisionBound = 1206,
   // Program settings kept apart from the design.
   kCmdLiveUpdate = 1210,
   kCmdPreferences = 1211,
@@ -96,6 +97,7 @@ enum class CommandAction {
   kRedo,
   kMonteCarlo,  // ask for runs and seed, run them with progress, show the figures
   kSweep,       // ask for a sweep, run it with progress, plot it
+  kBound,       // compute the precision bound at every grid point with progress, show the figures
   kPlot,        // open the plot window `dialog` of the last run
   kLiveUpdate,   // turn live update on or off
   kPreferences,  // the program's settings dialog

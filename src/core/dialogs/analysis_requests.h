@@ -8,6 +8,7 @@
 #include "core/analysis/point_results.h"
 #include "core/analysis/sweep.h"
 #include "core/design/design_record.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi {
 
@@ -51,6 +52,10 @@ std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::s
 // The overall figures of a Monte-Carlo run as its result dialog shows them: one "Name: value"
 // line each, lengths in mm with six significant digits, "none" where no estimate gave a figure.
 std::string MonteCarloSummaryText(const MonteCarloSummary& summary);
+
+// The figures of a bound run as the window reports them, like MonteCarloSummaryText; a bound that
+// blind spots make infinite reads "infinite".
+std::string BoundSummaryText(const BoundSummary& summary);
 
 // The middle of the three generators, from which the scatter plot measures distance.
 struct PlanePoint {

@@ -150,7 +150,8 @@ void DrawPlaneBand(Canvas& canvas, const ViewState& view, const ErrorMapGrid& gr
 Font LegendFont() { return Font{"DejaVu Sans", 12}; }
 
 ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer& results,
-                                 const std::vector<MonteCarloPoint>* monte_carlo) {
+                                 const std::vector<MonteCarloPoint>* monte_carlo,
+                                 const std::vector<BoundPoint>* bounds) {
   ErrorMapGrid grid;
   grid.quantity = design.error_map_quantity;
   grid.scan_plane = design.scan_plane;
@@ -163,7 +164,9 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
   grid.values.assign(count, kNan);
   const bool errors = grid.quantity == kErrorMapError;
   if (errors && design.results_valid == 0) return grid;
-  if (!errors && (monte_carlo == nullptr || monte_carlo->size() != count)) return grid;
+  if (bounds != nullptr && bounds->size() != count) bounds = nullptr;
+  const bool own_bounds = grid.quantity == kErrorMapBound && bounds != nullptr;
+  if (!errors && !own_bounds && (monte_carlo == nullptr || monte_carlo->size() != count)) return grid;
 
   ScanPoint point;
   for (std::size_t k = 0; ScanNextAlongFirst(scan, point) && k < count; ++k) {
@@ -173,6 +176,8 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
       // The distance the accuracy figures are built on; a point without an estimate gives inf.
       grid.values[k] = std::sqrt(SquaredPositionError(point.x, point.y, point.z,
                                                       results.Slot(point.first_index, point.second_index)));
+    } else if (own_bounds) {
+      grid.values[k] = (*bounds)[k].bound_m;
     } else {
       const MonteCarloPoint& figures = (*monte_carlo)[k];
       grid.values[k] = grid.quantity == kErrorMapTrueness    ? figures.trueness_m
@@ -242,6 +247,7 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
   if (grid != nullptr) {
     title = bar                                ? ErrorQuantityTitle(grid->quantity)
             : grid->quantity == kErrorMapError ? "Error: no results, calculate first"
+            : grid->quantity == kErrorMapBound ? "No precision bound for this design"
                                                : "No Monte-Carlo result for this design";
   }
   const std::string low = bar ? FormatNumber(grid->low_m * 1000.0, ShowFormat::kGeneral) : "";

@@ -26,6 +26,8 @@ class DesignAnalyses : public QObject {
 
   void RunMonteCarloCommand();
   void RunSweepCommand();
+  // Results > Precision Bound: the bound at every grid point for the error map, with progress.
+  void RunBoundCommand();
   // The plot window `name` (plot_names) of the last run; nothing without results.
   void OpenPlot(std::string_view name);
   void ShowPreferences();
