@@ -93,7 +93,7 @@ def test_field_matches_cli_and_refuses_bad_points(cli, tmp_path, bed_model):
     assert result.coil.shape == result.bed.shape == (9, 2, 3)
     for m, point in enumerate(points):
         probe = json.loads(cli("field", tmp_path / "d.orvendi", "--quiet", "--json",
-                               "--at", ",".join(map(repr, point))).stdout)
+                               "--at=" + ",".join(map(repr, point))).stdout)
         assert same_bits(result.coil[:, m], [c["coil"] for c in probe["coils"]])
         assert same_bits(result.bed[:, m].real, [c["bed_re"] for c in probe["coils"]])
         assert same_bits(result.bed[:, m].imag, [c["bed_im"] for c in probe["coils"]])
