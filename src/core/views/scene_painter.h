@@ -5,6 +5,7 @@
 #include "core/analysis/monte_carlo.h"
 #include "core/design/design_record.h"
 #include "core/platform/canvas.h"
+#include "core/position/precision_bound.h"
 #include "core/position/scan_grid.h"
 #include "core/views/view_state.h"
 
