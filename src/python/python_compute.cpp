@@ -202,7 +202,6 @@ Field ComputeField(const Design& design, const py::object& points, std::optional
   if (!done) Cancelled();
 
   Field field;
-  field.points = xyz;
   const std::vector<py::ssize_t> dims{kCoilCount, count, 3};
   field.coil = py::array_t<double>(dims);
   field.bed = py::array_t<std::complex<double>>(dims);

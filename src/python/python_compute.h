@@ -105,7 +105,6 @@ struct Bound {
 
 // The probe at M points: coil[k, m] the field of coil k, bed[k, m] the bed's phasor for coil k.
 struct Field {
-  py::array_t<double> points;
   py::array_t<double> coil;
   py::array_t<std::complex<double>> bed;
 };

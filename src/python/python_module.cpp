@@ -209,7 +209,6 @@ void BindResults(py::module_& m) {
   py::class_<Field>(m, "Field",
                     "The result of Design.field(points), as `orvendi-cli field` gives it at each point, in "
                     "tesla. Coil k is the X, Y or Z coil (k % 3) of generators[k // 3].")
-      .def_readonly("points", &Field::points, "M x 3 points in metres, as given")
       .def_readonly("coil", &Field::coil, "9 x M x 3 field of each coil at each point")
       .def_readonly("bed", &Field::bed,
                     "9 x M x 3 complex field of the bed for each coil's current: real part in phase with "
