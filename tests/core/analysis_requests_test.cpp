@@ -166,11 +166,6 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
   EXPECT_EQ(BoundSummaryText(blind),
             "Points: 36\nBlind spots: 2\nPrecision bound, largest: infinite\n"
             "Precision bound, RMS: infinite\nPrecision bound, mean: infinite\n");
-  const BoundSummary finite{.points = 4, .singular_points = 0, .max_bound_m = 2.5e-4, .rms_bound_m = 2e-4,
-                            .mean_bound_m = 1.5e-4};
-  EXPECT_EQ(BoundSummaryText(finite),
-            "Points: 4\nBlind spots: 0\nPrecision bound, largest: 0.25 mm\n"
-            "Precision bound, RMS: 0.2 mm\nPrecision bound, mean: 0.15 mm\n");
 }
 
 PointResults RunOf(const std::vector<double>& errors) {
