@@ -1,10 +1,12 @@
 #include "python/python_compute.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 #include "core/analysis/sweep.h"
 #include "core/field/bed_model.h"
+#include "core/field/field_probe.h"
 #include "core/platform/compute_threads.h"
 #include "core/position/calculation.h"
 
@@ -143,6 +145,81 @@ Bed ComputeBed(const Design& design, std::optional<int> threads) {
   bed.currents_a =
       Column<std::complex<double>>(kCoilCount, [&](std::size_t i) { return copy.bed_currents[i]; });
   return bed;
+}
+
+Bound ComputeBound(const Design& design, std::optional<int> threads) {
+  DesignRecord copy = design.record;
+  const std::optional<std::vector<BoundPoint>> points =
+      RunReleased(threads, [&](Progress& progress) -> std::optional<std::vector<BoundPoint>> {
+        std::vector<BoundPoint> grid;
+        const auto report = [&progress](double share) { return progress.Report(share); };
+        if ((copy.include_bed_currents != 0 && !RefreshBedModel(copy, progress)) ||
+            !BoundGrid(copy, grid, report))
+          return std::nullopt;
+        return grid;
+      });
+  if (!points) Cancelled();
+  const std::vector<BoundPoint>& rows = *points;
+  Bound bound;
+  bound.summary = SummariseBounds(rows);
+  bound.grid_ij = Table<std::int64_t>(rows.size(), 2, [&](std::size_t r, std::size_t c) {
+    return c == 0 ? rows[r].first_index : rows[r].second_index;
+  });
+  bound.true_xyz = Table<double>(rows.size(), 3, [&](std::size_t r, std::size_t c) {
+    return c == 0 ? rows[r].x : c == 1 ? rows[r].y : rows[r].z;
+  });
+  bound.bound_m = Column<double>(rows.size(), [&](std::size_t r) { return rows[r].bound_m; });
+  return bound;
+}
+
+Field ComputeField(const Design& design, const py::object& points, std::optional<int> threads) {
+  using Points = py::array_t<double, py::array::c_style | py::array::forcecast>;
+  const Points xyz = Points::ensure(points);
+  const char* const shape = "points must be an M x 3 array of finite numbers (metres)";
+  if (!xyz || xyz.ndim() != 2 || xyz.shape(1) != 3) throw py::value_error(shape);
+  const auto in = xyz.unchecked<2>();
+  const py::ssize_t count = xyz.shape(0);
+  std::vector<Vector3> at(static_cast<std::size_t>(count));
+  for (py::ssize_t m = 0; m < count; ++m) {
+    at[static_cast<std::size_t>(m)] = {in(m, 0), in(m, 1), in(m, 2)};
+    if (!std::isfinite(in(m, 0)) || !std::isfinite(in(m, 1)) || !std::isfinite(in(m, 2))) {
+      throw py::value_error(std::string(shape) + "; row " + std::to_string(m) + " is not");
+    }
+  }
+  // As orvendi-cli field: the bed results brought up to date whether or not the run includes them.
+  DesignRecord copy = design.record;
+  constexpr std::size_t kPointsPerReport = 4096;
+  std::vector<std::array<CoilProbe, kCoilCount>> probes(at.size());
+  const bool done = RunReleased(threads, [&](Progress& progress) {
+    if (!RefreshBedModel(copy, progress)) return false;
+    for (std::size_t m = 0; m < at.size(); ++m) {
+      if (m % kPointsPerReport == kPointsPerReport - 1 && !progress.Report(static_cast<double>(m) / static_cast<double>(at.size())))
+        return false;
+      probes[m] = ProbeField(copy, at[m]);
+    }
+    return true;
+  });
+  if (!done) Cancelled();
+
+  Field field;
+  const std::vector<py::ssize_t> dims{kCoilCount, count, 3};
+  field.coil = py::array_t<double>(dims);
+  field.bed = py::array_t<std::complex<double>>(dims);
+  auto coil = field.coil.mutable_unchecked<3>();
+  auto bed = field.bed.mutable_unchecked<3>();
+  for (py::ssize_t k = 0; k < kCoilCount; ++k) {
+    for (py::ssize_t m = 0; m < count; ++m) {
+      const CoilProbe& p = probes[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)];
+      const double c[3] = {p.coil.x, p.coil.y, p.coil.z};
+      const double re[3] = {p.bed.re.x, p.bed.re.y, p.bed.re.z};
+      const double im[3] = {p.bed.im.x, p.bed.im.y, p.bed.im.z};
+      for (int a = 0; a < 3; ++a) {
+        coil(k, m, a) = c[a];
+        bed(k, m, a) = {re[a], im[a]};
+      }
+    }
+  }
+  return field;
 }
 
 SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>& axes, int runs,

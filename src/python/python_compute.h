@@ -16,6 +16,7 @@
 #include "core/design/design_file.h"
 #include "core/design/design_record.h"
 #include "core/platform/progress.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi::python {
 
@@ -95,6 +96,19 @@ struct Bed {
   py::array_t<std::complex<double>> currents_a;
 };
 
+struct Bound {
+  py::array_t<std::int64_t> grid_ij;
+  py::array_t<double> true_xyz;
+  py::array_t<double> bound_m;
+  BoundSummary summary;
+};
+
+// The probe at M points: coil[k, m] the field of coil k, bed[k, m] the bed's phasor for coil k.
+struct Field {
+  py::array_t<double> coil;
+  py::array_t<std::complex<double>> bed;
+};
+
 // The columns of a sweep, in the order and under the names of its CSV header.
 struct SweepColumns {
   std::vector<std::string> names;
@@ -111,6 +125,8 @@ struct SweepAxisArg {
 Calculation ComputeCalculation(const Design& design, std::optional<int> threads);
 MonteCarlo ComputeMonteCarlo(const Design& design, int runs, std::uint64_t seed, std::optional<int> threads);
 Bed ComputeBed(const Design& design, std::optional<int> threads);
+Bound ComputeBound(const Design& design, std::optional<int> threads);
+Field ComputeField(const Design& design, const py::object& points, std::optional<int> threads);
 SweepColumns ComputeSweep(const Design& design, const std::vector<SweepAxisArg>& axes, int runs,
                           std::uint64_t seed, std::pair<int, int> shard, std::optional<int> threads);
 

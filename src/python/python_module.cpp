@@ -1,5 +1,5 @@
-// The compiled part of `import orvendi`: designs, calculations, Monte-Carlo runs, the bed model and
-// sweeps over the core. The package's __init__.py builds the sweep's DataFrame and the Dask runner.
+// The compiled part of `import orvendi`: designs, calculations, precision bounds, field probes,
+// Monte-Carlo runs, the bed model and sweeps over the core. The package's __init__.py builds the sweep's DataFrame and the Dask runner.
 #include <pybind11/complex.h>
 #include <pybind11/stl.h>
 
@@ -183,6 +183,40 @@ void BindResults(py::module_& m) {
       .def_readonly("bound_m", &MonteCarlo::bound_m, "N precision bounds, inf at a blind spot")
       .def_readonly("efficiency", &MonteCarlo::efficiency, "N ratios precision / bound, NaN where undefined");
 
+  py::class_<Bound>(m, "Bound",
+                    "The result of Design.bound(): the precision bound at every grid point in scan order, "
+                    "the first index fastest, and the figures of `orvendi-cli bound`. A blind spot (the "
+                    "voltages cannot tell position and orientation apart) has an infinite bound, and makes "
+                    "the largest, RMS and mean bound infinite.")
+      .def_readonly("grid_ij", &Bound::grid_ij, "N x 2 grid indices (int64)")
+      .def_readonly("true_xyz", &Bound::true_xyz, "N x 3 sensor positions in metres")
+      .def_readonly("bound_m", &Bound::bound_m,
+                    "N precision bounds in metres: the smallest RMS position error any unbiased estimator "
+                    "can reach with the design's noise; inf at a blind spot")
+      .def_property_readonly(
+          "points", [](const Bound& b) { return b.summary.points; }, "Grid points")
+      .def_property_readonly(
+          "singular_points", [](const Bound& b) { return b.summary.singular_points; },
+          "Blind spots: points with an infinite bound")
+      .def_property_readonly(
+          "max_bound_m", [](const Bound& b) { return b.summary.max_bound_m; }, "Largest bound in metres")
+      .def_property_readonly(
+          "rms_bound_m", [](const Bound& b) { return b.summary.rms_bound_m; }, "RMS of the bounds in metres")
+      .def_property_readonly(
+          "mean_bound_m", [](const Bound& b) { return b.summary.mean_bound_m; }, "Mean bound in metres")
+      .def("__repr__", [](const Bound& b) {
+        return "<orvendi.Bound points=" + std::to_string(b.summary.points) +
+               " singular_points=" + std::to_string(b.summary.singular_points) + ">";
+      });
+
+  py::class_<Field>(m, "Field",
+                    "The result of Design.field(points), as `orvendi-cli field` gives it at each point, in "
+                    "tesla. Coil k is the X, Y or Z coil (k % 3) of generators[k // 3].")
+      .def_readonly("coil", &Field::coil, "9 x M x 3 field of each coil at each point")
+      .def_readonly("bed", &Field::bed,
+                    "9 x M x 3 complex field of the bed for each coil's current: real part in phase with "
+                    "it, imaginary part in quadrature");
+
   py::class_<Bed>(m, "Bed", "The bed model: open-loop voltage and current phasors per generator coil.")
       .def_readonly("voltages_v", &Bed::voltages_v,
                     "9 complex voltages: the X, Y and Z coil of generators[0], then of [1] and [2]")
@@ -247,7 +281,14 @@ PYBIND11_MODULE(_orvendi, m) {
            "Repeats the calculation `runs` times (run 1 is calculate(), later runs draw their noise "
            "from `seed`) and returns a MonteCarlo, as `orvendi-cli montecarlo`.")
       .def("bed", &ComputeBed, py::arg("threads") = py::none(),
-           "Runs the bed model and returns its voltage and current phasors, as `orvendi-cli bed`.");
+           "Runs the bed model and returns its voltage and current phasors, as `orvendi-cli bed`.")
+      .def("bound", &ComputeBound, py::arg("threads") = py::none(),
+           "Computes the precision bound at every grid point (the bed model first when the run includes "
+           "the bed) and returns a Bound: the numbers of `orvendi-cli bound --points`, bit for bit.")
+      .def("field", &ComputeField, py::arg("points"), py::arg("threads") = py::none(),
+           "Brings the bed model up to date, then probes each coil's field and the bed's at the points "
+           "(array-like, M x 3, metres) and returns a Field: the numbers of `orvendi-cli field`. A points "
+           "argument that is not M x 3 finite numbers raises ValueError.");
 
   m.def(
       "validate_file", [](const py::object& path) { return ValidateDesignFile(PathText(path)); },

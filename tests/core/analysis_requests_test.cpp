@@ -170,6 +170,12 @@ TEST(MonteCarloSummaryShown, FiguresInMillimetresOneLineEach) {
   DesignRecord with_target = testing::DefaultDesign();
   with_target.target_rms_error_m = 1e-3;
   EXPECT_TRUE(MonteCarloSummaryText(s, with_target).ends_with("none\nTargets: Misses the targets (RMS 1 mm)\n"));
+
+  const BoundSummary blind{.points = 36, .singular_points = 2, .max_bound_m = kInf, .rms_bound_m = kInf,
+                           .mean_bound_m = kInf};
+  EXPECT_EQ(BoundSummaryText(blind),
+            "Points: 36\nBlind spots: 2\nPrecision bound, largest: infinite\n"
+            "Precision bound, RMS: infinite\nPrecision bound, mean: infinite\n");
 }
 
 PointResults RunOf(const std::vector<double>& errors) {
@@ -321,6 +327,9 @@ TEST(ErrorMapSettingsEntry, MagnificationIsAFiniteFactorFromOneToAMillion) {
   EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapBound, true));
   EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapDistortion, false));
   EXPECT_FALSE(ErrorQuantityAvailable(5, true));
+  // A bound run offers the bound alone.
+  EXPECT_TRUE(ErrorQuantityAvailable(kErrorMapBound, false, true));
+  EXPECT_FALSE(ErrorQuantityAvailable(kErrorMapPrecision, false, true));
 }
 
 }  // namespace

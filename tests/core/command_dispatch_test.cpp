@@ -172,6 +172,7 @@ TEST_F(DispatchTest, ErrorMapSettingsAndTheAnalysisWindowsAreHandedBack) {
   EXPECT_EQ(Run(kCmdSweep).action, Action::kSweep);
   EXPECT_EQ(Run(kCmdOptimizeLayout).action, Action::kOptimize);
   EXPECT_EQ(std::string(Run(kCmdTargets).dialog), "Targets");
+  EXPECT_EQ(Run(kCmdPrecisionBound).action, Action::kBound);
   const CommandOutcome distance = Run(kCmdErrorDistancePlot);
   EXPECT_EQ(distance.action, Action::kPlot);
   EXPECT_EQ(std::string(distance.dialog), "ErrorDistance");

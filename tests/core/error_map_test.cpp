@@ -156,6 +156,32 @@ TEST(ErrorMapGridCollection, TruenessPrecisionAndBoundOnlyFromAMonteCarloResultO
   EXPECT_FALSE(CollectErrorMapGrid(s.design, s.results, &points).available);
 }
 
+TEST(ErrorMapGridCollection, BoundFromItsOwnRunBeforeTheMonteCarloOne) {
+  ErrorScene s;
+  s.design.error_map_quantity = kErrorMapBound;
+  std::vector<MonteCarloPoint> monte_carlo(9);
+  std::vector<BoundPoint> bounds(9);
+  for (int k = 0; k < 9; ++k) {
+    monte_carlo[k].bound_m = 50 * kUnit;
+    monte_carlo[k].trueness_m = kUnit;
+    bounds[k].bound_m = k == 0 ? kInf : k * kUnit;
+  }
+  const ErrorMapGrid own = CollectErrorMapGrid(s.design, s.results, nullptr, &bounds);
+  ASSERT_TRUE(own.available);
+  EXPECT_EQ(own.low_m, kUnit);
+  EXPECT_EQ(own.high_m, 8 * kUnit);
+  EXPECT_EQ(own.missing, 1);
+  EXPECT_EQ(CollectErrorMapGrid(s.design, s.results, &monte_carlo, &bounds).high_m, 8 * kUnit);
+
+  // Another grid's bounds give way to the Monte-Carlo run's; other quantities never use them.
+  bounds.pop_back();
+  EXPECT_EQ(CollectErrorMapGrid(s.design, s.results, &monte_carlo, &bounds).high_m, 50 * kUnit);
+  EXPECT_FALSE(CollectErrorMapGrid(s.design, s.results, nullptr, &bounds).available);
+  bounds.resize(9);
+  s.design.error_map_quantity = kErrorMapTrueness;
+  EXPECT_FALSE(CollectErrorMapGrid(s.design, s.results, nullptr, &bounds).available);
+}
+
 TEST(ErrorMapGridCollection, InfiniteErrorsCountAsMissing) {
   ErrorScene s;
   s.results.Slot(2, 2)[0] = 1e300;

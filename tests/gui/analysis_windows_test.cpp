@@ -226,6 +226,41 @@ TEST_F(AnalysisWindowsTest, MonteCarloShowsItsFiguresAndOpensTruenessAndPrecisio
   EXPECT_EQ(CurrentMonteCarloPoints(window->State()), nullptr);
 }
 
+TEST_F(AnalysisWindowsTest, PrecisionBoundFeedsTheErrorMapUntilTheDesignChanges) {
+  DesignRecord& design = window->State().design;
+  design.noise_peak_v = 1e-6;
+  QString shown;
+  const Answered answered = AnswerModals([this] { Trigger(kCmdPrecisionBound); }, {[&](QWidget* modal) {
+                                           auto* box = qobject_cast<QMessageBox*>(modal);
+                                           ASSERT_NE(box, nullptr);
+                                           shown = box->text();
+                                           box->button(QMessageBox::Ok)->click();
+                                         }});
+  EXPECT_EQ(answered.answered, 1u);
+  EXPECT_EQ(answered.unexpected, 0);
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("Points: 36\nBlind spots: 0\nPrecision bound, largest: ")))
+      << shown.toStdString();
+  const BoundRecord& record = window->State().bound;
+  ASSERT_TRUE(record.present);
+  std::vector<BoundPoint> expected;
+  ASSERT_TRUE(BoundGrid(design, expected, {}));
+  ASSERT_EQ(record.points.size(), expected.size());
+  for (std::size_t k = 0; k < expected.size(); ++k) EXPECT_EQ(record.points[k].bound_m, expected[k].bound_m) << k;
+  EXPECT_EQ(window->UndoStack().count(), 0);
+
+  AnswerModals([this] { Trigger(kCmdErrorMapSettings); }, {[](QWidget* dialog) {
+    EXPECT_FALSE(dialog->findChild<QRadioButton*>(QStringLiteral("QuantityTrueness"))->isEnabled());
+    auto* bound = dialog->findChild<QRadioButton*>(QStringLiteral("QuantityBound"));
+    EXPECT_TRUE(bound->isEnabled());
+    bound->setChecked(true);
+    ClickOk(dialog);
+  }});
+  EXPECT_EQ(design.error_map_quantity, kErrorMapBound);
+
+  SetGeneratorPosition(design.generators[0], 0.01, -0.26, 0.0);
+  EXPECT_EQ(BoundPointsFor(window->State(), design), nullptr);
+}
+
 TEST_F(AnalysisWindowsTest, CancelledMonteCarloKeepsThePreviousFigures) {
   ASSERT_EQ(RunMonteCarlo(QStringLiteral("5")).answered, 2u);
   const MonteCarloSummary before = window->State().monte_carlo.result.summary;

@@ -61,6 +61,48 @@ def test_montecarlo_and_bed_match_cli(cli, tmp_path):
         assert same_bits(getattr(result, name).imag, [p["im"] for p in bed[name]])
 
 
+BOUND_DESIGNS = {
+    "tilted sensor with bed": {"sensor_theta_rad": 0.3, "sensor_phi_rad": 1.0, "noise_peak_v": 1e-6,
+                               "include_bed_currents": 1},
+    "blind spots": DESIGNS["failing points"],
+}
+
+
+@pytest.mark.parametrize("values", BOUND_DESIGNS.values(), ids=BOUND_DESIGNS.keys())
+def test_bound_matches_cli_bit_for_bit(cli, tmp_path, values):
+    design = small_design(**values)
+    design.save(tmp_path / "d.orvendi")
+    cli("bound", tmp_path / "d.orvendi", "--quiet", "--points", tmp_path / "p.csv", "--summary", tmp_path / "s.json")
+    result = design.bound(threads=1)
+    header, rows = read_csv(tmp_path / "p.csv")
+    table = np.array(rows)
+    assert result.grid_ij.tolist() == table[:, 0:2].astype(int).tolist()
+    assert same_bits(result.true_xyz, table[:, 2:5])
+    assert same_bits(result.bound_m, table[:, 5])
+    summary = json.loads((tmp_path / "s.json").read_text(), parse_constant=float)
+    for name, value in summary.items():
+        assert same_bits(getattr(result, name), float(value)), name
+
+
+@pytest.mark.parametrize("bed_model", [0, 1])
+def test_field_matches_cli_and_refuses_bad_points(cli, tmp_path, bed_model):
+    design = small_design(bed_model=bed_model)
+    design.save(tmp_path / "d.orvendi")
+    points = [(0.1, 0.0, 0.25), (-0.05, 0.12, 0.3)]
+    result = design.field(points)
+    assert result.coil.shape == result.bed.shape == (9, 2, 3)
+    for m, point in enumerate(points):
+        probe = json.loads(cli("field", tmp_path / "d.orvendi", "--quiet", "--json",
+                               "--at=" + ",".join(map(repr, point))).stdout)
+        assert same_bits(result.coil[:, m], [c["coil"] for c in probe["coils"]])
+        assert same_bits(result.bed[:, m].real, [c["bed_re"] for c in probe["coils"]])
+        assert same_bits(result.bed[:, m].imag, [c["bed_im"] for c in probe["coils"]])
+
+    for bad in ([0.1, 0.0, 0.25], [[0.1, 0.0]], [[0.1, float("nan"), 0.2]], [["a", "b", "c"]], None):
+        with pytest.raises(ValueError, match="M x 3 array of finite numbers"):
+            design.field(bad)
+
+
 @pytest.mark.parametrize("runs", [1, 3])
 def test_sweep_matches_cli_bit_for_bit(cli, tmp_path, runs):
     design = small_design()
@@ -119,6 +161,7 @@ LARGEST = {"include_bed_currents": 1, "algorithm_type": 2, "dipole_type": 1, "be
 LONG_COMPUTATIONS = {
     # Under a second on one thread: the interrupt comes early.
     "calculate": (0.05, lambda design: design.calculate(threads=1)),
+    "bound": (0.05, lambda design: design.bound(threads=1)),
     # Minutes each, unless stopped.
     "montecarlo": (0.3, lambda design: design.montecarlo(5000)),
     "sweep": (0.3, lambda design: orvendi.sweep(design, {"noise_peak_v": (0, 1e-4, 500)})),

@@ -137,6 +137,7 @@ constexpr std::array kCommands{
     Dialog(kCmdBedVoltages, kResults, "Bed &Voltages...", names::kBedVoltages),
     Dialog(kCmdBedCurrents, kResults, "Bed &Currents...", names::kBedCurrents),
     AfterSeparator(Handler(kCmdMonteCarlo, kResults, "&Monte Carlo...", Action::kMonteCarlo)),
+    Handler(kCmdPrecisionBound, kResults, "Precision &Bound", Action::kBound),
     Handler(kCmdSweep, kResults, "&Sweep...", Action::kSweep),
     Handler(kCmdVolume, kResults, "Calculate V&olume", Action::kVolume),
     Handler(kCmdOptimizeLayout, kResults, "Optimi&ze Layout...", Action::kOptimize),

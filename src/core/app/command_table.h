@@ -71,6 +71,7 @@ enum CommandId : int {
   kCmdVolume = 1206,
   kCmdOptimizeLayout = 1207,
   kCmdTargets = 1208,
+  kCmdPrecisionBound = 1209,
   // Program settings kept apart from the design.
   kCmdLiveUpdate = 1210,
   kCmdPreferences = 1211,
@@ -105,6 +106,7 @@ enum class CommandAction {
   kSweep,       // ask for a sweep, run it with progress, plot it
   kVolume,      // calculate every plane along the scan's third axis, show the planes and a plot
   kOptimize,    // ask for a layout search, run it with progress, offer the best layout
+  kBound,       // compute the precision bound at every grid point with progress, show the figures
   kPlot,        // open the plot window `dialog` of the last run
   kLiveUpdate,   // turn live update on or off
   kPreferences,  // the program's settings dialog

@@ -100,6 +100,19 @@ std::string MonteCarloReportText(const std::string& design_name, const MonteCarl
          "Seed: " + std::to_string(options.seed) + "\n" + MonteCarloSummaryText(summary, design);
 }
 
+std::string BoundSummaryText(const BoundSummary& summary) {
+  std::string text;
+  const auto line = [&text](const std::string& name, double metres) {
+    text += name + ": " + (std::isinf(metres) ? std::string("infinite") : Millimetres(metres)) + "\n";
+  };
+  text += "Points: " + std::to_string(summary.points) + "\n";
+  text += "Blind spots: " + std::to_string(summary.singular_points) + "\n";
+  line("Precision bound, largest", summary.max_bound_m);
+  line("Precision bound, RMS", summary.rms_bound_m);
+  line("Precision bound, mean", summary.mean_bound_m);
+  return text;
+}
+
 PlanePoint GeneratorCentre(const DesignRecord& design) {
   PlanePoint centre;
   for (const GeneratorRecord& g : design.generators) {

@@ -8,6 +8,7 @@
 #include "core/analysis/point_results.h"
 #include "core/analysis/sweep.h"
 #include "core/design/design_record.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi {
 
@@ -31,6 +32,10 @@ std::string MonteCarloSummaryText(const MonteCarloSummary& summary, const Design
 // seed, then the summary, so that a copied result says what made it.
 std::string MonteCarloReportText(const std::string& design_name, const MonteCarloOptions& options,
                                  const MonteCarloSummary& summary, const DesignRecord& design);
+
+// The figures of a bound run as the window reports them, like MonteCarloSummaryText; a bound that
+// blind spots make infinite reads "infinite".
+std::string BoundSummaryText(const BoundSummary& summary);
 
 // The middle of the three generators, from which the scatter plot measures distance.
 struct PlanePoint {

@@ -22,10 +22,10 @@ std::optional<double> ReadMagnification(const std::string& text, std::string& er
 
 std::string ShowMagnification(double factor) { return FormatNumber(factor, ShowFormat::kGeneral); }
 
-bool ErrorQuantityAvailable(int quantity, bool monte_carlo_current) {
+bool ErrorQuantityAvailable(int quantity, bool monte_carlo_current, bool bound_current) {
   if (quantity == kErrorMapError || quantity == kErrorMapDistortion) return true;
-  return (quantity == kErrorMapTrueness || quantity == kErrorMapPrecision || quantity == kErrorMapBound) &&
-         monte_carlo_current;
+  if (quantity == kErrorMapBound) return monte_carlo_current || bound_current;
+  return (quantity == kErrorMapTrueness || quantity == kErrorMapPrecision) && monte_carlo_current;
 }
 
 }  // namespace orvendi

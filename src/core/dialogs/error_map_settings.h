@@ -16,8 +16,9 @@ std::optional<double> ReadMagnification(const std::string& text, std::string& er
 // The magnification as its entry shows it ("100", "2.5").
 std::string ShowMagnification(double factor);
 
-// Whether the map may show `quantity`: the error and the distortion always, trueness, precision and the precision
-// bound only with a Monte-Carlo result of the current design.
-bool ErrorQuantityAvailable(int quantity, bool monte_carlo_current);
+// Whether the map may show `quantity`: the error and the distortion always, trueness and precision
+// only with a Monte-Carlo result of the current design, the precision bound with that or a bound
+// run of it.
+bool ErrorQuantityAvailable(int quantity, bool monte_carlo_current, bool bound_current = false);
 
 }  // namespace orvendi

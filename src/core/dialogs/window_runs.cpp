@@ -29,6 +29,14 @@ AnalysisStatus RunMonteCarloInWindow(const DesignRecord& design, const MonteCarl
   return RunMonteCarlo(design, options, progress, result, error);
 }
 
+bool RunBoundInWindow(const DesignRecord& design, BusyHost& host, Progress& progress,
+                      std::vector<BoundPoint>& points) {
+  DesignRecord copy = design;
+  if (copy.include_bed_currents != 0 && !RefreshBedModelInWindow(copy, host, progress)) return false;
+  BusyScope busy(host);
+  return BoundGrid(copy, points, [&progress](double share) { return progress.Report(share); });
+}
+
 AnalysisStatus RunSweepInWindow(const DesignRecord& base, const SweepOptions& options,
                                 const DesignRowSetter& setter, BusyHost& host, Progress& progress,
                                 const SweepRowSink& sink, std::string& error) {

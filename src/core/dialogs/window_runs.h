@@ -6,6 +6,7 @@
 #include "core/analysis/sweep.h"
 #include "core/design/design_record.h"
 #include "core/position/calculation.h"
+#include "core/position/precision_bound.h"
 
 namespace orvendi {
 
@@ -28,6 +29,11 @@ void CalculateInWindow(DesignRecord& design, ResultBuffer& results, CalculationW
 AnalysisStatus RunMonteCarloInWindow(const DesignRecord& design, const MonteCarloOptions& options,
                                      BusyHost& host, Progress& progress, MonteCarloResult& result,
                                      std::string& error);
+
+// "Precision Bound": BoundGrid on a copy whose stale bed model, when the run includes it, is
+// brought up to date first. False when it stopped.
+bool RunBoundInWindow(const DesignRecord& design, BusyHost& host, Progress& progress,
+                      std::vector<BoundPoint>& points);
 
 // RunSweep; the busy state begins only once the sweep has passed its checks.
 AnalysisStatus RunSweepInWindow(const DesignRecord& base, const SweepOptions& options,

@@ -44,6 +44,30 @@ Vector3 IdealDipoleField(const GeneratorRecord& g, int axis, const Vector3& poin
   }
 }
 
+// B = k (3 (m.d) d - m r^2) / r^5 for the unit moment m along the axis and d the offset.
+std::array<Vector3, 3> IdealDipoleGradient(const GeneratorRecord& g, int axis, const Vector3& point) {
+  std::array<Vector3, 3> gradient{};
+  const double d[3] = {point.x - g.x, point.y - g.y, point.z - g.z};
+  const double r2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  if (r2 < 1e-10 || axis < 0 || axis > 2) return gradient;
+  const double r5 = std::exp(2.5 * std::log(r2));
+  const double k = g.area_m2 * kMu0OverPi * kPi * g.turns * g.peak_current_a / kFourPi;
+  const double md = d[axis];
+  for (int j = 0; j < 3; ++j) {
+    double column[3];
+    for (int i = 0; i < 3; ++i) {
+      const double m_i = i == axis ? 1.0 : 0.0;
+      const double m_j = j == axis ? 1.0 : 0.0;
+      const double delta = i == j ? 1.0 : 0.0;
+      column[i] = k * ((3.0 * m_j * d[i] + 3.0 * md * delta - 2.0 * m_i * d[j]) -
+                       5.0 * (3.0 * md * d[i] - m_i * r2) * d[j] / r2) /
+                  r5;
+    }
+    gradient[static_cast<std::size_t>(j)] = {column[0], column[1], column[2]};
+  }
+  return gradient;
+}
+
 Vector3 CoilField(const GeneratorRecord& generator, int axis, const Vector3& point) {
   if (axis < 0 || axis > 2) return {};
   if (generator.real_dipole != 0) return SquareCoilField(generator.coils[axis], point);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "core/design/design_record.h"
 #include "core/field/vector3.h"
 
@@ -23,5 +25,8 @@ Vector3 CoilField(const GeneratorRecord& generator, int axis, const Vector3& poi
 
 // Ideal point dipole of a generator, moment along the given axis.
 Vector3 IdealDipoleField(const GeneratorRecord& generator, int axis, const Vector3& point);
+// Its derivatives by the point's x, y and z, in closed form; zero within the smallest distance
+// the field keeps (where the field does not change).
+std::array<Vector3, 3> IdealDipoleGradient(const GeneratorRecord& generator, int axis, const Vector3& point);
 
 }  // namespace orvendi

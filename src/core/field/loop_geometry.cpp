@@ -115,4 +115,47 @@ Vector3 FieldOfLoop(const LoopShapes& shapes, double strength) {
   return field;
 }
 
+namespace {
+
+Vector3 Cross(const Vector3& a, const Vector3& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double Component(const Vector3& v, int j) { return j == 0 ? v.x : j == 1 ? v.y : v.z; }
+
+// The segment's field written as f n / |n|^2, n = L x r1, f = L.r1 / |r1| - L.r2 / |r2| (r1, r2
+// from A and B to the point), differentiated term by term.
+void AddSegmentGradient(const LoopSide& side, const Vector3& point, FieldGradient& gradient) {
+  const Vector3& l = side.s;
+  const Vector3 r1{point.x - side.a.x, point.y - side.a.y, point.z - side.a.z};
+  const Vector3 r2{point.x - side.b.x, point.y - side.b.y, point.z - side.b.z};
+  const Vector3 n = Cross(l, r1);
+  const double n_sq = Dot(n, n);
+  if (!(std::sqrt(n_sq) >= 1e-20)) return;
+  const double d1 = std::sqrt(Dot(r1, r1));
+  const double d2 = std::sqrt(Dot(r2, r2));
+  const double l_r1 = Dot(l, r1);
+  const double l_r2 = Dot(l, r2);
+  const double f = l_r1 / d1 - l_r2 / d2;
+  for (int j = 0; j < 3; ++j) {
+    const Vector3 unit{j == 0 ? 1.0 : 0.0, j == 1 ? 1.0 : 0.0, j == 2 ? 1.0 : 0.0};
+    const Vector3 dn = Cross(l, unit);
+    const double dn_sq = 2.0 * Dot(n, dn);
+    const double lj = Component(l, j);
+    const double df = lj / d1 - l_r1 * Component(r1, j) / (d1 * d1 * d1) - lj / d2 +
+                      l_r2 * Component(r2, j) / (d2 * d2 * d2);
+    const double a = df / n_sq - f * dn_sq / (n_sq * n_sq);
+    const double b = f / n_sq;
+    gradient[j] += Vector3{a * n.x + b * dn.x, a * n.y + b * dn.y, a * n.z + b * dn.z};
+  }
+}
+
+}  // namespace
+
+FieldGradient LoopGradient(const LoopSides& sides, const Vector3& point) {
+  FieldGradient gradient{};
+  for (const LoopSide& side : sides) AddSegmentGradient(side, point, gradient);
+  return gradient;
+}
+
 }  // namespace orvendi

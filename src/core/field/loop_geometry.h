@@ -54,4 +54,9 @@ Vector3 FieldOfShape(const SegmentShape& shape, double strength);
 // Sum of the four sides' fields in side order.
 Vector3 FieldOfLoop(const LoopShapes& shapes, double strength);
 
+// Derivatives of a loop's field by the point's x, y and z at strength 1, in closed form; zero
+// for a side whose line passes through the point, like its field.
+using FieldGradient = std::array<Vector3, 3>;
+FieldGradient LoopGradient(const LoopSides& sides, const Vector3& point);
+
 }  // namespace orvendi

@@ -52,17 +52,11 @@ struct FitFunction {
                         frame.e1.z / length - u.z * p[3] / l2};
     const Vector3 du_db{frame.e2.x / length - u.x * p[4] / l2, frame.e2.y / length - u.y * p[4] / l2,
                         frame.e2.z / length - u.z * p[4] / l2};
-    // Column-major, 9 rows. Forward differences suffice here: the Jacobian only steers the steps,
-    // the residuals alone decide where the fit ends, and they take half the field evaluations.
-    constexpr double h = SensorFieldModel::kDifferenceStep;
+    // Column-major, 9 rows.
+    SensorFieldModel::Gradients gradient;
+    model->GradientAt(point, gradient);
     for (int a = 0; a < 3; ++a) {
-      Vector3 moved = point;
-      (a == 0 ? moved.x : a == 1 ? moved.y : moved.z) += h;
-      const std::array<Vector3, 9> ahead = model->FieldsAt(moved);
-      for (int k = 0; k < 9; ++k) {
-        const Vector3 d{(ahead[k].x - field[k].x) / h, (ahead[k].y - field[k].y) / h, (ahead[k].z - field[k].z) / h};
-        jacobian[9 * a + k] = Dot(u, d) * per_dipole[k];
-      }
+      for (int k = 0; k < 9; ++k) jacobian[9 * a + k] = Dot(u, gradient[a][k]) * per_dipole[k];
     }
     for (int k = 0; k < 9; ++k) {
       jacobian[27 + k] = Dot(du_da, field[k]) * per_dipole[k];

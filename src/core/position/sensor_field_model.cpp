@@ -61,9 +61,56 @@ std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point) const {
   return field;
 }
 
+namespace {
+
+Vector3 Scaled(const Vector3& v, double factor) { return {v.x * factor, v.y * factor, v.z * factor}; }
+
+}  // namespace
+
+void SensorFieldModel::GradientAt(const Vector3& point, Gradients& derivative) const {
+  for (int g = 0; g < kGeneratorCount; ++g) {
+    for (int a = 0; a < 3; ++a) {
+      const int k = 3 * g + a;
+      const RealCoil& coil = real_[k];
+      std::array<Vector3, 3> gradient{};
+      if (!coil.in_use) {
+        gradient = IdealDipoleGradient(design_->generators[g], a, point);
+      } else if (coil.has_corners) {
+        gradient = LoopGradient(coil.sides, point);
+        for (Vector3& column : gradient) column = Scaled(column, coil.strength);
+      }
+      for (int j = 0; j < 3; ++j) derivative[j][k] = gradient[j];
+    }
+  }
+  if (with_bed_ && design_->bed_model == 1) {
+    if (!sheet_) return;
+    constexpr double h = kDifferenceStep;
+    for (int j = 0; j < 3; ++j) {
+      Vector3 plus = point, minus = point;
+      (j == 0 ? plus.x : j == 1 ? plus.y : plus.z) += h;
+      (j == 0 ? minus.x : j == 1 ? minus.y : minus.z) -= h;
+      const std::array<ComplexVector3, kCoilCount> up = SheetField(*sheet_, plus);
+      const std::array<ComplexVector3, kCoilCount> down = SheetField(*sheet_, minus);
+      for (int k = 0; k < kCoilCount; ++k) {
+        derivative[j][k] += Vector3{(up[k].re.x - down[k].re.x) / (2 * h), (up[k].re.y - down[k].re.y) / (2 * h),
+                                    (up[k].re.z - down[k].re.z) / (2 * h)};
+      }
+    }
+  } else if (with_bed_) {
+    const FieldGradient bed = LoopGradient(bed_sides_, point);
+    for (int j = 0; j < 3; ++j) {
+      for (int k = 0; k < kCoilCount; ++k) derivative[j][k] += Scaled(bed[j], bed_strength_[k]);
+    }
+  }
+}
+
 void SensorFieldModel::FieldsAndGradient(const Vector3& point, std::array<Vector3, 9>& field,
-                                         std::array<std::array<Vector3, 9>, 3>& derivative) const {
+                                         Gradients& derivative) const {
   field = FieldsAt(point);
+  GradientAt(point, derivative);
+}
+
+void SensorFieldModel::GradientByDifferences(const Vector3& point, Gradients& derivative) const {
   constexpr double h = kDifferenceStep;
   for (int a = 0; a < 3; ++a) {
     Vector3 plus = point, minus = point;

@@ -22,10 +22,14 @@ class SensorFieldModel {
   // Field (T) of coils 0 .. 8 (coil order) at a point.
   std::array<Vector3, 9> FieldsAt(const Vector3& point) const;
 
-  // The field of every coil and its derivatives by x, y and z: derivative[a][k] by axis a.
-  // Central differences with the step below.
-  void FieldsAndGradient(const Vector3& point, std::array<Vector3, 9>& field,
-                         std::array<std::array<Vector3, 9>, 3>& derivative) const;
+  // The derivatives of every coil's field by x, y and z: derivative[a][k] by axis a. In closed
+  // form for the coils and the bed's outline loop; the sheet's part by central differences.
+  using Gradients = std::array<std::array<Vector3, 9>, 3>;
+  void GradientAt(const Vector3& point, Gradients& derivative) const;
+  // FieldsAt and GradientAt.
+  void FieldsAndGradient(const Vector3& point, std::array<Vector3, 9>& field, Gradients& derivative) const;
+  // The same derivatives all by central differences of FieldsAt, to check the closed forms by.
+  void GradientByDifferences(const Vector3& point, Gradients& derivative) const;
 
   // Step (m) of the central differences. The fields vary over the ranges to the coils and the bed
   // edges, centimetres at least, so the truncation error ((h/r)^2, about 1e-10) and the rounding

@@ -153,7 +153,8 @@ void DrawPlaneBand(Canvas& canvas, const ViewState& view, const ErrorMapGrid& gr
 Font LegendFont() { return Font{"DejaVu Sans", 12}; }
 
 ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer& results,
-                                 const std::vector<MonteCarloPoint>* monte_carlo) {
+                                 const std::vector<MonteCarloPoint>* monte_carlo,
+                                 const std::vector<BoundPoint>* bounds) {
   ErrorMapGrid grid;
   grid.quantity = design.error_map_quantity;
   grid.scan_plane = design.scan_plane;
@@ -167,7 +168,9 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
   const bool errors = grid.quantity == kErrorMapError;
   const bool of_run = QuantityOfLastRun(grid.quantity);
   if (of_run && design.results_valid == 0) return grid;
-  if (!of_run && (monte_carlo == nullptr || monte_carlo->size() != count)) return grid;
+  if (bounds != nullptr && bounds->size() != count) bounds = nullptr;
+  const bool own_bounds = grid.quantity == kErrorMapBound && bounds != nullptr;
+  if (!of_run && !own_bounds && (monte_carlo == nullptr || monte_carlo->size() != count)) return grid;
 
   ScanPoint point;
   for (std::size_t k = 0; ScanNextAlongFirst(scan, point) && k < count; ++k) {
@@ -179,6 +182,8 @@ ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer&
                                                       results.Slot(point.first_index, point.second_index)));
     } else if (of_run) {
       grid.values[k] = *results.Distortion(point.first_index, point.second_index);
+    } else if (own_bounds) {
+      grid.values[k] = (*bounds)[k].bound_m;
     } else {
       const MonteCarloPoint& figures = (*monte_carlo)[k];
       grid.values[k] = grid.quantity == kErrorMapTrueness    ? figures.trueness_m
@@ -276,6 +281,7 @@ void DrawErrorLegend(Canvas& canvas, const DesignRecord& design, const ErrorMapG
   if (grid != nullptr) {
     title = available                           ? ErrorQuantityTitle(grid->quantity)
             : QuantityOfLastRun(grid->quantity) ? "Error: no results, calculate first"
+            : grid->quantity == kErrorMapBound  ? "No precision bound for this design"
                                                 : "No Monte-Carlo result for this design";
   }
   const std::string low = bar ? SignificantText(grid->low_m * 1000.0, kLegendDigits) : "";

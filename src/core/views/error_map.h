@@ -6,6 +6,7 @@
 #include "core/analysis/monte_carlo.h"
 #include "core/design/design_record.h"
 #include "core/platform/canvas.h"
+#include "core/position/precision_bound.h"
 #include "core/position/scan_grid.h"
 #include "core/views/view_state.h"
 
@@ -46,10 +47,12 @@ struct ErrorMapGrid {
 };
 
 // The grid of the design's scan with the error of the last run's estimates or its distortion, or
-// with the trueness or precision of `monte_carlo` (the per-point figures of a Monte-Carlo run of this very
-// design; null when there is none).
+// with the trueness or precision of `monte_carlo` (the per-point figures of a Monte-Carlo run of
+// this very design; null when there is none), or with the precision bound of `bounds` (a bound run
+// of this very design), else of `monte_carlo`.
 ErrorMapGrid CollectErrorMapGrid(const DesignRecord& design, const ResultBuffer& results,
-                                 const std::vector<MonteCarloPoint>* monte_carlo);
+                                 const std::vector<MonteCarloPoint>* monte_carlo,
+                                 const std::vector<BoundPoint>* bounds = nullptr);
 
 // The value of cell (i, j), between points i, i + 1 of the first axis and j, j + 1 of the
 // second: the mean of its four corners, NaN when any corner has no figure.

@@ -41,14 +41,15 @@ DesignRecord PreviewMapDesign(const DesignRecord& design, const LivePreview& pre
 void PaintShownScene(Canvas& canvas, const SceneModel& scene, const ViewState& view) {
   const bool handles = scene.bed_edit.bed_handles_shown != 0;
   if (!scene.live.shown) {
-    PaintScene(canvas, scene.design, view, scene.results, handles, CurrentMonteCarloPoints(scene));
+    PaintScene(canvas, scene.design, view, scene.results, handles, CurrentMonteCarloPoints(scene),
+               BoundPointsFor(scene, scene.design));
     return;
   }
-  // Monte-Carlo figures count only for the very design the preview computed.
+  // Monte-Carlo figures and bounds count only for the very design the preview computed.
   const MonteCarloRecord& monte_carlo = scene.monte_carlo;
   const bool same = monte_carlo.present && SameSimulationInputs(monte_carlo.design, scene.live.result.design);
   PaintScene(canvas, PreviewMapDesign(scene.design, scene.live), view, scene.live.result.results, handles,
-             same ? &monte_carlo.result.points : nullptr);
+             same ? &monte_carlo.result.points : nullptr, BoundPointsFor(scene, scene.live.result.design));
 }
 
 }  // namespace orvendi

@@ -13,4 +13,10 @@ const std::vector<MonteCarloPoint>* CurrentMonteCarloPoints(const SceneModel& sc
   return record == nullptr ? nullptr : &record->result.points;
 }
 
+const std::vector<BoundPoint>* BoundPointsFor(const SceneModel& scene, const DesignRecord& design) {
+  const BoundRecord& record = scene.bound;
+  if (!record.present || !SameSimulationInputs(record.design, design)) return nullptr;
+  return &record.points;
+}
+
 }  // namespace orvendi

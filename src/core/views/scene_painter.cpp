@@ -128,11 +128,12 @@ void DrawMeasuredMap(Canvas& canvas, const DesignRecord& design, const ViewState
 }
 
 void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
-                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo) {
+                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo,
+                const std::vector<BoundPoint>* bounds) {
   ErrorMapGrid error_grid;
   const bool error_map = design.show_error_map != 0;
   if (error_map) {
-    error_grid = CollectErrorMapGrid(design, results, monte_carlo);
+    error_grid = CollectErrorMapGrid(design, results, monte_carlo, bounds);
     DrawErrorMap(canvas, view, error_grid);
   }
   if (design.show_actual_map != 0) DrawActualMap(canvas, design, view);

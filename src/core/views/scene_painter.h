@@ -5,6 +5,7 @@
 #include "core/analysis/monte_carlo.h"
 #include "core/design/design_record.h"
 #include "core/platform/canvas.h"
+#include "core/position/precision_bound.h"
 #include "core/position/scan_grid.h"
 #include "core/views/view_state.h"
 
@@ -24,9 +25,10 @@ inline constexpr double kFarAwayM = 1e6;
 // bed (with its handles when `bed_handles`), field layer, measured map, legend; each gated by its
 // flag (the legend by the error map or a magnification other than 1). `monte_carlo` holds the
 // per-point figures of a Monte-Carlo run of this design for the trueness and precision maps, or
-// is null. Draws only; never clears the surface.
+// is null; `bounds` those of a bound run of this design, or null. Draws only; never clears the surface.
 void PaintScene(Canvas& canvas, const DesignRecord& design, const ViewState& view, const ResultBuffer& results,
-                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo = nullptr);
+                bool bed_handles, const std::vector<MonteCarloPoint>* monte_carlo = nullptr,
+                const std::vector<BoundPoint>* bounds = nullptr);
 
 // Filled red circle 7 pixels across on the generator's window position.
 void DrawGenerator(Canvas& canvas, const GeneratorRecord& generator, const ViewState& view);

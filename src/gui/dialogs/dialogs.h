@@ -17,6 +17,8 @@ struct DialogContext {
   Host& host;  // busy cursor, capture and repaint around the bed model
   // A Monte-Carlo result of the design as it is exists: the error map may show its figures.
   bool monte_carlo_current = false;
+  // A bound run of the design as it is exists: the error map may show the precision bound.
+  bool bound_current = false;
 };
 
 // Opens the modal dialog with the given resource name ("Frequency", "ScanOptions",

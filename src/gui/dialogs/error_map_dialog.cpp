@@ -10,7 +10,8 @@
 
 namespace orvendi {
 
-ErrorMapDialog::ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, QWidget* owner)
+ErrorMapDialog::ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, bool bound_current,
+                               QWidget* owner)
     : QDialog(owner), design_(design) {
   setObjectName(QStringLiteral("ErrorMap"));
   setWindowTitle(QStringLiteral("Error Map"));
@@ -25,7 +26,7 @@ ErrorMapDialog::ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, Q
   });
 
   static constexpr const char* kQuantityNames[] = {"&Error of the last run", "&Trueness (Monte Carlo)",
-                                                   "&Precision (Monte Carlo)", "Precision &bound (Monte Carlo)",
+                                                   "&Precision (Monte Carlo)", "Precision &bound",
                                                    "&Distortion of the last run"};
   static constexpr const char* kQuantityObjects[] = {"QuantityError", "QuantityTrueness", "QuantityPrecision",
                                                      "QuantityBound", "QuantityDistortion"};
@@ -34,12 +35,13 @@ ErrorMapDialog::ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, Q
   for (int q = 0; q < kQuantities; ++q) {
     quantity_[q] = new QRadioButton(QString::fromUtf8(kQuantityNames[q]), this);
     quantity_[q]->setObjectName(QString::fromUtf8(kQuantityObjects[q]));
-    quantity_[q]->setEnabled(ErrorQuantityAvailable(q, monte_carlo_current));
+    quantity_[q]->setEnabled(ErrorQuantityAvailable(q, monte_carlo_current, bound_current));
     group->addButton(quantity_[q], q);
     quantities->addWidget(quantity_[q]);
   }
-  const int shown = ErrorQuantityAvailable(design.error_map_quantity, monte_carlo_current) ? design.error_map_quantity
-                                                                                          : kErrorMapError;
+  const int shown = ErrorQuantityAvailable(design.error_map_quantity, monte_carlo_current, bound_current)
+                        ? design.error_map_quantity
+                        : kErrorMapError;
   quantity_[shown >= 0 && shown < kQuantities ? shown : 0]->setChecked(true);
   form_->Form()->addRow(QStringLiteral("Colour by:"), quantities);
 

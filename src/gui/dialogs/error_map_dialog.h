@@ -12,14 +12,15 @@ class QRadioButton;
 namespace orvendi {
 
 // "Error Map": what the map colours (error or distortion; trueness and precision only with a
-// Monte-Carlo result of the design as it is) and how much the measured map magnifies each error (1, 10,
+// Monte-Carlo result of the design as it is, the precision bound with that or a bound run of it)
+// and how much the measured map magnifies each error (1, 10,
 // 100, 1000 or a typed factor). OK stores both in the design; an entry the logic refuses shows
 // why, keeps the dialog open and changes nothing.
 class ErrorMapDialog : public QDialog {
   Q_OBJECT
 
  public:
-  ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, QWidget* owner);
+  ErrorMapDialog(DesignRecord& design, bool monte_carlo_current, bool bound_current, QWidget* owner);
 
   QString Message() const { return form_->Message(); }
 

@@ -427,7 +427,8 @@ std::unique_ptr<QDialog> BuildDialog(const DialogEntry& table_entry, DialogConte
     case DialogKind::kAbout:
       return std::make_unique<AboutDialog>(owner);
     case DialogKind::kErrorMap:
-      return std::make_unique<ErrorMapDialog>(context.design, context.monte_carlo_current, owner);
+      return std::make_unique<ErrorMapDialog>(context.design, context.monte_carlo_current, context.bound_current,
+                                              owner);
     case DialogKind::kBedVoltages:
     case DialogKind::kBedCurrents:
     case DialogKind::kPositionAccuracy:

@@ -297,6 +297,9 @@ bool MainWindow::RunCommand(int id) {
       }
       break;
     }
+    case Action::kBound:
+      analyses_->RunBoundCommand();
+      break;
     case Action::kPlot:
       analyses_->OpenPlot(outcome.dialog);
       break;
@@ -313,7 +316,8 @@ bool MainWindow::RunCommand(int id) {
 
 int MainWindow::OpenOwnedDialog(std::string_view name, DialogOwner owner) {
   QWidget* owner_widget = owner == DialogOwner::kMainWindow ? static_cast<QWidget*>(this) : drawing_;
-  DialogContext context{state_->design, state_->results, *drawing_, CurrentMonteCarlo(*state_) != nullptr};
+  DialogContext context{state_->design, state_->results, *drawing_, CurrentMonteCarlo(*state_) != nullptr,
+                        BoundPointsFor(*state_, state_->design) != nullptr};
   return OpenDialog(name, context, owner_widget);
 }
 
@@ -414,6 +418,7 @@ void MainWindow::ReplaceDesign(const DesignRecord& design, const StoredView* vie
   drawing_->AbandonMouseEdit();
   // Like the results of the last run, which a design read from a file does not have.
   state_->monte_carlo = MonteCarloRecord{};
+  state_->bound = BoundRecord{};
   // A preview of the design before must not show over this one for a moment.
   analyses_->DropLivePreview();
   analyses_->FollowDesign();

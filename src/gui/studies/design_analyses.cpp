@@ -148,6 +148,20 @@ ReportInputs DesignAnalyses::Report(const std::string& title, PointResults& poin
   return SceneReport(state_, title, points, volume_current ? &volume_ : nullptr);
 }
 
+void DesignAnalyses::RunBoundCommand() {
+  std::vector<BoundPoint> points;
+  bool done;
+  {
+    ProgressHost progress(drawing_, &window_, QStringLiteral("Computing the precision bound..."));
+    done = RunBoundInWindow(state_.design, progress, progress, points);
+  }
+  if (!done) return;
+  const BoundSummary summary = SummariseBounds(points);
+  state_.bound = BoundRecord{true, state_.design, std::move(points)};
+  InvalidateDrawing(drawing_);
+  QMessageBox::information(&window_, QStringLiteral("Precision Bound"), ToQString(BoundSummaryText(summary)));
+}
+
 void DesignAnalyses::OpenPlot(std::string_view name) {
   if (state_.design.results_valid == 0) return;
   const bool histogram = name == plot_names::kErrorHistogram;

@@ -40,6 +40,8 @@ class DesignAnalyses : public QObject {
   // the design, which the caller makes one undo step. While it runs, the design shows the best
   // layout unmodified, so that no recovery copy is written of it.
   bool RunOptimizeCommand();
+  // Results > Precision Bound: the bound at every grid point for the error map, with progress.
+  void RunBoundCommand();
   // The plot window `name` (plot_names) of the last run; nothing without results.
   void OpenPlot(std::string_view name);
   void ShowPreferences();

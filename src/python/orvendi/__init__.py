@@ -1,4 +1,5 @@
-"""Orvendi from Python: designs, calculations, Monte-Carlo runs, the bed model and sweeps.
+"""Orvendi from Python: designs, calculations, precision bounds, field probes, Monte-Carlo runs,
+the bed model and sweeps.
 
 The numbers are those of ``orvendi-cli``, bit for bit; every computation runs in C++ without the
 interpreter lock and stops with KeyboardInterrupt at its next progress report after a Ctrl-C.
@@ -12,10 +13,10 @@ interpreter lock and stops with KeyboardInterrupt at its next progress report af
 ``orvendi.sweep`` runs a sweep here, ``orvendi.distributed.sweep`` on a Dask cluster.
 """
 
-from ._orvendi import Bed, Calculation, Design, MonteCarlo, validate_file
+from ._orvendi import Bed, Bound, Calculation, Design, Field, MonteCarlo, validate_file
 from . import _orvendi
 
-__all__ = ["Bed", "Calculation", "Design", "MonteCarlo", "sweep", "sweep_axes", "validate_file"]
+__all__ = ["Bed", "Bound", "Calculation", "Design", "Field", "MonteCarlo", "sweep", "sweep_axes", "validate_file"]
 
 
 def sweep_axes(vary):
