@@ -16,7 +16,8 @@ namespace {
 // frequency, the sensor and the bed's material and height. Choices, the scan grid, noise and the
 // bed's outline are settings of the study, not of the layout.
 bool LayoutValue(const SweepParameter& p) {
-  if (p.check == KeyCheck::kZeroOrOne || p.check == KeyCheck::kZeroToTwo || p.check == KeyCheck::kOneToThree ||
+  if (p.check == KeyCheck::kZeroOrOne || p.check == KeyCheck::kOneOrTwo || p.check == KeyCheck::kZeroToTwo ||
+      p.check == KeyCheck::kOneToThree ||
       p.check == KeyCheck::kZeroToFour)
     return false;
   for (const std::string_view study : {"scan_", "noise_", "offset_", "bed_x", "bed_y", "bed_cells"})

@@ -46,8 +46,8 @@ std::optional<std::pair<int, int>> Choices(KeyCheck check) {
       return std::pair{1, 3};
     case KeyCheck::kZeroToTwo:
       return std::pair{0, 2};
-    case KeyCheck::kZeroToThree:
-      return std::pair{0, 3};
+    case KeyCheck::kZeroToFour:
+      return std::pair{0, 4};
     default:
       return std::nullopt;
   }
