@@ -1,5 +1,5 @@
 // The compiled part of `import orvendi`: designs, calculations, precision bounds, field probes,
-// Monte-Carlo runs, the bed model and sweeps over the core. The package's __init__.py builds the sweep's DataFrame and the Dask runner.
+// Monte-Carlo runs, the bed model, sweeps and the layout search over the core. The package's __init__.py builds the sweep's DataFrame and the Dask runner.
 #include <pybind11/complex.h>
 #include <pybind11/stl.h>
 
@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "python/python_compute.h"
+#include "python/python_optimize.h"
 
 namespace orvendi::python {
 
@@ -297,6 +298,18 @@ PYBIND11_MODULE(_orvendi, m) {
   m.def("_sweep", &Sweep, py::arg("design"), py::arg("vary"), py::arg("runs"), py::arg("seed"),
         py::arg("shard"), py::arg("threads"),
         "The sweep's columns: (names, arrays). orvendi.sweep() makes the DataFrame from them.");
+  m.def(
+      "_optimize",
+      [](const Design& design, std::vector<std::tuple<std::string, double, double>> vary,
+         std::vector<std::pair<std::string, std::string>> ties, std::string objective, int runs, int evaluations,
+         std::uint64_t seed, double min_spacing_m, std::optional<int> threads) {
+        const OptimizeCall call{std::move(vary), std::move(ties), std::move(objective), runs,
+                                evaluations,     seed,            min_spacing_m};
+        return ComputeOptimize(design, call, threads);
+      },
+      py::arg("design"), py::arg("vary"), py::arg("ties"), py::arg("objective"), py::arg("runs"),
+      py::arg("evaluations"), py::arg("seed"), py::arg("min_spacing_m"), py::arg("threads"),
+      "The layout search's figures as a dict; orvendi.optimize() makes its result from them.");
 }
 
 }  // namespace orvendi::python

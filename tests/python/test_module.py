@@ -165,6 +165,7 @@ LONG_COMPUTATIONS = {
     # Minutes each, unless stopped.
     "montecarlo": (0.3, lambda design: design.montecarlo(5000)),
     "sweep": (0.3, lambda design: orvendi.sweep(design, {"noise_peak_v": (0, 1e-4, 500)})),
+    "optimize": (0.3, lambda design: orvendi.optimize(design, {"generators[1].x": (-0.5, 0.5)})),
 }
 
 
