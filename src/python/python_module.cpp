@@ -310,6 +310,8 @@ PYBIND11_MODULE(_orvendi, m) {
       py::arg("design"), py::arg("vary"), py::arg("ties"), py::arg("objective"), py::arg("runs"),
       py::arg("evaluations"), py::arg("seed"), py::arg("min_spacing_m"), py::arg("threads"),
       "The layout search's figures as a dict; orvendi.optimize() makes its result from them.");
+  m.attr("_MAX_RUNS") = kMaxMonteCarloRuns;
+  m.attr("_MAX_EVALUATIONS") = kMaxOptimizeEvaluations;
 }
 
 }  // namespace orvendi::python

@@ -27,8 +27,13 @@ std::string ArgumentMessage(std::string message) {
   for (const auto& [option, argument] : {std::pair<std::string_view, std::string_view>{"--min-spacing", "min_spacing"},
                                          {"--tie", "ties"},
                                          {"--", ""}}) {
-    if (message.starts_with(option)) return std::string(argument) + message.substr(option.size());
+    if (message.starts_with(option)) {
+      message = std::string(argument) + message.substr(option.size());
+      break;
+    }
   }
+  for (std::size_t at = message.find("--vary"); at != std::string::npos; at = message.find("--vary", at))
+    message.erase(at, 2);
   return message;
 }
 

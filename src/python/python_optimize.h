@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/analysis/optimize.h"
 #include "python/python_compute.h"
 
 namespace orvendi::python {

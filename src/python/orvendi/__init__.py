@@ -62,9 +62,6 @@ def sweep(design, vary, runs=1, seed=1, shard=None, threads=None):
     return sweep_frame(names, columns)
 
 
-_INT32_MAX = 2**31 - 1
-
-
 def _whole(name, value, low, high):
     if isinstance(value, float) and value.is_integer():
         value = int(value)
@@ -132,8 +129,8 @@ def optimize(design, vary, objective="max", runs=10, evaluations=2000, seed=1, m
         raise ValueError(f"min_spacing: expected a distance in metres, not {min_spacing!r}") from None
     try:
         figures = _orvendi._optimize(design, boxes, [(str(key), other) for key, other in ties.items()], objective,
-                                     _whole("runs", runs, 1, _INT32_MAX),
-                                     _whole("evaluations", evaluations, 1, _INT32_MAX),
+                                     _whole("runs", runs, 1, _orvendi._MAX_RUNS),
+                                     _whole("evaluations", evaluations, 1, _orvendi._MAX_EVALUATIONS),
                                      _whole("seed", seed, 0, 2**64 - 1), min_spacing, threads)
     except KeyboardInterrupt as stopped:
         if isinstance(getattr(stopped, "result", None), dict):
