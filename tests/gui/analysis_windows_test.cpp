@@ -226,6 +226,12 @@ TEST_F(AnalysisWindowsTest, MonteCarloShowsItsFiguresAndOpensTruenessAndPrecisio
   EXPECT_EQ(CurrentMonteCarloPoints(window->State()), nullptr);
 }
 
+// With ORVENDI_SHOTS naming a folder, the window as it shows, for the record.
+void MaybeSaveShot(QWidget* widget, const char* name) {
+  const QString folder = qEnvironmentVariable("ORVENDI_SHOTS");
+  if (!folder.isEmpty()) widget->grab().save(folder + '/' + name);
+}
+
 TEST_F(AnalysisWindowsTest, PrecisionBoundFeedsTheErrorMapUntilTheDesignChanges) {
   DesignRecord& design = window->State().design;
   design.noise_peak_v = 1e-6;
@@ -256,6 +262,14 @@ TEST_F(AnalysisWindowsTest, PrecisionBoundFeedsTheErrorMapUntilTheDesignChanges)
     ClickOk(dialog);
   }});
   EXPECT_EQ(design.error_map_quantity, kErrorMapBound);
+  if (!qEnvironmentVariable("ORVENDI_SHOTS").isEmpty()) {
+    design.noise_peak_v = 2e-5;
+    design.sensor_theta_rad = 0.3;
+    const auto ok = [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click(); };
+    AnswerModals([this] { Trigger(kCmdPrecisionBound); }, {ok});
+    Trigger(kCmdViewErrorMap);
+    MaybeSaveShot(window.get(), "21-precision-bound-map.png");
+  }
 
   SetGeneratorPosition(design.generators[0], 0.01, -0.26, 0.0);
   EXPECT_EQ(BoundPointsFor(window->State(), design), nullptr);
@@ -416,12 +430,6 @@ void ExpectRoundAxesWithUnits(PlotWindow* plot) {
     EXPECT_EQ(ticks->max(), ticks->endValue(labels.back()));
     EXPECT_TRUE(axis->orientation() == Qt::Horizontal || labels.front() == "0");
   }
-}
-
-// With ORVENDI_SHOTS naming a folder, the window as it shows, for the record.
-void MaybeSaveShot(QWidget* widget, const char* name) {
-  const QString folder = qEnvironmentVariable("ORVENDI_SHOTS");
-  if (!folder.isEmpty()) widget->grab().save(folder + '/' + name);
 }
 
 // What every plot window must do: show its data, copy its picture, save it whole.
@@ -610,6 +618,7 @@ TEST_F(AnalysisWindowsTest, TwoParametersGiveAMapOfTheChosenFigure) {
     EXPECT_EQ(colours.count(qRgb(end.r, end.g, end.b) & 0xFFFFFFu), 1u);
   }
   ExpectPlotWindowWorks(plot, files.path());
+  MaybeSaveShot(plot, "19-sweep-map.png");
 }
 
 TEST_F(AnalysisWindowsTest, OptimizeLayoutAppliedIsOneUndoStepThatRestoresTheDesignBitForBit) {

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -57,6 +58,8 @@ constexpr int kTickMs = 2;
 constexpr int kPopupWaitMs = 300;
 // New, Open, Open Recent and Exit end the undo history; drawn less often, the history grows long.
 constexpr double kHistoryEndingShare = 0.25;
+// How often Sweep and Optimize Layout get small entries that hold, so that their runs are reached.
+constexpr double kValidStudyShare = 0.35;
 const char* const kRoundsProperty = "monkeyRounds";
 
 std::string Text(long long value) { return std::to_string(value); }
@@ -876,7 +879,52 @@ void MonkeySession::Answer(QWidget* modal) {
   }
   NoteWindow(modal->windowTitle());
   dialog_answered_ = true;
+  if (rounds == 1 && FillValidStudy(modal, rng)) return;
   AnswerDialog(modal, rng, rounds > kRoundsBeforeCancel);
+}
+
+bool MonkeySession::FillValidStudy(QWidget* dialog, Rng& rng) {
+  const bool sweep = dialog->objectName() == QStringLiteral("Sweep");
+  if (!sweep && dialog->objectName() != QStringLiteral("OptimizeLayout")) return false;
+  if (!Chance(rng, kValidStudyShare)) return false;
+  const auto entry = [dialog](const QString& name, const QString& text) {
+    if (auto* edit = dialog->findChild<QLineEdit*>(name)) edit->setText(text);
+  };
+  const auto combo = [dialog](const char* name) { return dialog->findChild<QComboBox*>(QString::fromLatin1(name)); };
+  if (sweep) {
+    QComboBox* first = combo("Parameter");
+    QComboBox* second = combo("Parameter2");
+    QComboBox* map = combo("Map");
+    if (first == nullptr || second == nullptr || map == nullptr || first->count() < 2) return false;
+    // Choosing a value proposes its range.
+    first->setCurrentIndex(Pick(rng, first->count()));
+    entry(QStringLiteral("Count"), QStringLiteral("2"));
+    int other = -1;
+    if (Chance(rng, 0.5)) {
+      other = Pick(rng, first->count() - 1);
+      if (other >= first->currentIndex()) ++other;
+      map->setCurrentIndex(Pick(rng, map->count()));
+    }
+    second->setCurrentIndex(other + 1);  // after "None"
+    entry(QStringLiteral("Count2"), QStringLiteral("2"));
+    entry(QStringLiteral("Runs"), QString::number(RandomIn(rng, 1, 2)));
+  } else {
+    const QList<QCheckBox*> rows = dialog->findChildren<QCheckBox*>();
+    if (rows.isEmpty()) return false;
+    for (QCheckBox* row : rows) row->setChecked(false);
+    for (int k = RandomIn(rng, 1, 2); k > 0; --k) rows[Pick(rng, static_cast<int>(rows.size()))]->setChecked(true);
+    if (QComboBox* objective = combo("Objective")) objective->setCurrentIndex(Pick(rng, objective->count()));
+    entry(QStringLiteral("Evaluations"), QString::number(RandomIn(rng, 2, 12)));
+    entry(QStringLiteral("Runs"), QStringLiteral("2"));
+  }
+  NoteWindow(dialog->windowTitle() + QStringLiteral(" with entries that hold"));
+  for (QAbstractButton* button : ClickableButtons(dialog)) {
+    if (IsAcceptButton(button)) {
+      button->click();
+      return true;
+    }
+  }
+  return false;
 }
 
 void MonkeySession::AnswerFileDialog(QFileDialog* files, Rng& rng) {

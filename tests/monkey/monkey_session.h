@@ -110,6 +110,9 @@ class MonkeySession {
   void AnswerMessage(QMessageBox* box, Rng& rng);
   void AnswerFileDialog(QFileDialog* files, Rng& rng);
   void AnswerDialog(QWidget* dialog, Rng& rng, bool forced);
+  // Sometimes fills Sweep or Optimize Layout with small entries that hold and accepts; false when
+  // it left the dialog alone.
+  bool FillValidStudy(QWidget* dialog, Rng& rng);
   void FillEntries(QWidget* dialog, Rng& rng);
   void NoteWindow(const QString& name);
 
