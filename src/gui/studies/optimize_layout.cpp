@@ -136,6 +136,14 @@ bool DesignAnalyses::RunOptimizeCommand() {
     return false;
   }
   if (result.best_values.empty()) return false;
+  if (!std::isfinite(result.best_objective)) {
+    // Nothing to offer: every layout tried left some point without an estimate.
+    QMessageBox::information(&window_, QStringLiteral("Optimize Layout"),
+                             QStringLiteral("No layout of the %1 evaluations gave every point an estimate; "
+                                            "the design is unchanged.")
+                                 .arg(result.evaluations));
+    return false;
+  }
   const QString found = QStringLiteral("%1 after %2 evaluations (the design as it is: %3)")
                             .arg(Millimetres(result.best_objective))
                             .arg(result.evaluations)
