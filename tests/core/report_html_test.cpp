@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 #include "core/platform/progress.h"
@@ -124,6 +126,40 @@ TEST_F(Report, ThePictureHoldsTheErrorMapCells) {
     ++cells;
   EXPECT_GE(cells, 25u);
   EXPECT_NE(html.find("Error (mm)"), std::string::npos) << "the legend";
+}
+
+TEST_F(Report, JudgesTheTargetsAndWritesFiguresForReading) {
+  VolumeResult volume;
+  PointResults failed;
+  failed.summary = {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(), 4, 1};
+  volume.planes.push_back({0.1 + 0.2, failed});
+  volume.summary = {2, 1, 0, 0.0012345678, 0.000999996, std::nan(""), 4, 1};
+  inputs_.volume = &volume;
+  struct Case {
+    double max_target_m, rms_target_m;
+    const char* verdict;  // of the calculation and the volume; empty without targets
+  };
+  for (const Case c :
+       {Case{0, 0, ""}, Case{1, 0, "yes"}, Case{1e-12, 0, "no"}, Case{0, 1, "yes"}, Case{1, 1e-12, "no"}}) {
+    inputs_.design.target_max_error_m = c.max_target_m;
+    inputs_.design.target_rms_error_m = c.rms_target_m;
+    const std::string html = ReportHtml(inputs_);
+    const std::size_t top = html.find("<h2>Targets</h2>");
+    ASSERT_EQ(top == std::string::npos, *c.verdict == 0) << c.max_target_m;
+    if (*c.verdict == 0) continue;
+    EXPECT_LT(top, html.find("<h2>Picture</h2>"));
+    for (const char* row :
+         {"<th>Calculation meets them</th>", "<th>Volume meets them</th>", "<th>Meets the targets</th>"})
+      EXPECT_NE(html.find(row + std::string("<td class=\"n\">") + c.verdict + "<"), std::string::npos) << row;
+  }
+  const std::string html = ReportHtml(inputs_);
+  for (const char* cell :
+       {"Worst plane (z, m)</th><td class=\"n\">0.3<", "Max error (mm)</th><td class=\"n\">1.235<",
+        "RMS error (mm)</th><td class=\"n\">1.000<", "percentile error (mm)</th><td class=\"n\">none<",
+        "\"n\">0.3</td><td class=\"n\">infinite<", "<p class=\"note\">none:"})
+    EXPECT_NE(html.find(cell), std::string::npos) << cell;
+  for (const char* raw : {"0.30000000000000004", ">nan<", ">inf<"})
+    EXPECT_EQ(html.find(raw), std::string::npos) << raw;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "core/views/report_html.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
 #include <nlohmann/json.hpp>
@@ -8,8 +9,10 @@
 #include <vector>
 
 #include "core/analysis/csv_text.h"
+#include "core/analysis/targets.h"
 #include "core/design/json_text.h"
 #include "core/views/clipboard_copy.h"
+#include "core/views/plot_scale.h"
 #include "core/views/report_plot.h"
 #include "core/views/scene_painter.h"
 #include "core/views/stored_view.h"
@@ -32,13 +35,40 @@ constexpr const char* kStyle =
     "table{border-collapse:collapse;font-size:13px}td,th{border:1px solid #ccc;padding:2px 8px;text-align:left}"
     "td.n{text-align:right;font-family:monospace}figure{margin:8px 0}"
     "figcaption{font-size:12px;color:#444}.keys{columns:2;column-gap:24px}"
+    "p.note{font-size:12px;color:#444}"
     "@media print{h2{break-after:avoid}figure{break-inside:avoid}}";
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-std::string Millimetres(double metres) { return NumberText(metres * 1000.0); }
+constexpr const char* kMeetsRow = "Meets the targets";
+constexpr const char* kNoFigure = "none";
+constexpr const char* kInfinite = "infinite";
+
+std::string Figure(double value, const std::string& finite) {
+  if (std::isnan(value)) return kNoFigure;
+  if (std::isinf(value)) return kInfinite;
+  return finite;
+}
+
+std::string Millimetres(double metres) { return Figure(metres, SignificantText(metres * 1000.0, 4)); }
+
+std::string Ratio(double value) { return Figure(value, SignificantText(value, 4)); }
+
+// A set value as the decimal it was meant to be: a plane at 0.3 rather than the 0.30000000000000004
+// its sum from the scan's start gives.
+std::string Decimal(double value) {
+  char buffer[40];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 12);
+  return Figure(value, std::string(buffer, result.ptr));
+}
+
+void AddVerdict(std::vector<ReportRow>& rows, const DesignRecord& design, double max_error_m,
+                double rms_error_m) {
+  if (HasTargets(design))
+    rows.emplace_back(kMeetsRow, MeetsTargets(design, max_error_m, rms_error_m) ? "yes" : "no");
+}
 
 using Row = ReportRow;
 
@@ -117,10 +147,11 @@ std::vector<ReportRow> MonteCarloRows(const MonteCarloSummary& s, std::uint64_t 
           {"Mean trueness (mm)", Millimetres(s.mean_trueness_m)},
           {"Max precision (mm)", Millimetres(s.max_precision_m)},
           {"Mean precision (mm)", Millimetres(s.mean_precision_m)},
+          {"Max error (mm)", Millimetres(s.max_error_m)},
           {"RMS error (mm)", Millimetres(s.rms_error_m)},
           {"95th percentile error (mm)", Millimetres(s.p95_error_m)},
           {"Failed estimates", Whole(s.failed_estimates)},
-          {"Mean efficiency", NumberText(s.mean_efficiency)}};
+          {"Mean efficiency", Ratio(s.mean_efficiency)}};
 }
 
 std::vector<ReportRow> BoundRows(const BoundSummary& s) {
@@ -138,7 +169,7 @@ std::vector<ReportRow> VolumeRows(const VolumeResult& volume) {
   const std::string axis = AxisName(volume);
   const double worst = s.worst_plane >= 0 ? volume.planes[s.worst_plane].position_m : std::nan("");
   return {{"Planes along " + axis, Whole(s.planes)},
-          {"Worst plane (" + axis + ", m)", NumberText(worst)},
+          {"Worst plane (" + axis + ", m)", Decimal(worst)},
           {"Max error (mm)", Millimetres(s.max_error_m)},
           {"RMS error (mm)", Millimetres(s.rms_error_m)},
           {"95th percentile error (mm)", Millimetres(s.p95_error_m)},
@@ -153,7 +184,7 @@ std::string VolumeTable(const VolumeResult& volume) {
     const VolumePlane& plane = volume.planes[p];
     const ErrorSummary& e = plane.points.summary;
     html += "<tr><td class=\"n\">" + Whole(static_cast<std::int64_t>(p)) + "</td><td class=\"n\">" +
-            EscapeMarkup(NumberText(plane.position_m)) + "</td><td class=\"n\">" +
+            EscapeMarkup(Decimal(plane.position_m)) + "</td><td class=\"n\">" +
             EscapeMarkup(Millimetres(e.max_error_m)) + "</td><td class=\"n\">" +
             EscapeMarkup(Millimetres(e.rms_error_m)) + "</td><td class=\"n\">" + Whole(e.failed_points) +
             "</td></tr>\n";
@@ -173,11 +204,33 @@ LinePlot VolumePlot(const VolumeResult& volume) {
   return {"Error against plane position", AxisName(volume) + " (m)", "error (mm)", {max, rms}};
 }
 
+bool ShowsCell(const std::string& html, std::string_view value) {
+  return html.find("\"n\">" + std::string(value) + "</td>") != std::string::npos;
+}
+
 std::string Section(const ReportSection& section, const ReportInputs& inputs) {
   std::string html = "<h2>" + EscapeMarkup(section.title) + "</h2>\n" + FigureTable(section.rows);
   if (section.title == "Volume" && inputs.volume != nullptr) html += VolumeTable(*inputs.volume);
+  if (ShowsCell(html, kNoFigure) || ShowsCell(html, kInfinite))
+    html +=
+        "<p class=\"note\">none: nothing was counted for this figure. infinite: a point without an estimate "
+        "counts as infinitely far off.</p>\n";
   for (std::size_t i = 0; i < section.plots.size(); ++i) html += PlotFigure(section.plots[i], section.captions[i]);
   return html;
+}
+
+// The targets and, for each run judged against them, whether it meets them; empty without targets.
+std::string TargetsSection(const ReportInputs& inputs, const std::vector<ReportSection>& sections) {
+  if (!HasTargets(inputs.design)) return {};
+  std::vector<ReportRow> rows;
+  if (inputs.design.target_max_error_m != 0.0)
+    rows.emplace_back("Max error target (mm)", Decimal(inputs.design.target_max_error_m * 1000.0));
+  if (inputs.design.target_rms_error_m != 0.0)
+    rows.emplace_back("RMS error target (mm)", Decimal(inputs.design.target_rms_error_m * 1000.0));
+  for (const ReportSection& section : sections)
+    for (const auto& [name, value] : section.rows)
+      if (name == kMeetsRow) rows.emplace_back(section.title + " meets them", value);
+  return "<h2>Targets</h2>\n" + FigureTable(rows);
 }
 
 }  // namespace
@@ -233,15 +286,25 @@ ReportInputs SceneReport(const SceneModel& scene, const std::string& title, Poin
 
 std::vector<ReportSection> ReportSections(const ReportInputs& inputs) {
   std::vector<ReportSection> sections;
-  if (inputs.calculation != nullptr)
-    sections.push_back({"Calculation", CalculationRows(inputs.calculation->summary), {DistributionPlot(*inputs.calculation)},
+  const DesignRecord& design = inputs.design;
+  if (inputs.calculation != nullptr) {
+    const ErrorSummary& s = inputs.calculation->summary;
+    sections.push_back({"Calculation", CalculationRows(s), {DistributionPlot(*inputs.calculation)},
                         {"Each point's error, smallest first; failed points are left out."}});
-  if (inputs.volume != nullptr)
+    AddVerdict(sections.back().rows, design, s.max_error_m, s.rms_error_m);
+  }
+  if (inputs.volume != nullptr) {
+    const VolumeSummary& s = inputs.volume->summary;
     sections.push_back({"Volume", VolumeRows(*inputs.volume), {VolumePlot(*inputs.volume)},
                         {"Max and RMS error of each plane; a plane with a failed point has no finite figure and "
                          "breaks the line."}});
-  if (inputs.monte_carlo != nullptr)
-    sections.push_back({"Monte-Carlo", MonteCarloRows(inputs.monte_carlo->summary, inputs.monte_carlo_seed), {}, {}});
+    AddVerdict(sections.back().rows, design, s.max_error_m, s.rms_error_m);
+  }
+  if (inputs.monte_carlo != nullptr) {
+    const MonteCarloSummary& s = inputs.monte_carlo->summary;
+    sections.push_back({"Monte-Carlo", MonteCarloRows(s, inputs.monte_carlo_seed), {}, {}});
+    AddVerdict(sections.back().rows, design, s.max_error_m, s.rms_error_m);
+  }
   if (inputs.bound != nullptr) sections.push_back({"Precision bound", BoundRows(*inputs.bound), {}, {}});
   return sections;
 }
@@ -271,8 +334,10 @@ std::string ReportHtml(const ReportInputs& inputs) {
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
       EscapeMarkup("Orvendi report: " + inputs.title) + "</title>\n<style>" + kStyle +
       "</style>\n</head>\n<body>\n<h1>" + EscapeMarkup("Orvendi report: " + inputs.title) + "</h1>\n";
+  const std::vector<ReportSection> sections = ReportSections(inputs);
+  html += TargetsSection(inputs, sections);
   html += PictureSection(inputs);
-  for (const ReportSection& section : ReportSections(inputs)) html += Section(section, inputs);
+  for (const ReportSection& section : sections) html += Section(section, inputs);
   html += KeysSection(inputs);
   return html + "</body>\n</html>\n";
 }
