@@ -348,7 +348,7 @@ TEST(SettingsDialogs, BadEntriesOnEveryBoxKeepOrStoreAsDocumented) {
 
 TEST(SettingsDialogs, TargetsAreMillimetresAndANegativeOneIsNotStored) {
   DesignRecord design = DefaultDesign();
-  Ok("Targets", design, {{2075, "2"}, {2076, "-1"}});
+  Ok("Targets", design, {{control_ids::kTargetMaxError, "2"}, {control_ids::kTargetRmsError, "-1"}});
   EXPECT_EQ(design.target_max_error_m, 0.002);
   EXPECT_EQ(design.target_rms_error_m, 0.0);
 }
