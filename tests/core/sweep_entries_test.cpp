@@ -106,7 +106,8 @@ TEST(SweepEntriesReading, LogarithmicSpacingIsTheCommandLinesAndRefusesEndsNotAb
   const char* const refused = "From and To: a log range must lie above 0";
   for (const auto& [from, to, message] : {std::tuple{"10", "1e5", ""}, {"1e5", "10", ""}, {"0", "100", refused},
                                           {"10", "0", refused}, {"-10", "-1", refused}}) {
-    SweepEntries e{.parameter = IndexOf("frequency_hz"), .from = from, .to = to, .count = "5", .log = true};
+    SweepEntries e;
+    e.parameter = IndexOf("frequency_hz"), e.from = from, e.to = to, e.count = "5", e.log = true;
     std::string error;
     const std::optional<SweepOptions> read = ReadSweepEntries(e, error);
     EXPECT_EQ(error, message) << from << ":" << to;
