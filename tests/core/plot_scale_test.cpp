@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orvendi {
@@ -49,6 +50,26 @@ TEST(PlotScale, ValuesBeyondRoundStepsStillGiveTwoEnds) {
     const PlotScale scale = NiceScale(low, high, false);
     EXPECT_TRUE(scale.ticks.size() >= 2 && scale.ticks.size() <= 30 && scale.low < scale.high) << low;
     EXPECT_TRUE(std::isfinite(scale.low) && std::isfinite(scale.high)) << low;
+  }
+}
+
+// Log axes: positions are exponents, ends the enclosing decades, labels the decades' values.
+TEST(PlotScale, DecadeTicksEncloseTheValuesLabelledWithTheirValues) {
+  const std::vector<std::tuple<double, double, std::vector<std::string>>> cases = {
+      {10.0, 1e5, {"10", "100", "1000", "10000", "100000"}},
+      {0.2, 0.003, {"0.001", "0.01", "0.1", "1"}},
+      {1000.0, 1000.0, {"1000", "10000"}},
+      {150.0, 160.0, {"100", "1000"}},
+      {1e-3, 1e9, {"0.001", "0.1", "10", "1000", "100000", "1e+07", "1e+09"}},  // every second
+      {0.0, std::nan(""), {"1", "10"}},
+  };
+  for (const auto& [low, high, labels] : cases) {
+    const PlotScale scale = DecadeScale(low, high);
+    std::vector<std::string> shown;
+    for (const PlotTick& tick : scale.ticks) shown.push_back(tick.label);
+    EXPECT_EQ(shown, labels) << low;
+    EXPECT_EQ(scale.low, std::round(std::log10(std::stod(labels.front())))) << low;
+    EXPECT_EQ(scale.high, std::round(std::log10(std::stod(labels.back())))) << low;
   }
 }
 

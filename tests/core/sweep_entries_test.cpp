@@ -6,6 +6,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/design/design_file.h"
@@ -97,6 +98,23 @@ TEST(SweepEntriesReading, ASecondParameterAddsTheFasterAxis) {
     b.spoil(e);
     EXPECT_FALSE(ReadSweepEntries(e, error)) << b.message;
     EXPECT_EQ(error.rfind(b.message, 0), 0u) << error;
+  }
+}
+
+// "Logarithmic" gives the command line's ":log" values; its ends must lie above 0.
+TEST(SweepEntriesReading, LogarithmicSpacingIsTheCommandLinesAndRefusesEndsNotAbove0) {
+  const char* const refused = "From and To: a log range must lie above 0";
+  for (const auto& [from, to, message] : {std::tuple{"10", "1e5", ""}, {"1e5", "10", ""}, {"0", "100", refused},
+                                          {"10", "0", refused}, {"-10", "-1", refused}}) {
+    SweepEntries e;
+    e.parameter = IndexOf("frequency_hz"), e.from = from, e.to = to, e.count = "5", e.log = true;
+    std::string error;
+    const std::optional<SweepOptions> read = ReadSweepEntries(e, error);
+    EXPECT_EQ(error, message) << from << ":" << to;
+    if (!read) continue;
+    const std::optional<SweepAxis> cli = ParseSweepAxis(std::string("frequency_hz=") + from + ":" + to + ":5:log", error);
+    ASSERT_TRUE(cli) << error;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(SweepAxisValue(read->axes[0], i), SweepAxisValue(*cli, i)) << i;
   }
 }
 

@@ -54,7 +54,7 @@ std::optional<std::pair<int, int>> Choices(KeyCheck check) {
 }
 
 // Reads the entries of the first parameter (`number` "") or of the second (" 2").
-bool ReadAxis(int parameter, const std::string& from, const std::string& to, const std::string& count,
+bool ReadAxis(int parameter, const std::string& from, const std::string& to, const std::string& count, bool log,
               const std::string& number, SweepAxis& axis, std::string& error) {
   const std::vector<SweepParameter>& parameters = SweepParameters();
   if (parameter < 0 || static_cast<std::size_t>(parameter) >= parameters.size()) {
@@ -62,6 +62,7 @@ bool ReadAxis(int parameter, const std::string& from, const std::string& to, con
     return false;
   }
   axis.key = parameters[static_cast<std::size_t>(parameter)].key;
+  axis.log = log;
   std::string reason;
   if (!ReadWholeDouble(TrimBlanks(from), axis.from, reason)) {
     error = "From" + number + ": " + reason;
@@ -159,7 +160,7 @@ const std::vector<std::string>& SweepMapResults() {
 std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::string& error) {
   SweepOptions options;
   SweepAxis first;
-  if (!ReadAxis(entries.parameter, entries.from, entries.to, entries.count, "", first, error))
+  if (!ReadAxis(entries.parameter, entries.from, entries.to, entries.count, entries.log, "", first, error))
     return std::nullopt;
   options.axes.push_back(first);
   const bool two = entries.second_parameter != -1;
@@ -170,7 +171,7 @@ std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::s
     }
     SweepAxis second;
     if (!ReadAxis(entries.second_parameter, entries.second_from, entries.second_to, entries.second_count,
-                  " 2", second, error)) {
+                  false, " 2", second, error)) {
       return std::nullopt;
     }
     options.axes.push_back(second);

@@ -44,6 +44,7 @@ struct SweepEntries {
   std::string from;
   std::string to;
   std::string count;
+  bool log = false;  // the first parameter's values in even ratios, as --vary's ":log"
   int second_parameter = -1;
   std::string second_from;
   std::string second_to;
@@ -56,7 +57,7 @@ struct SweepEntries {
 // A sweep of the chosen parameter, or of both, the first slowest; empty with one message that
 // names the entry at fault: a parameter outside the list or chosen twice, a from or to that is no
 // number or not finite, a count that is no whole number or below 1, from equal to to with more
-// than one value, runs or seed out of range, a map of Monte-Carlo figures with one run.
+// than one value, a logarithmic range with an end not above 0, runs or seed out of range, a map of Monte-Carlo figures with one run.
 std::optional<SweepOptions> ReadSweepEntries(const SweepEntries& entries, std::string& error);
 
 // A figure of a two-parameter sweep over both parameters' values, in mm: value (i, j) of the

@@ -103,6 +103,28 @@ PlotScale NiceScale(double low, double high, bool non_negative, int intervals) {
   return scale;
 }
 
+PlotScale DecadeScale(double low, double high, int most) {
+  if (!(std::isfinite(low) && std::isfinite(high) && low > 0.0 && high > 0.0)) low = high = 1.0;
+  if (low > high) std::swap(low, high);
+  // The decade test on the values themselves, so that a value of exactly 1000 ends at 10^3.
+  const auto exponent_below = [](double value) {
+    double k = std::floor(std::log10(value));
+    if (std::pow(10.0, k) > value) k -= 1.0;
+    return k;
+  };
+  const double first = exponent_below(low);
+  double last = exponent_below(high);
+  if (std::pow(10.0, last) < high || last == first) last += 1.0;
+  const double step = std::ceil((last - first) / std::max(most, 1));
+  PlotScale scale;
+  const auto add = [&scale](double k) { scale.ticks.push_back({k, SignificantText(std::pow(10.0, k), 1)}); };
+  for (double k = first; k < last; k += step) add(k);
+  add(last);
+  scale.low = scale.ticks.front().value;
+  scale.high = scale.ticks.back().value;
+  return scale;
+}
+
 std::string SignificantText(double value, int digits) {
   if (value == 0.0) return "0";
   if (!std::isfinite(value)) return Chars(value, std::chars_format::general, 6);

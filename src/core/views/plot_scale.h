@@ -22,6 +22,13 @@ struct PlotScale {
 // or non-finite span gets a range around its value.
 PlotScale NiceScale(double low, double high, bool non_negative, int intervals = 5);
 
+// An axis over values above 0 drawn in ratios: its positions are the exponents of ten (a chart
+// draws log10 of each value), its ends the whole decades that enclose the data, its ticks at the
+// decades between, every second or further one where more than `most` intervals would be, each
+// labelled with its value ("0.1", "1000", "1e+06"). Ends that are not finite values above 0 give
+// the decade from 1 to 10.
+PlotScale DecadeScale(double low, double high, int most = 10);
+
 // `value` rounded to `digits` significant digits, without an exponent from 1e-4 to below 1e6
 // ("0.977", "8.79", "1235", "0"), with one beyond ("1.23e-05").
 std::string SignificantText(double value, int digits);

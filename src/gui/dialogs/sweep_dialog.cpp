@@ -1,5 +1,6 @@
 #include "gui/dialogs/sweep_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -34,6 +35,7 @@ SweepDialog::SweepDialog(const DesignRecord& design, QWidget* owner) : QDialog(o
     entries.from = EntryText(from_);
     entries.to = EntryText(to_);
     entries.count = EntryText(count_);
+    entries.log = log_->isChecked();
     entries.second_parameter = SecondParameter();
     entries.second_from = EntryText(second_from_);
     entries.second_to = EntryText(second_to_);
@@ -51,6 +53,9 @@ SweepDialog::SweepDialog(const DesignRecord& design, QWidget* owner) : QDialog(o
   from_ = form_->AddEntry(QStringLiteral("&From:"), QStringLiteral("From"), QString());
   to_ = form_->AddEntry(QStringLiteral("&To:"), QStringLiteral("To"), QString());
   count_ = form_->AddEntry(QStringLiteral("&Count:"), QStringLiteral("Count"), QStringLiteral("11"));
+  log_ = new QCheckBox(QStringLiteral("&Logarithmic"), this);
+  log_->setObjectName(QStringLiteral("Logarithmic"));
+  form->addRow(QString(), log_);
   second_ = ParameterList(this, QStringLiteral("Parameter2"), true);
   form->addRow(QStringLiteral("Parameter &2:"), second_);
   second_from_ = form_->AddEntry(QStringLiteral("From 2:"), QStringLiteral("From2"), QString());

@@ -8,13 +8,14 @@
 #include "core/design/design_record.h"
 #include "gui/widgets/qt_entry_form.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 
 namespace orvendi {
 
 // "Sweep": one design value from a list, or two, the range and number of values each takes, and
-// the runs of each design; with two, the figure their map shows. Choosing a value proposes a range
+// the runs of each design, the first's values evenly spaced or, with "Logarithmic", in even ratios; with two, the figure their map shows. Choosing a value proposes a range
 // around what the design holds. OK with entries the logic refuses shows why and stays open; after
 // OK, Options() holds the sweep to run.
 class SweepDialog : public QDialog {
@@ -41,6 +42,7 @@ class SweepDialog : public QDialog {
   QLineEdit* from_ = nullptr;
   QLineEdit* to_ = nullptr;
   QLineEdit* count_ = nullptr;
+  QCheckBox* log_ = nullptr;
   QComboBox* second_ = nullptr;
   QLineEdit* second_from_ = nullptr;
   QLineEdit* second_to_ = nullptr;

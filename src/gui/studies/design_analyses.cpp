@@ -121,7 +121,7 @@ void DesignAnalyses::RunSweepCommand() {
     chart = MakeSweepMapChart(MakeSweepMap(options, rows, dialog.MapResult()),
                               SweepParameterName(options.axes[0].key), SweepParameterName(options.axes[1].key));
   } else {
-    chart = MakeSweepChart(SweepPlotSeries(rows), parameter, SweepRowsWithFailures(rows));
+    chart = MakeSweepChart(SweepPlotSeries(rows), parameter, SweepRowsWithFailures(rows), options.axes[0].log);
   }
   auto* window = new PlotWindow(chart, QStringLiteral("Sweep: ") + ToQString(parameter), &window_);
   window->SetCsv(SweepCsv(options, rows), QStringLiteral("sweep.csv"));

@@ -99,7 +99,8 @@ QChart* MakeErrorHistogramChart(const ErrorHistogram& histogram, PlotQuantity qu
   return chart;
 }
 
-QChart* MakeSweepChart(const std::vector<SweepSeries>& series, const std::string& parameter, int rows_with_failures) {
+QChart* MakeSweepChart(const std::vector<SweepSeries>& series, const std::string& parameter, int rows_with_failures,
+                       bool ratios) {
   auto* chart = new QChart;
   QString title = QStringLiteral("Error against ") + Text(parameter);
   if (rows_with_failures > 0) {
@@ -113,14 +114,16 @@ QChart* MakeSweepChart(const std::vector<SweepSeries>& series, const std::string
     line->setName(Text(s.name));
     line->setPointsVisible(true);
     for (const auto& [px, py] : s.points) {
-      line->append(px, py);
+      if (ratios && !(px > 0.0)) continue;
+      line->append(ratios ? std::log10(px) : px, py);
       x.Add(px);
       y.Add(py);
     }
     chart->addSeries(line);
     lines.push_back(line);
   }
-  QCategoryAxis* x_axis = ScaleAxis(chart, Text(parameter), Qt::AlignBottom, NiceScale(x.low, x.high, false));
+  const PlotScale x_scale = ratios ? DecadeScale(x.low, x.high) : NiceScale(x.low, x.high, false);
+  QCategoryAxis* x_axis = ScaleAxis(chart, Text(parameter), Qt::AlignBottom, x_scale);
   QCategoryAxis* y_axis = ScaleAxis(chart, QStringLiteral("Error figure (mm)"), Qt::AlignLeft, NiceScale(y.low, y.high, true));
   for (QLineSeries* line : lines) {
     line->attachAxis(x_axis);

@@ -21,7 +21,9 @@ QChart* MakeErrorDistanceChart(const std::vector<DistanceError>& points, PlotQua
 QChart* MakeErrorHistogramChart(const ErrorHistogram& histogram, PlotQuantity quantity);
 
 // Each series against the swept parameter, named with its unit; the title counts the values
-// whose run had points without an estimate, which the error lines leave out.
-QChart* MakeSweepChart(const std::vector<SweepSeries>& series, const std::string& parameter, int rows_with_failures);
+// whose run had points without an estimate, which the error lines leave out. With `ratios` the
+// parameter's axis is logarithmic with ticks at decades.
+QChart* MakeSweepChart(const std::vector<SweepSeries>& series, const std::string& parameter, int rows_with_failures,
+                       bool ratios = false);
 
 }  // namespace orvendi
