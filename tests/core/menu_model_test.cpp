@@ -67,7 +67,7 @@ TEST(CommandMenu, IdsAreUniqueAndInTheCommandRange) {
           << entry.id;
     }
   }
-  EXPECT_EQ(ids.size(), 55u);
+  EXPECT_EQ(ids.size(), 56u);
   for (int id = kCmdRecentFirst; id <= kCmdRecentLast; ++id) EXPECT_EQ(ids.count(id), 0u) << id;
   EXPECT_EQ(kRecentFileCount, 8);
 }

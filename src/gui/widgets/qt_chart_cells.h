@@ -3,13 +3,13 @@
 #include <QColor>
 #include <QGraphicsItem>
 #include <QString>
+#include <QtCharts/QColorAxis>
+#include <QtCharts/QValueAxis>
 
 #include "core/views/colour_map.h"
 
 class QChart;
-class QColorAxis;
 class QScatterSeries;
-class QValueAxis;
 
 namespace orvendi {
 

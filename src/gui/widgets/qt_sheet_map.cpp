@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QtCharts/QChart>
-#include <QtCharts/QColorAxis>
 #include <QtCharts/QScatterSeries>
 
 #include <algorithm>
@@ -80,9 +79,7 @@ QChart* MakeSheetCurrentChart(const SheetCurrentMap& map, const QString& title) 
   centres->attachAxis(AddValueAxis(chart, QStringLiteral("x (m)"), map.x_edges.front(), map.x_edges.back(), Qt::AlignBottom));
   centres->attachAxis(AddValueAxis(chart, QStringLiteral("y (m)"), map.y_edges.front(), map.y_edges.back(), Qt::AlignLeft));
 
-  auto* scale = AddColourBar(chart, QStringLiteral("Mesh current (A)"), map.low, map.high);
-  scale->setLabelFormat(QStringLiteral("%.3g"));
-  centres->attachAxis(scale);
+  centres->attachAxis(AddColourBar(chart, QStringLiteral("Mesh current (A)"), map.low, map.high));
   new SheetCells(chart, centres, map);
   return chart;
 }
