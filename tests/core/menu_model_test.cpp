@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "core/design/design_record.h"
+#include "core/field/bed_model.h"
+#include "core/platform/progress.h"
 #include "support/fake_host.h"
 #include "core/views/view_state.h"
 
@@ -65,7 +67,7 @@ TEST(CommandMenu, IdsAreUniqueAndInTheCommandRange) {
           << entry.id;
     }
   }
-  EXPECT_EQ(ids.size(), 55u);
+  EXPECT_EQ(ids.size(), 56u);
   for (int id = kCmdRecentFirst; id <= kCmdRecentLast; ++id) EXPECT_EQ(ids.count(id), 0u) << id;
   EXPECT_EQ(kRecentFileCount, 8);
 }
@@ -153,13 +155,31 @@ TEST_F(MenuMarksTest, OnlyTheItemsOfTheLastRunAreGreyedAndOnlyWithoutResults) {
   design.results_valid = 0;
   for (const MenuPopup& popup : CommandMenu()) {
     for (const MenuEntry& entry : popup.entries) {
-      if (entry.id == 0 || of_the_run.count(entry.id) != 0) continue;
+      if (entry.id == 0 || of_the_run.count(entry.id) != 0 || entry.id == kCmdSheetCurrents) continue;
       EXPECT_TRUE(MenuMarks(entry.id, design, view, session).enabled) << entry.id;
     }
   }
   const MenuMark calculate = MenuMarks(kCmdCalculate, design, view);
   EXPECT_FALSE(calculate.checkable);
   EXPECT_FALSE(calculate.checked);
+}
+
+// The sheet's picture needs the sheet model and a sheet solved for the design as it stands.
+TEST_F(MenuMarksTest, SheetCurrentsNeedTheSolvedSheetOfThisDesign) {
+  design.bed_cells_x = design.bed_cells_y = 4;
+  design.results_valid = 1;
+  NoProgress progress;
+  ASSERT_TRUE(ComputeBedModel(design, progress));  // the outline loop: no sheet
+  EXPECT_FALSE(MenuMarks(kCmdSheetCurrents, design, view).enabled);
+  design.bed_model = 1;
+  EXPECT_FALSE(MenuMarks(kCmdSheetCurrents, design, view).enabled);
+  ASSERT_TRUE(ComputeBedModel(design, progress));
+  EXPECT_TRUE(MenuMarks(kCmdSheetCurrents, design, view).enabled);
+  design.frequency_hz *= 2.0;
+  EXPECT_FALSE(MenuMarks(kCmdSheetCurrents, design, view).enabled);
+  design.frequency_hz /= 2.0;
+  design.bed_model = 0;
+  EXPECT_FALSE(MenuMarks(kCmdSheetCurrents, design, view).enabled);
 }
 
 TEST_F(MenuMarksTest, UndoRedoRecentAndLiveUpdateFollowTheWindow) {

@@ -489,6 +489,37 @@ TEST_F(AnalysisWindowsTest, ErrorAgainstDistanceAndHistogramShowTheLastRun) {
   MaybeSaveShot(histogram, "19-histogram.png");
 }
 
+TEST_F(AnalysisWindowsTest, SheetCurrentsShowEachCoilsMeshCurrentsAfterACalculation) {
+  DesignRecord& design = window->State().design;
+  design.bed_model = 1;
+  design.include_bed_currents = 1;
+  window->UpdateMenuMarks();
+  EXPECT_FALSE(window->ActionFor(kCmdSheetCurrents)->isEnabled());
+  Trigger(kCmdCalculate);
+  window->UpdateMenuMarks();
+  ASSERT_TRUE(window->ActionFor(kCmdSheetCurrents)->isEnabled());
+
+  Trigger(kCmdSheetCurrents);
+  ASSERT_EQ(Plots().size(), 1u);
+  PlotWindow* plot = Plots()[0];
+  EXPECT_EQ(plot->windowTitle(), QStringLiteral("Sheet Currents"));
+  ASSERT_EQ(plot->Choices()->count(), 27);
+  EXPECT_EQ(plot->Choices()->itemText(13), QStringLiteral("Generator 1, Y coil, In phase"));
+  plot->Choices()->setCurrentIndex(13);
+  EXPECT_TRUE(plot->View()->chart()->title().startsWith(QStringLiteral("Generator 1, Y coil: In phase")));
+  ExpectPlotWindowWorks(plot, files.path());
+  MaybeSaveShot(plot, "20-sheet-currents.png");
+  if (!qEnvironmentVariable("ORVENDI_SHOTS").isEmpty()) {
+    design.error_map_quantity = kErrorMapDistortion;
+    Trigger(kCmdViewErrorMap);
+    MaybeSaveShot(window.get(), "20-distortion-error-map.png");
+  }
+  // A changed design has no solved sheet until the next run.
+  design.frequency_hz *= 2.0;
+  window->UpdateMenuMarks();
+  EXPECT_FALSE(window->ActionFor(kCmdSheetCurrents)->isEnabled());
+}
+
 TEST_F(AnalysisWindowsTest, AfterMonteCarloThePlotsShowItsFiguresPerPoint) {
   window->State().design.noise_peak_v = 2e-5;
   Trigger(kCmdCalculate);

@@ -144,6 +144,7 @@ constexpr std::array kCommands{
     Dialog(kCmdTargets, kResults, "T&argets...", names::kTargets),
     Plot(kCmdErrorDistancePlot, "Error against &Distance", plot_names::kErrorDistance),
     Plot(kCmdErrorHistogram, "Error &Histogram", plot_names::kErrorHistogram),
+    Enabled(Plot(kCmdSheetCurrents, "Sheet C&urrents", plot_names::kSheetCurrents), EnableRule::kWithSheet),
 
     OwnedByWindow(Dialog(kCmdAbout, kHelp, "&About...", names::kAbout)),
 

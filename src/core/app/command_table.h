@@ -72,6 +72,7 @@ enum CommandId : int {
   kCmdOptimizeLayout = 1207,
   kCmdTargets = 1208,
   kCmdPrecisionBound = 1209,
+  kCmdSheetCurrents = 1212,
   // Program settings kept apart from the design.
   kCmdLiveUpdate = 1210,
   kCmdPreferences = 1211,
@@ -118,6 +119,7 @@ enum class DialogOwner { kMainWindow, kDrawingArea };
 namespace plot_names {
 inline constexpr std::string_view kErrorDistance = "ErrorDistance";
 inline constexpr std::string_view kErrorHistogram = "ErrorHistogram";
+inline constexpr std::string_view kSheetCurrents = "SheetCurrents";
 }  // namespace plot_names
 
 // What a command runs.
@@ -139,7 +141,8 @@ enum class CheckRule {
   kBySession,  // checked while the window's setting is on (live update)
 };
 
-enum class EnableRule { kAlways, kWithResults, kWithUndo, kWithRedo, kWithRecentFiles };
+// kWithSheet: the eddy-current sheet is the bed model and is solved for the design as it stands.
+enum class EnableRule { kAlways, kWithResults, kWithUndo, kWithRedo, kWithRecentFiles, kWithSheet };
 
 // One command, the only place it is spelled out.
 struct Command {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/design/design_record.h"
+#include "core/field/sheet_bed_model.h"
 #include "core/views/view_geometry.h"
 #include "core/views/view_state.h"
 
@@ -59,6 +60,8 @@ bool EnabledBy(EnableRule rule, const DesignRecord& design, const SessionMarks& 
       return session.can_redo;
     case EnableRule::kWithRecentFiles:
       return session.has_recent_files;
+    case EnableRule::kWithSheet:
+      return design.bed_model == 1 && CachedSheet(design) != nullptr;
   }
   return true;
 }

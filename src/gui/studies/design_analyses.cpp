@@ -21,7 +21,10 @@
 #include "core/dialogs/sweep_entries.h"
 #include "core/dialogs/window_runs.h"
 #include "core/dialogs/preferences.h"
+#include "core/field/eddy_sheet.h"
+#include "core/field/sheet_bed_model.h"
 #include "core/platform/compute_threads.h"
+#include "core/views/sheet_current_map.h"
 #include "core/views/view_geometry.h"
 #include "gui/dialogs/monte_carlo_dialog.h"
 #include "gui/dialogs/monte_carlo_result_dialog.h"
@@ -32,6 +35,7 @@
 #include "gui/widgets/plot_window.h"
 #include "gui/widgets/qt_error_charts.h"
 #include "gui/widgets/qt_progress_host.h"
+#include "gui/widgets/qt_sheet_map.h"
 #include "gui/widgets/qt_sweep_map.h"
 #include "gui/widgets/qt_text.h"
 #include "gui/studies/volume_window.h"
@@ -162,7 +166,37 @@ void DesignAnalyses::RunBoundCommand() {
   QMessageBox::information(&window_, QStringLiteral("Precision Bound"), ToQString(BoundSummaryText(summary)));
 }
 
+void DesignAnalyses::OpenSheetCurrents() {
+  const std::shared_ptr<const EddySheet> sheet =
+      state_.design.bed_model == 1 ? CachedSheet(state_.design) : nullptr;
+  if (!sheet) {
+    QMessageBox::information(&window_, QStringLiteral("Sheet Currents"),
+                             QStringLiteral("Calculate first: the picture shows the eddy-current sheet "
+                                            "solved for the design as it stands."));
+    return;
+  }
+  // The window keeps the sheet it opened with: later runs do not change it.
+  const auto make = [sheet](int index) {
+    const int coil = index / kSheetPartCount;
+    const auto part = static_cast<SheetPart>(index % kSheetPartCount);
+    const std::string title = SheetCoilName(coil) + ": " + std::string(SheetPartName(part)) + " of the mesh current";
+    return MakeSheetCurrentChart(MakeSheetCurrentMap(*sheet, coil, part), ToQString(title));
+  };
+  auto* window = new PlotWindow(make(0), QStringLiteral("Sheet Currents"), &window_);
+  QStringList names;
+  for (int coil = 0; coil < kCoilCount; ++coil) {
+    for (int part = 0; part < kSheetPartCount; ++part)
+      names << ToQString(SheetCoilName(coil) + ", " + std::string(SheetPartName(static_cast<SheetPart>(part))));
+  }
+  window->SetChoices(names, make);
+  window->show();
+}
+
 void DesignAnalyses::OpenPlot(std::string_view name) {
+  if (name == plot_names::kSheetCurrents) {
+    OpenSheetCurrents();
+    return;
+  }
   if (state_.design.results_valid == 0) return;
   const bool histogram = name == plot_names::kErrorHistogram;
   if (!histogram && name != plot_names::kErrorDistance) return;

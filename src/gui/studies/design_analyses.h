@@ -63,6 +63,9 @@ class DesignAnalyses : public QObject {
   void LiveUpdateChanged();
 
  private:
+  // Results > Sheet Currents: one coil's mesh currents on the solved sheet, "Calculate first"
+  // while the design has none.
+  void OpenSheetCurrents();
   void LoadProgramSettings();
   void ShowLiveResult();
 

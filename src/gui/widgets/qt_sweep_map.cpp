@@ -1,17 +1,16 @@
 #include "gui/widgets/qt_sweep_map.h"
 
-#include <QGraphicsItem>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QtCharts/QChart>
-#include <QtCharts/QColorAxis>
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/views/colour_map.h"
+#include "gui/widgets/qt_chart_cells.h"
 #include "gui/widgets/qt_text.h"
 
 namespace orvendi {
@@ -20,64 +19,39 @@ namespace {
 
 const QColor kNoFigure(0xC0, 0xC0, 0xC0);
 
-QColor Colour(const Rgb& rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
-
-// Paints the cells under the chart's grid, where the axes of `series` place them now.
-class MapCells : public QGraphicsItem {
+class MapCells : public ChartCells {
  public:
-  MapCells(QChart* chart, QScatterSeries* series, SweepMap map)
-      : QGraphicsItem(chart), chart_(chart), series_(series), map_(std::move(map)) {
-    // Above the plot area's background, below the grid and the axes.
-    setZValue(0.5);
-  }
-
-  void Follow() {
-    prepareGeometryChange();
-    update();
-  }
-
-  QRectF boundingRect() const override { return chart_->plotArea(); }
+  MapCells(QChart* chart, QScatterSeries* series, SweepMap map) : ChartCells(chart, series), map_(std::move(map)) {}
 
   void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
     painter->save();
-    painter->setClipRect(chart_->plotArea());
+    painter->setClipRect(Chart()->plotArea());
     painter->setRenderHint(QPainter::Antialiasing, false);
     const std::size_t columns = map_.y_values.size();
     const auto& colours = ViridisColours();
     for (std::size_t i = 0; i < map_.x_values.size(); ++i) {
       for (std::size_t j = 0; j < columns; ++j) {
-        const QPointF a = chart_->mapToPosition(QPointF(map_.x_edges[i], map_.y_edges[j]), series_);
-        const QPointF b = chart_->mapToPosition(QPointF(map_.x_edges[i + 1], map_.y_edges[j + 1]), series_);
-        const QRectF cell = QRectF(QPointF(std::round(a.x()), std::round(a.y())),
-                                   QPointF(std::round(b.x()), std::round(b.y())))
-                                .normalized();
+        const QRectF cell = Cell(map_.x_edges[i], map_.y_edges[j], map_.x_edges[i + 1], map_.y_edges[j + 1]);
         const double value = map_.millimetres[i * columns + j];
         painter->fillRect(
             cell, std::isnan(value)
                       ? kNoFigure
-                      : Colour(colours[static_cast<std::size_t>(ColourIndex(value, map_.low, map_.high))]));
+                      : ToQColor(colours[static_cast<std::size_t>(ColourIndex(value, map_.low, map_.high))]));
       }
     }
     painter->restore();
   }
 
  private:
-  QChart* chart_;
-  QScatterSeries* series_;
   SweepMap map_;
 };
 
 QValueAxis* PlaceAxis(QChart* chart, const std::string& name, const std::vector<double>& edges,
                       Qt::Alignment side) {
-  auto* axis = new QValueAxis;
-  axis->setTitleText(ToQString(name));
-  // Tick labels without the desktop's decimal comma, like every other number of the program.
-  axis->setLabelFormat(QStringLiteral("%g"));
-  axis->setGridLineVisible(false);
   const auto [low, high] = std::minmax_element(edges.begin(), edges.end());
-  if (low != edges.end()) axis->setRange(*low, *high);
-  chart->addAxis(axis, side);
-  return axis;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  return AddValueAxis(chart, ToQString(name), low == edges.end() ? nan : *low, high == edges.end() ? nan : *high,
+                      side);
 }
 
 }  // namespace
@@ -103,19 +77,8 @@ QChart* MakeSweepMapChart(const SweepMap& map, const std::string& x_name, const 
   centres->attachAxis(PlaceAxis(chart, x_name, map.x_edges, Qt::AlignBottom));
   centres->attachAxis(PlaceAxis(chart, y_name, map.y_edges, Qt::AlignLeft));
 
-  auto* scale = new QColorAxis;
-  scale->setTitleText(ToQString(map.result) + QStringLiteral(" (mm)"));
-  QLinearGradient gradient(0.0, 1.0, 0.0, 0.0);
-  const auto& colours = ViridisColours();
-  for (int k = 0; k < kColourMapSize; k += 15) gradient.setColorAt(k / 255.0, Colour(colours[k]));
-  gradient.setColorAt(1.0, Colour(colours[kColourMapSize - 1]));
-  scale->setGradient(gradient);
-  if (!std::isnan(map.low)) scale->setRange(map.low, map.high > map.low ? map.high : map.low + 1.0);
-  chart->addAxis(scale, Qt::AlignRight);
-  centres->attachAxis(scale);
-
-  auto* cells = new MapCells(chart, centres, map);
-  QObject::connect(chart, &QChart::plotAreaChanged, chart, [cells] { cells->Follow(); });
+  centres->attachAxis(AddColourBar(chart, ToQString(map.result) + QStringLiteral(" (mm)"), map.low, map.high));
+  new MapCells(chart, centres, map);
   return chart;
 }
 
