@@ -18,6 +18,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -507,6 +508,18 @@ TEST(FileSystemPathTest, EveryNameComesBackByteForByte) {
     EXPECT_EQ(FileSystemPath(text), name) << text.toStdString();
   }
   EXPECT_EQ(PathFromFileSystem("/tmp/caf\xc3\xa9"), QFile::decodeName("/tmp/caf\xc3\xa9"));
+}
+
+// The file dialog hands over "d\ufffd.orvendi" for the file d\xff.orvendi: the one entry that reads so
+// is found; two that read alike, or none, leave the name as chosen.
+TEST(FileSystemPathTest, ANameTheFileDialogDecodedLossilyFindsItsFile) {
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString() + "/";
+  for (const char* name : {"d\xff.orvendi", "e\xfe.orvendi", "e\xfd.orvendi"}) std::ofstream(folder + name) << "{}";
+  const auto chosen = [&](const char* name) { return QFile::decodeName(QByteArray::fromStdString(folder + name)); };
+  EXPECT_EQ(FileSystemPath(ExistingPathOf(chosen("d\xff.orvendi"))), folder + "d\xff.orvendi");
+  EXPECT_EQ(ExistingPathOf(chosen("e\xfe.orvendi")), chosen("e\xfe.orvendi"));
+  EXPECT_EQ(ExistingPathOf(chosen("f\xff.orvendi")), chosen("f\xff.orvendi"));
 }
 
 TEST_F(DesignFilesTest, ANameThatIsNotUtf8OpensFromTheCommandLineAndTheRecentList) {

@@ -217,7 +217,8 @@ QString DesignFiles::ChooseFile(FileQuestion question, const QString& suggestion
     }
   }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().constFirst();
+  return question == FileQuestion::kOpen ? ExistingPathOf(dialog.selectedFiles().constFirst())
+                                         : dialog.selectedFiles().constFirst();
 }
 
 void DesignFiles::ShowFileProblem(const QString& message) {

@@ -1,6 +1,10 @@
 #include "gui/files/file_system_path.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 namespace orvendi {
 
@@ -93,6 +97,23 @@ QString PathFromFileSystem(std::string_view bytes) {
     }
   }
   return path;
+}
+
+QString ExistingPathOf(const QString& chosen) {
+  const std::string bytes = FileSystemPath(chosen);
+  std::error_code error;
+  if (!chosen.contains(QChar::ReplacementCharacter) || std::filesystem::exists(bytes, error)) return chosen;
+  const QFileInfo info(chosen);
+  const std::filesystem::path folder = std::filesystem::path(bytes).parent_path();
+  QString found;
+  int matches = 0;
+  for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    const std::string name = entry->path().filename().native();
+    if (QFile::decodeName(QByteArray::fromStdString(name)) != info.fileName()) continue;
+    found = PathFromFileSystem(entry->path().native());
+    ++matches;
+  }
+  return matches == 1 ? found : chosen;
 }
 
 }  // namespace orvendi

@@ -15,4 +15,10 @@ std::string FileSystemPath(const QString& path);
 // can still be opened, saved and remembered.
 QString PathFromFileSystem(std::string_view bytes);
 
+// The file the toolkit's file dialog meant by `chosen`. The dialog decodes names lossily (a byte of
+// no UTF-8 sequence becomes U+FFFD), so a chosen name that does not exist is looked up among its
+// folder's entries: the one entry that decodes to it, as PathFromFileSystem spells it; `chosen` itself
+// when there is none or more than one.
+QString ExistingPathOf(const QString& chosen);
+
 }  // namespace orvendi
