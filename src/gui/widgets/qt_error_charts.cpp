@@ -90,6 +90,8 @@ QChart* MakeErrorHistogramChart(const ErrorHistogram& histogram, PlotQuantity qu
     most = std::max(most, bar.count);
   }
   auto* area = new QAreaSeries(outline);
+  // The area series does not own its outline; as its child it goes with the chart.
+  outline->setParent(area);
   area->setName(QStringLiteral("Points"));
   chart->addSeries(area);
   area->attachAxis(ScaleAxis(chart, Text(PlotQuantityAxis(quantity)), Qt::AlignBottom, NiceScale(x.low, x.high, true)));
