@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/field/bed_model.h"
+#include "core/platform/compute_threads.h"
 #include "core/platform/progress.h"
 #include "core/position/calculation.h"
 #include "core/position/precision_bound.h"
@@ -36,20 +37,22 @@ std::vector<ScanPoint> GridPoints(const DesignRecord& design) {
   return points;
 }
 
-// Time per point of the estimate on this thread: simulation and the selected algorithm.
+// Time per point of a calculation run on one thread: simulation and the selected algorithm.
 // Arguments: the algorithm, and whether bed currents are included.
 void BM_EstimatePerPoint(benchmark::State& state) {
   DesignRecord design = LargeGrid(static_cast<int>(state.range(1)));
   design.algorithm_type = static_cast<int>(state.range(0));
-  const std::vector<ScanPoint> points = GridPoints(design);
+  const int threads = ComputeThreadsSetting();
+  SetComputeThreads(1);
   ResultBuffer results;
   CalculationWork work;
   LoadGeneratorPositions(design, work);
   for (auto _ : state) {
-    for (const ScanPoint& p : points) CalculatePoint(design, results, work, p.first_index, p.second_index, p.x, p.y, p.z);
+    CalculateGrid(design, results, work, {});
     benchmark::DoNotOptimize(results.Slot(50, 50)[0]);
   }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(points.size()));
+  SetComputeThreads(threads);
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(GridPoints(design).size()));
 }
 BENCHMARK(BM_EstimatePerPoint)
     ->ArgNames({"algorithm", "bed"})

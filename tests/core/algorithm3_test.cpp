@@ -59,23 +59,28 @@ TEST(Algorithm3, FindsEveryPointOfTheDefaultGridWithTheExactModel) {
   }
 }
 
-TEST(Algorithm3, StartsAboveTheGeneratorsWhereAlgorithm2HasNoEstimate) {
+TEST(Algorithm3, StartsAboveTheGeneratorsWhereAlgorithms1And2HaveNoEstimate) {
   DesignRecord design = DefaultDesign();
+  design.sensor_theta_rad = 2.5;
+  design.sensor_phi_rad = -2.0;
   const SensorFieldModel model(design);
   const Vector3 truth{0.03, -0.02, 0.25};
   std::array<double, 9> n;
   NoiseSource quiet;
   NormalisedResponses(design, quiet, truth, n);
-  // Generators on one line as algorithm 2 sees them: it gives up.
-  Algorithm2Work work;
-  work.generator_x = {0.0, 0.1, 0.2};
-  work.generator_y = {0.0, 0.0, 0.0};
+  // Generators on one line as algorithms 1 and 2 see them: both give up.
+  Algorithm1Work work1;
+  Algorithm2Work work2;
+  work1.generator_x = work2.generator_x = {0.0, 0.1, 0.2};
+  work1.generator_y = work2.generator_y = {0.0, 0.0, 0.0};
   double x = 0, y = 0, z = 0, theta = 0, phi = 0;
   int iterations = 0;
-  ASSERT_EQ(EstimatePosition3(model, Coefficients(design), work, n, x, y, z, theta, phi, &iterations), 1);
+  ASSERT_EQ(EstimatePosition3(model, Coefficients(design), work1, work2, n, x, y, z, theta, phi, &iterations), 1);
   EXPECT_NEAR(x, truth.x, 1e-9);
   EXPECT_NEAR(y, truth.y, 1e-9);
   EXPECT_NEAR(z, truth.z, 1e-9);
+  EXPECT_NEAR(theta, design.sensor_theta_rad, 1e-9);
+  EXPECT_NEAR(phi, design.sensor_phi_rad, 1e-9);
   EXPECT_GT(iterations, 1);
 }
 
@@ -89,7 +94,7 @@ TEST(Algorithm3, ResponsesThatNoPositionFitsAreAFailedEstimate) {
     n.fill(value);
     double x = 7, y = 7, z = 7, theta = 7, phi = 7;
     int iterations = 0;
-    EXPECT_EQ(EstimatePosition3(model, Coefficients(design), work.alg2, n, x, y, z, theta, phi, &iterations), 0);
+    EXPECT_EQ(EstimatePosition3(model, Coefficients(design), work.alg1, work.alg2, n, x, y, z, theta, phi, &iterations), 0);
     EXPECT_EQ(x + y + z + theta + phi, 35.0);
   }
 }

@@ -115,47 +115,83 @@ Vector3 FieldOfLoop(const LoopShapes& shapes, double strength) {
   return field;
 }
 
-namespace {
-
-Vector3 Cross(const Vector3& a, const Vector3& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-double Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double Component(const Vector3& v, int j) { return j == 0 ? v.x : j == 1 ? v.y : v.z; }
-
-// The segment's field written as f n / |n|^2, n = L x r1, f = L.r1 / |r1| - L.r2 / |r2| (r1, r2
-// from A and B to the point), differentiated term by term.
-void AddSegmentGradient(const LoopSide& side, const Vector3& point, FieldGradient& gradient) {
-  const Vector3& l = side.s;
-  const Vector3 r1{point.x - side.a.x, point.y - side.a.y, point.z - side.a.z};
-  const Vector3 r2{point.x - side.b.x, point.y - side.b.y, point.z - side.b.z};
-  const Vector3 n = Cross(l, r1);
-  const double n_sq = Dot(n, n);
-  if (!(std::sqrt(n_sq) >= 1e-20)) return;
-  const double d1 = std::sqrt(Dot(r1, r1));
-  const double d2 = std::sqrt(Dot(r2, r2));
-  const double l_r1 = Dot(l, r1);
-  const double l_r2 = Dot(l, r2);
-  const double f = l_r1 / d1 - l_r2 / d2;
-  for (int j = 0; j < 3; ++j) {
-    const Vector3 unit{j == 0 ? 1.0 : 0.0, j == 1 ? 1.0 : 0.0, j == 2 ? 1.0 : 0.0};
-    const Vector3 dn = Cross(l, unit);
-    const double dn_sq = 2.0 * Dot(n, dn);
-    const double lj = Component(l, j);
-    const double df = lj / d1 - l_r1 * Component(r1, j) / (d1 * d1 * d1) - lj / d2 +
-                      l_r2 * Component(r2, j) / (d2 * d2 * d2);
-    const double a = df / n_sq - f * dn_sq / (n_sq * n_sq);
-    const double b = f / n_sq;
-    gradient[j] += Vector3{a * n.x + b * dn.x, a * n.y + b * dn.y, a * n.z + b * dn.z};
+LoopArrays MakeLoopArrays(const LoopSides& sides) {
+  LoopArrays arrays;
+  for (int c = 0; c < 4; ++c) {
+    arrays.ax[c] = sides[c].a.x;
+    arrays.ay[c] = sides[c].a.y;
+    arrays.az[c] = sides[c].a.z;
+    arrays.lx[c] = sides[c].s.x;
+    arrays.ly[c] = sides[c].s.y;
+    arrays.lz[c] = sides[c].s.z;
   }
+  return arrays;
 }
 
-}  // namespace
-
-FieldGradient LoopGradient(const LoopSides& sides, const Vector3& point) {
-  FieldGradient gradient{};
-  for (const LoopSide& side : sides) AddSegmentGradient(side, point, gradient);
-  return gradient;
+LoopFieldSlope LoopFieldAndSlope(const LoopArrays& loop, const Vector3& point, const Vector3& axis, bool with_slope) {
+  // Side i runs from corner i to corner i + 1, so each corner's offset and distance serve the two
+  // sides that meet there. Side i's field is f n / |n|^2 with l = B - A, r1 = P - A, r2 = P - B,
+  // n = l x r1 and f = l.r1 / |r1| - l.r2 / |r2|: the same field as above, written without the
+  // foot point and with one square root per corner, differentiated term by term. The four sides
+  // are laid out as arrays and go through each step together, which the compiler can vectorise.
+  const double* lx = loop.lx;
+  const double* ly = loop.ly;
+  const double* lz = loop.lz;
+  double rx[4], ry[4], rz[4];
+  for (int c = 0; c < 4; ++c) {
+    rx[c] = point.x - loop.ax[c];
+    ry[c] = point.y - loop.ay[c];
+    rz[c] = point.z - loop.az[c];
+  }
+  double inv_d[4], inv_d3[4];
+  for (int c = 0; c < 4; ++c) {
+    inv_d[c] = 1.0 / std::sqrt(rx[c] * rx[c] + ry[c] * ry[c] + rz[c] * rz[c]);
+    inv_d3[c] = inv_d[c] * inv_d[c] * inv_d[c];
+  }
+  // The far end of each side is the next side's corner.
+  const double ex[4] = {rx[1], rx[2], rx[3], rx[0]};
+  const double ey[4] = {ry[1], ry[2], ry[3], ry[0]};
+  const double ez[4] = {rz[1], rz[2], rz[3], rz[0]};
+  const double inv_e[4] = {inv_d[1], inv_d[2], inv_d[3], inv_d[0]};
+  const double inv_e3[4] = {inv_d3[1], inv_d3[2], inv_d3[3], inv_d3[0]};
+  double nx[4], ny[4], nz[4], inv_n_sq[4], b[4], l_r1[4], l_r2[4];
+  for (int i = 0; i < 4; ++i) {
+    nx[i] = ly[i] * rz[i] - lz[i] * ry[i];
+    ny[i] = lz[i] * rx[i] - lx[i] * rz[i];
+    nz[i] = lx[i] * ry[i] - ly[i] * rx[i];
+    const double n_sq = nx[i] * nx[i] + ny[i] * ny[i] + nz[i] * nz[i];
+    // A point on the side's line (or a side of no length): no field, as SegmentField gives. The
+    // quotients are formed either way and then chosen, so the four sides need no branch.
+    const bool on_line = !(n_sq >= 1e-40);
+    const double inverse = 1.0 / n_sq;
+    inv_n_sq[i] = on_line ? 0.0 : inverse;
+    l_r1[i] = lx[i] * rx[i] + ly[i] * ry[i] + lz[i] * rz[i];
+    l_r2[i] = lx[i] * ex[i] + ly[i] * ey[i] + lz[i] * ez[i];
+    const double side_b = (l_r1[i] * inv_d[i] - l_r2[i] * inv_e[i]) * inverse;
+    b[i] = on_line ? 0.0 : side_b;
+  }
+  const Vector3 field{b[0] * nx[0] + b[1] * nx[1] + b[2] * nx[2] + b[3] * nx[3],
+                      b[0] * ny[0] + b[1] * ny[1] + b[2] * ny[2] + b[3] * ny[3],
+                      b[0] * nz[0] + b[1] * nz[1] + b[2] * nz[2] + b[3] * nz[3]};
+  if (!with_slope) return {field, {}};
+  // d/dP_j of u . field: n changes by l x e_j, |n|^2 by 2 (n x l)_j and f by df_j, so the slope
+  // is a_j (u . n) + b (u x l)_j with a_j = (df_j - 2 b (n x l)_j) / |n|^2.
+  double sx[4], sy[4], sz[4];
+  for (int i = 0; i < 4; ++i) {
+    const double mx = ny[i] * lz[i] - nz[i] * ly[i];
+    const double my = nz[i] * lx[i] - nx[i] * lz[i];
+    const double mz = nx[i] * ly[i] - ny[i] * lx[i];
+    const double inv_diff = inv_d[i] - inv_e[i];
+    const double w1 = l_r1[i] * inv_d3[i], w2 = l_r2[i] * inv_e3[i];
+    const double u_n = (axis.x * nx[i] + axis.y * ny[i] + axis.z * nz[i]) * inv_n_sq[i];
+    sx[i] = (lx[i] * inv_diff - w1 * rx[i] + w2 * ex[i] - 2.0 * b[i] * mx) * u_n +
+            b[i] * (axis.y * lz[i] - axis.z * ly[i]);
+    sy[i] = (ly[i] * inv_diff - w1 * ry[i] + w2 * ey[i] - 2.0 * b[i] * my) * u_n +
+            b[i] * (axis.z * lx[i] - axis.x * lz[i]);
+    sz[i] = (lz[i] * inv_diff - w1 * rz[i] + w2 * ez[i] - 2.0 * b[i] * mz) * u_n +
+            b[i] * (axis.x * ly[i] - axis.y * lx[i]);
+  }
+  return {field, {sx[0] + sx[1] + sx[2] + sx[3], sy[0] + sy[1] + sy[2] + sy[3], sz[0] + sz[1] + sz[2] + sz[3]}};
 }
 
 }  // namespace orvendi

@@ -54,9 +54,21 @@ Vector3 FieldOfShape(const SegmentShape& shape, double strength);
 // Sum of the four sides' fields in side order.
 Vector3 FieldOfLoop(const LoopShapes& shapes, double strength);
 
-// Derivatives of a loop's field by the point's x, y and z at strength 1, in closed form; zero
-// for a side whose line passes through the point, like its field.
-using FieldGradient = std::array<Vector3, 3>;
-FieldGradient LoopGradient(const LoopSides& sides, const Vector3& point);
+// A loop's field at strength 1 and the derivatives by the point's x, y and z of its component
+// along `axis` (what a sensor coil on that axis sees; zero unless `with_slope`), in closed form and in one pass that shares
+// each corner's distance between the two sides meeting there (the sides of a closed loop, as
+// MakeLoopSides forms them, laid out side by side). Zero for a side whose line passes through the point, like its
+// field. The field equals FieldOfLoop's to rounding, not to the bit: for callers that need
+// speed and a field and slope that agree, such as a fit.
+struct LoopArrays {
+  double ax[4], ay[4], az[4];  // corner i, where side i starts
+  double lx[4], ly[4], lz[4];  // side i, corner i + 1 minus corner i
+};
+LoopArrays MakeLoopArrays(const LoopSides& sides);
+struct LoopFieldSlope {
+  Vector3 field;
+  Vector3 slope;
+};
+LoopFieldSlope LoopFieldAndSlope(const LoopArrays& loop, const Vector3& point, const Vector3& axis, bool with_slope);
 
 }  // namespace orvendi

@@ -1,10 +1,14 @@
 // Position algorithm 3: the model fit.
 //
+// The fit starts from algorithm 1's position (algorithm 2's where it has none), the axis that best
+// explains the responses there, and refines both against the full field model.
+//
 // The unknowns are the position and the sensor axis. The axis is carried as two tangent
 // coordinates (a, b) around the start axis u0, u = (u0 + a e1 + b e2) / |...|, so that an
 // upright sensor, where the azimuth turns nothing, is no singular point of the fit.
 #include "core/position/algorithm3.h"
 
+#include <Eigen/Dense>
 #include <ceres/tiny_solver.h>
 
 #include <algorithm>
@@ -33,18 +37,26 @@ struct FitFunction {
             (frame.axis.z + a * frame.e1.z + b * frame.e2.z) / length};
   }
 
+  // The fields at a point and the slopes of their components along the axis. The solver
+  // evaluates an accepted trial point once more, now with the Jacobian.
+  void Evaluate(const Vector3& point, const Vector3& axis) const {
+    if (cached_ && point == cached_point_ && axis == cached_axis_) return;
+    model->FieldsAndSlopes(point, axis, field_, &slope_);
+    cached_ = true;
+    cached_point_ = point;
+    cached_axis_ = axis;
+  }
+  // The fields alone, for the start.
+  void EvaluateFields(const Vector3& point) const { model->FieldsAndSlopes(point, {}, field_, nullptr); }
+  const std::array<Vector3, 9>& field() const { return field_; }
+
   bool operator()(const double* p, double* residuals, double* jacobian) const {
     double length = 1.0;
     const Vector3 u = Axis(p[3], p[4], length);
-    const Vector3 point{p[0], p[1], p[2]};
-    // The solver evaluates an accepted trial point once more, now with the Jacobian.
-    if (!cached_ || !(point == cached_point_)) {
-      cached_field_ = model->FieldsAt(point);
-      cached_point_ = point;
-      cached_ = true;
-    }
-    const std::array<Vector3, 9>& field = cached_field_;
-    for (int k = 0; k < 9; ++k) residuals[k] = Dot(u, field[k]) * per_dipole[k] - (*measured)[k];
+    // The slopes also at a trial point: the solver accepts nearly every step and then asks for
+    // them there, and one pass costs less than the fields alone and then both.
+    Evaluate({p[0], p[1], p[2]}, u);
+    for (int k = 0; k < 9; ++k) residuals[k] = Dot(u, field_[k]) * per_dipole[k] - (*measured)[k];
     if (jacobian == nullptr) return true;
 
     const double l2 = length * length;
@@ -53,14 +65,14 @@ struct FitFunction {
     const Vector3 du_db{frame.e2.x / length - u.x * p[4] / l2, frame.e2.y / length - u.y * p[4] / l2,
                         frame.e2.z / length - u.z * p[4] / l2};
     // Column-major, 9 rows.
-    SensorFieldModel::Gradients gradient;
-    model->GradientAt(point, gradient);
-    for (int a = 0; a < 3; ++a) {
-      for (int k = 0; k < 9; ++k) jacobian[9 * a + k] = Dot(u, gradient[a][k]) * per_dipole[k];
+    for (int k = 0; k < 9; ++k) {
+      jacobian[k] = slope_[k].x * per_dipole[k];
+      jacobian[9 + k] = slope_[k].y * per_dipole[k];
+      jacobian[18 + k] = slope_[k].z * per_dipole[k];
     }
     for (int k = 0; k < 9; ++k) {
-      jacobian[27 + k] = Dot(du_da, field[k]) * per_dipole[k];
-      jacobian[36 + k] = Dot(du_db, field[k]) * per_dipole[k];
+      jacobian[27 + k] = Dot(du_da, field_[k]) * per_dipole[k];
+      jacobian[36 + k] = Dot(du_db, field_[k]) * per_dipole[k];
     }
     return true;
   }
@@ -68,27 +80,57 @@ struct FitFunction {
  private:
   mutable bool cached_ = false;
   mutable Vector3 cached_point_;
-  mutable std::array<Vector3, 9> cached_field_;
+  mutable std::array<Vector3, 9> field_;
+  mutable Vector3 cached_axis_;
+  mutable std::array<Vector3, 9> slope_;
 };
+
+// The axis and two unit vectors at right angles to it, as FrameOf gives them for the axis's
+// angles, formed without them.
+SensorFrame FrameOfAxis(const Vector3& u) {
+  const double st = std::sqrt(u.x * u.x + u.y * u.y);
+  const double cp = st > 0.0 ? u.x / st : 1.0, sp = st > 0.0 ? u.y / st : 0.0;
+  return {u, {u.z * cp, u.z * sp, -st}, {-sp, cp, 0.0}};
+}
+
+// The start position: algorithm 1's estimate, algorithm 2's where it has none, else the point
+// kFitFallbackHeight above the generators' centre.
+Vector3 StartPosition(const DesignRecord& design, Algorithm1Work& work1, Algorithm2Work& work2,
+                      const std::array<double, 9>& n) {
+  double x = 0.0, y = 0.0, z = -1.0, angle1 = 0.0, angle2 = 0.0;
+  if (EstimatePosition1(work1, n, x, y, z, angle1, angle2) == 1 && std::isfinite(x + y + z)) return {x, y, z};
+  if (EstimatePosition2(work2, n, x, y, z, angle1, angle2) == 1 && std::isfinite(x + y + z)) return {x, y, z};
+  return {(design.generators[0].x + design.generators[1].x + design.generators[2].x) / 3.0,
+          (design.generators[0].y + design.generators[1].y + design.generators[2].y) / 3.0, kFitFallbackHeight};
+}
+
+// The sensor axis that best explains the responses with the position held: the responses are
+// linear in the unnormalised axis w, n_k = w . f_k, so w solves the 3 x 3 normal equations.
+// Upright where they have no solution.
+Vector3 StartAxis(const FitFunction& function) {
+  Eigen::Matrix3d normal = Eigen::Matrix3d::Zero();
+  Eigen::Vector3d right = Eigen::Vector3d::Zero();
+  for (int k = 0; k < 9; ++k) {
+    const Vector3& f = function.field()[k];
+    const Eigen::Vector3d column(f.x * function.per_dipole[k], f.y * function.per_dipole[k],
+                                 f.z * function.per_dipole[k]);
+    normal += column * column.transpose();
+    right += column * (*function.measured)[k];
+  }
+  const Eigen::Vector3d w = normal.ldlt().solve(right);
+  const double length = w.norm();
+  if (!(length > 0.0) || !std::isfinite(length)) return {0.0, 0.0, 1.0};
+  return {w(0) / length, w(1) / length, w(2) / length};
+}
 
 }  // namespace
 
 int EstimatePosition3(const SensorFieldModel& model, const std::array<double, 3>& dipole_coefficients,
-                      Algorithm2Work& work, const std::array<double, 9>& n, double& x, double& y, double& z, double& theta, double& phi, int* iterations) {
+                      Algorithm1Work& work1, Algorithm2Work& work2, const std::array<double, 9>& n, double& x,
+                      double& y, double& z, double& theta, double& phi, int* iterations) {
   if (iterations != nullptr) *iterations = 0;
-  const DesignRecord& design = model.design();
-  double sx = 0.0, sy = 0.0, sz = -1.0, st = 0.0, sp = 0.0;
-  if (EstimatePosition2(work, n, sx, sy, sz, st, sp) != 1 || !std::isfinite(sx + sy + sz + st + sp)) {
-    sx = (design.generators[0].x + design.generators[1].x + design.generators[2].x) / 3.0;
-    sy = (design.generators[0].y + design.generators[1].y + design.generators[2].y) / 3.0;
-    sz = kFitFallbackHeight;
-    st = 0.0;
-    sp = 0.0;
-  }
-
   FitFunction function;
   function.model = &model;
-  function.frame = FrameOf(st, sp);
   function.measured = &n;
   for (int g = 0; g < kGeneratorCount; ++g) {
     for (int a = 0; a < 3; ++a) function.per_dipole[3 * g + a] = 1.0 / dipole_coefficients[g];
@@ -96,16 +138,28 @@ int EstimatePosition3(const SensorFieldModel& model, const std::array<double, 3>
   for (double v : function.per_dipole) {
     if (!std::isfinite(v)) return 0;
   }
+  for (double v : n) {
+    if (!std::isfinite(v)) return 0;
+  }
+
+  const Vector3 start = StartPosition(model.design(), work1, work2, n);
+  function.EvaluateFields(start);
+  function.frame = FrameOfAxis(StartAxis(function));
 
   ceres::TinySolver<FitFunction> solver;
-  // Only the step size ends the fit: cost and gradient scales differ from design to design.
+  // A step that no longer moves the parameters, or no longer changes the cost by more than its
+  // rounding, ends the fit; the cost is measured against the responses' own size, which differs
+  // from design to design. With noise the last steps change the cost only in its last digits,
+  // and a solver left to tell them apart would reject step after step.
+  double responses_sq = 0.0;
+  for (double v : n) responses_sq += v * v;
   solver.options.max_num_iterations = kFitMaxIterations;
   solver.options.parameter_tolerance = kFitStepTolerance;
   solver.options.gradient_tolerance = 0.0;
-  solver.options.function_tolerance = 0.0;
+  solver.options.function_tolerance = kFitCostTolerance * responses_sq;
   solver.options.cost_threshold = 0.0;
   Eigen::Matrix<double, 5, 1> p;
-  p << sx, sy, sz, 0.0, 0.0;
+  p << start.x, start.y, start.z, 0.0, 0.0;
   const auto& summary = solver.Solve(function, &p);
   if (iterations != nullptr) *iterations = summary.iterations;
   if (summary.status == ceres::TinySolver<FitFunction>::HIT_MAX_ITERATIONS) return 0;

@@ -45,53 +45,39 @@ double QuadratureShare(const std::array<Vector3, 9>& in_phase, const std::array<
   return re > 0.0 ? std::sqrt(im / re) : 0.0;
 }
 
-void Responses(const DesignRecord& design, const EddySheet* solved, NoiseSource& noise, const Vector3& point,
+// What every point of a run shares, formed once: the field model, the sensor's axis and
+// sensitivity, and each generator's dipole coefficient.
+struct RunSetup {
+  RunSetup(const DesignRecord& design, const EddySheet* sheet) : model(design, sheet) {
+    sensitivity = SensorSensitivity(design);
+    const double theta = design.sensor_theta_rad;
+    const double phi = design.sensor_phi_rad;
+    axis = {std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi), std::cos(theta)};
+    scaled_axis = {sensitivity * axis.x, sensitivity * axis.y, sensitivity * axis.z};
+    for (int g = 0; g < kGeneratorCount; ++g) coefficients[g] = DipoleCoefficient(design.generators[g]);
+  }
+  SensorFieldModel model;
+  double sensitivity = 0.0;
+  Vector3 axis, scaled_axis;
+  std::array<double, 3> coefficients{};
+};
+
+void Responses(const DesignRecord& design, const RunSetup& run, NoiseSource& noise, const Vector3& point,
                std::array<double, 9>& n, double* distortion) {
-  std::array<Vector3, 9> field;
-  for (int g = 0; g < kGeneratorCount; ++g) {
-    field[3 * g] = CoilFieldX(design.generators[g], point);
-    field[3 * g + 1] = CoilFieldY(design.generators[g], point);
-    field[3 * g + 2] = CoilFieldZ(design.generators[g], point);
-  }
-  std::array<Vector3, 9> quadrature{};
-  if (design.include_bed_currents != 0 && design.bed_model == 1) {
-    // A synchronous detector referenced to the coil current sees the in-phase part only.
-    if (solved != nullptr) {
-      const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*solved, point);
-      for (int k = 0; k < kCoilCount; ++k) {
-        field[k] += sheet[k].re;
-        quadrature[k] = sheet[k].im;
-      }
-    }
-  } else if (design.include_bed_currents != 0) {
-    // One bed geometry at the point serves all nine currents.
-    const LoopShapes bed = ShapesOfLoop(MakeLoopSides(BedLoopCorners(design)), point);
-    for (int k = 0; k < kCoilCount; ++k) {
-      field[k] += FieldOfLoop(bed, BedStrength(BedCurrentMagnitude(design.bed_currents[k])));
-      if (distortion != nullptr) quadrature[k] = FieldOfLoop(bed, BedStrength(design.bed_currents[k].imag()));
-    }
-  }
+  std::array<Vector3, 9> quadrature;
+  const std::array<Vector3, 9> field = run.model.FieldsAt(point, distortion != nullptr ? &quadrature : nullptr);
+  if (distortion != nullptr) *distortion = QuadratureShare(field, quadrature, run.axis);
 
-  const double s = SensorSensitivity(design);
-  const double theta = design.sensor_theta_rad;
-  const double phi = design.sensor_phi_rad;
-  const double ux = s * (std::sin(theta) * std::cos(phi));
-  const double uy = s * (std::sin(theta) * std::sin(phi));
-  const double uz = s * std::cos(theta);
-  if (distortion != nullptr) {
-    *distortion = QuadratureShare(field, quadrature, {std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi),
-                                                      std::cos(theta)});
-  }
-
+  const Vector3& u = run.scaled_axis;
   double v[9];
   for (int k = 0; k < kCoilCount; ++k) {
-    v[k] = ux * field[k].x + uy * field[k].y + uz * field[k].z + design.offset_v;
+    v[k] = u.x * field[k].x + u.y * field[k].y + u.z * field[k].z + design.offset_v;
   }
   // Nine draws at every point, whatever the noise level, so the sequence advances alike.
   for (int k = 0; k < kCoilCount; ++k) v[k] += NoiseVolts(noise.Next(), design.noise_peak_v);
 
   for (int g = 0; g < kGeneratorCount; ++g) {
-    const double scale = s * DipoleCoefficient(design.generators[g]);
+    const double scale = run.sensitivity * run.coefficients[g];
     for (int a = 0; a < 3; ++a) n[3 * g + a] = v[3 * g + a] / scale;
   }
 }
@@ -102,11 +88,11 @@ std::shared_ptr<const EddySheet> RunSheet(const DesignRecord& design) {
   return SheetFor(design);
 }
 
-void CalculatePointWith(const DesignRecord& design, const EddySheet* sheet, ResultBuffer& results,
-                        CalculationWork& work, int first_index, int second_index, double x, double y, double z) {
+void CalculatePointWith(const DesignRecord& design, const RunSetup& run, ResultBuffer& results, CalculationWork& work,
+                        int first_index, int second_index, double x, double y, double z) {
   std::array<double, 9> n;
   double distortion = 0.0;
-  Responses(design, sheet, work.noise, {x, y, z}, n, &distortion);
+  Responses(design, run, work.noise, {x, y, z}, n, &distortion);
 
   // Outputs an algorithm leaves unwritten stay NaN: "no estimate" in the slot.
   const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -114,10 +100,7 @@ void CalculatePointWith(const DesignRecord& design, const EddySheet* sheet, Resu
   if (design.algorithm_type == 1) {
     EstimatePosition1(work.alg1, n, ex, ey, ez, angle1, angle2);
   } else if (design.algorithm_type == 3) {
-    const std::array<double, 3> coefficients{DipoleCoefficient(design.generators[0]),
-                                             DipoleCoefficient(design.generators[1]),
-                                             DipoleCoefficient(design.generators[2])};
-    EstimatePosition3(SensorFieldModel(design, sheet), coefficients, work.alg2, n, ex, ey, ez, angle1, angle2);
+    EstimatePosition3(run.model, run.coefficients, work.alg1, work.alg2, n, ex, ey, ez, angle1, angle2);
   } else {
     EstimatePosition2(work.alg2, n, ex, ey, ez, angle1, angle2);
   }
@@ -134,22 +117,24 @@ void CalculatePointWith(const DesignRecord& design, const EddySheet* sheet, Resu
 void NormalisedResponses(const DesignRecord& design, NoiseSource& noise, const Vector3& point,
                          std::array<double, 9>& n) {
   const std::shared_ptr<const EddySheet> sheet = RunSheet(design);
-  Responses(design, sheet.get(), noise, point, n, nullptr);
+  Responses(design, RunSetup(design, sheet.get()), noise, point, n, nullptr);
 }
 
 void CalculatePoint(const DesignRecord& design, ResultBuffer& results, CalculationWork& work, int first_index,
                     int second_index, double x, double y, double z) {
   const std::shared_ptr<const EddySheet> sheet = RunSheet(design);
-  CalculatePointWith(design, sheet.get(), results, work, first_index, second_index, x, y, z);
+  CalculatePointWith(design, RunSetup(design, sheet.get()), results, work, first_index, second_index, x, y, z);
 }
 
 void LoadGeneratorPositions(const DesignRecord& design, CalculationWork& work) {
-  if (design.algorithm_type == 1) {
+  // Algorithm 3 starts from algorithm 1's estimate or algorithm 2's.
+  if (design.algorithm_type == 1 || design.algorithm_type == 3) {
     for (int g = 0; g < kGeneratorCount; ++g) {
       work.alg1.generator_x[g] = design.generators[g].x;
       work.alg1.generator_y[g] = design.generators[g].y;
     }
-  } else {
+  }
+  if (design.algorithm_type != 1) {
     for (int g = 0; g < kGeneratorCount; ++g) {
       work.alg2.generator_x[g] = design.generators[g].x;
       work.alg2.generator_y[g] = design.generators[g].y;
@@ -185,6 +170,7 @@ bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, Calculatio
   const CalculationWork before = work;
   CalculationWork last = work;
   const std::shared_ptr<const EddySheet> sheet = RunSheet(design);
+  const RunSetup run(design, sheet.get());
 
   // Every point draws its noise at its place in the single sequence and estimates from a work
   // state of its own; the algorithms carry nothing from one point to the next.
@@ -192,7 +178,7 @@ bool CalculateGrid(const DesignRecord& design, ResultBuffer& results, Calculatio
     const ScanPoint& point = points[static_cast<std::size_t>(p)];
     CalculationWork local = before;
     local.noise.Skip(kDrawsPerPoint * static_cast<std::uint64_t>(p));
-    CalculatePointWith(design, sheet.get(), results, local, point.first_index, point.second_index, point.x, point.y,
+    CalculatePointWith(design, run, results, local, point.first_index, point.second_index, point.x, point.y,
                        point.z);
     if (p == count - 1) last = local;
   };

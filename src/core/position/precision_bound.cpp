@@ -21,12 +21,13 @@ VoltageJacobian VoltageJacobianAt(const SensorFieldModel& model, const Vector3& 
   const DesignRecord& design = model.design();
   const double s = SensorSensitivity(design);
   const SensorFrame frame = FrameOf(design.sensor_theta_rad, design.sensor_phi_rad);
-  std::array<Vector3, 9> field;
-  std::array<std::array<Vector3, 9>, 3> derivative;
-  model.FieldsAndGradient(point, field, derivative);
+  std::array<Vector3, 9> field, slope;
+  model.FieldsAndSlopes(point, frame.axis, field, &slope);
   VoltageJacobian j;
   for (int k = 0; k < kCoilCount; ++k) {
-    for (int a = 0; a < 3; ++a) j[k][a] = s * Dot(frame.axis, derivative[a][k]);
+    j[k][0] = s * slope[k].x;
+    j[k][1] = s * slope[k].y;
+    j[k][2] = s * slope[k].z;
     j[k][3] = s * Dot(frame.e1, field[k]);
     j[k][4] = s * Dot(frame.e2, field[k]);
   }

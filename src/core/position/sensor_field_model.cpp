@@ -26,16 +26,24 @@ SensorFieldModel::SensorFieldModel(const DesignRecord& design, const EddySheet* 
       coil.has_corners = SquareCoilCorners(design.generators[g].coils[a], corners);
       if (!coil.has_corners) continue;
       coil.sides = MakeLoopSides(corners);
+      coil.arrays = MakeLoopArrays(coil.sides);
       coil.strength = CoilStrength(design.generators[g].coils[a]);
     }
   }
   if (!with_bed_) return;
   if (design.bed_model == 1) return;
   bed_sides_ = MakeLoopSides(BedLoopCorners(design));
-  for (int k = 0; k < kCoilCount; ++k) bed_strength_[k] = BedStrength(BedCurrentMagnitude(design.bed_currents[k]));
+  bed_arrays_ = MakeLoopArrays(bed_sides_);
+  for (int k = 0; k < kCoilCount; ++k) {
+    bed_strength_[k] = BedStrength(BedCurrentMagnitude(design.bed_currents[k]));
+    bed_quadrature_strength_[k] = BedStrength(design.bed_currents[k].imag());
+  }
 }
 
-std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point) const {
+std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point) const { return FieldsAt(point, nullptr); }
+
+std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point, std::array<Vector3, 9>* quadrature) const {
+  if (quadrature != nullptr) quadrature->fill({});
   std::array<Vector3, 9> field;
   for (int g = 0; g < kGeneratorCount; ++g) {
     for (int a = 0; a < 3; ++a) {
@@ -52,11 +60,18 @@ std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point) const {
     // A synchronous detector referenced to the coil current sees the in-phase part only.
     if (sheet_) {
       const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*sheet_, point);
-      for (int k = 0; k < kCoilCount; ++k) field[k] += sheet[k].re;
+      for (int k = 0; k < kCoilCount; ++k) {
+        field[k] += sheet[k].re;
+        if (quadrature != nullptr) (*quadrature)[k] = sheet[k].im;
+      }
     }
   } else if (with_bed_) {
+    // One bed geometry at the point serves all nine currents.
     const LoopShapes bed = ShapesOfLoop(bed_sides_, point);
-    for (int k = 0; k < kCoilCount; ++k) field[k] += FieldOfLoop(bed, bed_strength_[k]);
+    for (int k = 0; k < kCoilCount; ++k) {
+      field[k] += FieldOfLoop(bed, bed_strength_[k]);
+      if (quadrature != nullptr) (*quadrature)[k] = FieldOfLoop(bed, bed_quadrature_strength_[k]);
+    }
   }
   return field;
 }
@@ -64,50 +79,58 @@ std::array<Vector3, 9> SensorFieldModel::FieldsAt(const Vector3& point) const {
 namespace {
 
 Vector3 Scaled(const Vector3& v, double factor) { return {v.x * factor, v.y * factor, v.z * factor}; }
+double Dot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 }  // namespace
 
-void SensorFieldModel::GradientAt(const Vector3& point, Gradients& derivative) const {
+void SensorFieldModel::FieldsAndSlopes(const Vector3& point, const Vector3& axis, std::array<Vector3, 9>& field,
+                                       std::array<Vector3, 9>* slopes) const {
+  // Without slopes asked for they go to a scratch array the compiler can drop.
+  std::array<Vector3, 9> unused;
+  std::array<Vector3, 9>& slope = slopes != nullptr ? *slopes : unused;
+  const bool with_slope = slopes != nullptr;
   for (int g = 0; g < kGeneratorCount; ++g) {
     for (int a = 0; a < 3; ++a) {
       const int k = 3 * g + a;
       const RealCoil& coil = real_[k];
-      std::array<Vector3, 3> gradient{};
       if (!coil.in_use) {
-        gradient = IdealDipoleGradient(design_->generators[g], a, point);
+        field[k] = IdealDipoleField(design_->generators[g], a, point);
+        if (!with_slope) continue;
+        const std::array<Vector3, 3> gradient = IdealDipoleGradient(design_->generators[g], a, point);
+        slope[k] = {Dot(axis, gradient[0]), Dot(axis, gradient[1]), Dot(axis, gradient[2])};
       } else if (coil.has_corners) {
-        gradient = LoopGradient(coil.sides, point);
-        for (Vector3& column : gradient) column = Scaled(column, coil.strength);
+        const LoopFieldSlope loop = LoopFieldAndSlope(coil.arrays, point, axis, with_slope);
+        field[k] = Scaled(loop.field, coil.strength);
+        slope[k] = Scaled(loop.slope, coil.strength);
+      } else {
+        field[k] = {};
+        slope[k] = {};
       }
-      for (int j = 0; j < 3; ++j) derivative[j][k] = gradient[j];
     }
   }
   if (with_bed_ && design_->bed_model == 1) {
     if (!sheet_) return;
+    const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*sheet_, point);
+    for (int k = 0; k < kCoilCount; ++k) field[k] += sheet[k].re;
+    if (!with_slope) return;
     constexpr double h = kDifferenceStep;
+    double change[3][kCoilCount];
     for (int j = 0; j < 3; ++j) {
       Vector3 plus = point, minus = point;
       (j == 0 ? plus.x : j == 1 ? plus.y : plus.z) += h;
       (j == 0 ? minus.x : j == 1 ? minus.y : minus.z) -= h;
       const std::array<ComplexVector3, kCoilCount> up = SheetField(*sheet_, plus);
       const std::array<ComplexVector3, kCoilCount> down = SheetField(*sheet_, minus);
-      for (int k = 0; k < kCoilCount; ++k) {
-        derivative[j][k] += Vector3{(up[k].re.x - down[k].re.x) / (2 * h), (up[k].re.y - down[k].re.y) / (2 * h),
-                                    (up[k].re.z - down[k].re.z) / (2 * h)};
-      }
+      for (int k = 0; k < kCoilCount; ++k) change[j][k] = (Dot(axis, up[k].re) - Dot(axis, down[k].re)) / (2 * h);
     }
+    for (int k = 0; k < kCoilCount; ++k) slope[k] += Vector3{change[0][k], change[1][k], change[2][k]};
   } else if (with_bed_) {
-    const FieldGradient bed = LoopGradient(bed_sides_, point);
-    for (int j = 0; j < 3; ++j) {
-      for (int k = 0; k < kCoilCount; ++k) derivative[j][k] += Scaled(bed[j], bed_strength_[k]);
+    const LoopFieldSlope bed = LoopFieldAndSlope(bed_arrays_, point, axis, with_slope);
+    for (int k = 0; k < kCoilCount; ++k) {
+      field[k] += Scaled(bed.field, bed_strength_[k]);
+      slope[k] += Scaled(bed.slope, bed_strength_[k]);
     }
   }
-}
-
-void SensorFieldModel::FieldsAndGradient(const Vector3& point, std::array<Vector3, 9>& field,
-                                         Gradients& derivative) const {
-  field = FieldsAt(point);
-  GradientAt(point, derivative);
 }
 
 void SensorFieldModel::GradientByDifferences(const Vector3& point, Gradients& derivative) const {

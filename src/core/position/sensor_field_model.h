@@ -19,16 +19,20 @@ class SensorFieldModel {
   // With the design's solved sheet given (null: none), as a run that fetched it once passes it.
   SensorFieldModel(const DesignRecord& design, const EddySheet* sheet);
 
-  // Field (T) of coils 0 .. 8 (coil order) at a point.
+  // Field (T) of coils 0 .. 8 (coil order) at a point, to the bit as the coil and bed fields
+  // sum them; the bed's quadrature part in `quadrature` when given (zero without a bed).
   std::array<Vector3, 9> FieldsAt(const Vector3& point) const;
+  std::array<Vector3, 9> FieldsAt(const Vector3& point, std::array<Vector3, 9>* quadrature) const;
 
-  // The derivatives of every coil's field by x, y and z: derivative[a][k] by axis a. In closed
-  // form for the coils and the bed's outline loop; the sheet's part by central differences.
+  // The fields again, and the derivatives by x, y and z of each field's component along `axis`
+  // (what a sensor on that axis sees of it): slope[k] for coil k, when `slope` is given. In closed form for the coils
+  // and the bed's outline loop, the fields equalling FieldsAt's to rounding; the sheet's part by
+  // central differences. Fit and bound take both from here, so that they come from one model.
+  void FieldsAndSlopes(const Vector3& point, const Vector3& axis, std::array<Vector3, 9>& field,
+                       std::array<Vector3, 9>* slope) const;
+  // The derivatives by x, y and z of every coil's field, derivative[a][k] by axis a, all by
+  // central differences of FieldsAt, to check the closed forms by.
   using Gradients = std::array<std::array<Vector3, 9>, 3>;
-  void GradientAt(const Vector3& point, Gradients& derivative) const;
-  // FieldsAt and GradientAt.
-  void FieldsAndGradient(const Vector3& point, std::array<Vector3, 9>& field, Gradients& derivative) const;
-  // The same derivatives all by central differences of FieldsAt, to check the closed forms by.
   void GradientByDifferences(const Vector3& point, Gradients& derivative) const;
 
   // Step (m) of the central differences. The fields vary over the ranges to the coils and the bed
@@ -45,12 +49,15 @@ class SensorFieldModel {
     bool in_use = false;
     bool has_corners = false;
     LoopSides sides{};
+    LoopArrays arrays{};
     double strength = 0.0;
   };
   std::array<RealCoil, 9> real_{};
   bool with_bed_ = false;
   LoopSides bed_sides_{};
+  LoopArrays bed_arrays_{};
   std::array<double, 9> bed_strength_{};
+  std::array<double, 9> bed_quadrature_strength_{};
   std::shared_ptr<const EddySheet> owned_sheet_;
   const EddySheet* sheet_ = nullptr;
 };
