@@ -197,6 +197,21 @@ std::array<ComplexVector3, kCoilCount> SheetField(const EddySheet& sheet, const 
   return field;
 }
 
+void SheetInPhaseFieldAndSlope(const EddySheet& sheet, const Vector3& point, const Vector3& axis,
+                               std::array<Vector3, kCoilCount>& field, std::array<Vector3, kCoilCount>& slope) {
+  field.fill({});
+  slope.fill({});
+  const std::complex<double>* current = sheet.edge_currents.data();
+  for (const LoopSide& edge : sheet.edges) {
+    const LoopFieldSlope unit = SegmentFieldAndSlope(edge, point, axis);
+    for (int k = 0; k < kCoilCount; ++k, ++current) {
+      const double c = current->real() * kMu0Over4Pi;
+      field[static_cast<std::size_t>(k)] += Vector3{unit.field.x * c, unit.field.y * c, unit.field.z * c};
+      slope[static_cast<std::size_t>(k)] += Vector3{unit.slope.x * c, unit.slope.y * c, unit.slope.z * c};
+    }
+  }
+}
+
 std::vector<std::complex<double>> TotalCellFlux(const EddySheet& sheet, int coil) {
   const BedCellGrid& g = sheet.grid;
   const int n = g.cells_x * g.cells_y;

@@ -47,6 +47,10 @@ SheetStatus SolveEddySheet(const DesignRecord& design, double ohms_per_square, c
 
 // Each coil's sheet field at a point: the sum of the edges' currents' fields.
 std::array<ComplexVector3, kCoilCount> SheetField(const EddySheet& sheet, const Vector3& point);
+// The in-phase part of each coil's sheet field (SheetField's to rounding) and the derivatives by
+// x, y and z of its component along `axis`, in closed form edge by edge.
+void SheetInPhaseFieldAndSlope(const EddySheet& sheet, const Vector3& point, const Vector3& axis,
+                               std::array<Vector3, kCoilCount>& field, std::array<Vector3, kCoilCount>& slope);
 
 // Total normal flux through each cell for one coil: the coil's and the sheet's own.
 std::vector<std::complex<double>> TotalCellFlux(const EddySheet& sheet, int coil);

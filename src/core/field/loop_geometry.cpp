@@ -115,6 +115,30 @@ Vector3 FieldOfLoop(const LoopShapes& shapes, double strength) {
   return field;
 }
 
+LoopFieldSlope SegmentFieldAndSlope(const LoopSide& side, const Vector3& point, const Vector3& axis) {
+  // One side of the loop pass below, on its own: f n / |n|^2 and its slope along the axis.
+  const Vector3& l = side.s;
+  const Vector3 r1{point.x - side.a.x, point.y - side.a.y, point.z - side.a.z};
+  const Vector3 r2{point.x - side.b.x, point.y - side.b.y, point.z - side.b.z};
+  const Vector3 n{l.y * r1.z - l.z * r1.y, l.z * r1.x - l.x * r1.z, l.x * r1.y - l.y * r1.x};
+  const double n_sq = n.x * n.x + n.y * n.y + n.z * n.z;
+  if (!(n_sq >= 1e-40)) return {};
+  const double inv_n_sq = 1.0 / n_sq;
+  const double inv_d1 = 1.0 / std::sqrt(r1.x * r1.x + r1.y * r1.y + r1.z * r1.z);
+  const double inv_d2 = 1.0 / std::sqrt(r2.x * r2.x + r2.y * r2.y + r2.z * r2.z);
+  const double l_r1 = l.x * r1.x + l.y * r1.y + l.z * r1.z;
+  const double l_r2 = l.x * r2.x + l.y * r2.y + l.z * r2.z;
+  const double b = (l_r1 * inv_d1 - l_r2 * inv_d2) * inv_n_sq;
+  const Vector3 m{n.y * l.z - n.z * l.y, n.z * l.x - n.x * l.z, n.x * l.y - n.y * l.x};
+  const double inv_diff = inv_d1 - inv_d2;
+  const double w1 = l_r1 * inv_d1 * inv_d1 * inv_d1, w2 = l_r2 * inv_d2 * inv_d2 * inv_d2;
+  const double u_n = (axis.x * n.x + axis.y * n.y + axis.z * n.z) * inv_n_sq;
+  return {{b * n.x, b * n.y, b * n.z},
+          {(l.x * inv_diff - w1 * r1.x + w2 * r2.x - 2.0 * b * m.x) * u_n + b * (axis.y * l.z - axis.z * l.y),
+           (l.y * inv_diff - w1 * r1.y + w2 * r2.y - 2.0 * b * m.y) * u_n + b * (axis.z * l.x - axis.x * l.z),
+           (l.z * inv_diff - w1 * r1.z + w2 * r2.z - 2.0 * b * m.z) * u_n + b * (axis.x * l.y - axis.y * l.x)}};
+}
+
 LoopArrays MakeLoopArrays(const LoopSides& sides) {
   LoopArrays arrays;
   for (int c = 0; c < 4; ++c) {

@@ -69,6 +69,8 @@ struct LoopFieldSlope {
   Vector3 field;
   Vector3 slope;
 };
+// The same for one straight segment on its own.
+LoopFieldSlope SegmentFieldAndSlope(const LoopSide& side, const Vector3& point, const Vector3& axis);
 LoopFieldSlope LoopFieldAndSlope(const LoopArrays& loop, const Vector3& point, const Vector3& axis, bool with_slope);
 
 }  // namespace orvendi

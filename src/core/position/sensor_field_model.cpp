@@ -110,20 +110,17 @@ void SensorFieldModel::FieldsAndSlopes(const Vector3& point, const Vector3& axis
   }
   if (with_bed_ && design_->bed_model == 1) {
     if (!sheet_) return;
-    const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*sheet_, point);
-    for (int k = 0; k < kCoilCount; ++k) field[k] += sheet[k].re;
-    if (!with_slope) return;
-    constexpr double h = kDifferenceStep;
-    double change[3][kCoilCount];
-    for (int j = 0; j < 3; ++j) {
-      Vector3 plus = point, minus = point;
-      (j == 0 ? plus.x : j == 1 ? plus.y : plus.z) += h;
-      (j == 0 ? minus.x : j == 1 ? minus.y : minus.z) -= h;
-      const std::array<ComplexVector3, kCoilCount> up = SheetField(*sheet_, plus);
-      const std::array<ComplexVector3, kCoilCount> down = SheetField(*sheet_, minus);
-      for (int k = 0; k < kCoilCount; ++k) change[j][k] = (Dot(axis, up[k].re) - Dot(axis, down[k].re)) / (2 * h);
+    if (!with_slope) {
+      const std::array<ComplexVector3, kCoilCount> sheet = SheetField(*sheet_, point);
+      for (int k = 0; k < kCoilCount; ++k) field[k] += sheet[k].re;
+      return;
     }
-    for (int k = 0; k < kCoilCount; ++k) slope[k] += Vector3{change[0][k], change[1][k], change[2][k]};
+    std::array<Vector3, kCoilCount> sheet_field, sheet_slope;
+    SheetInPhaseFieldAndSlope(*sheet_, point, axis, sheet_field, sheet_slope);
+    for (int k = 0; k < kCoilCount; ++k) {
+      field[k] += sheet_field[k];
+      slope[k] += sheet_slope[k];
+    }
   } else if (with_bed_) {
     const LoopFieldSlope bed = LoopFieldAndSlope(bed_arrays_, point, axis, with_slope);
     for (int k = 0; k < kCoilCount; ++k) {

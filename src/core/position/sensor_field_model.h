@@ -25,9 +25,9 @@ class SensorFieldModel {
   std::array<Vector3, 9> FieldsAt(const Vector3& point, std::array<Vector3, 9>* quadrature) const;
 
   // The fields again, and the derivatives by x, y and z of each field's component along `axis`
-  // (what a sensor on that axis sees of it): slope[k] for coil k, when `slope` is given. In closed form for the coils
-  // and the bed's outline loop, the fields equalling FieldsAt's to rounding; the sheet's part by
-  // central differences. Fit and bound take both from here, so that they come from one model.
+  // (what a sensor on that axis sees of it): slope[k] for coil k, when `slope` is given. In
+  // closed form for the coils and either bed model, the fields equalling FieldsAt's to rounding.
+  // Fit and bound take both from here, so that they come from one model.
   void FieldsAndSlopes(const Vector3& point, const Vector3& axis, std::array<Vector3, 9>& field,
                        std::array<Vector3, 9>* slope) const;
   // The derivatives by x, y and z of every coil's field, derivative[a][k] by axis a, all by
