@@ -41,14 +41,19 @@ TEST(Algorithm3, FindsEveryPointOfTheDefaultGridWithTheExactModel) {
     int real_dipole;
     int bed;
     double theta, phi;
+    int bed_model = 0;
   };
+  // The sheet between generators and sensor bends the field so far that algorithms 1 and 2 find
+  // no point: every fit starts from the fallback points.
   for (const Case& c : {Case{0, 0, 0.0, 0.0}, Case{1, 0, 0.0, 0.0}, Case{0, 1, 0.5, 2.0}, Case{1, 1, 0.0, 0.0},
-                        Case{1, 0, 2.0, -1.0}}) {
+                        Case{1, 0, 2.0, -1.0}, Case{1, 1, 0.3, 1.0, 1}}) {
     SCOPED_TRACE("real " + std::to_string(c.real_dipole) + ", bed " + std::to_string(c.bed) + ", theta " +
-                 std::to_string(c.theta));
+                 std::to_string(c.theta) + ", bed model " + std::to_string(c.bed_model));
     DesignRecord design = DefaultDesign();
     for (GeneratorRecord& g : design.generators) g.real_dipole = c.real_dipole;
     design.include_bed_currents = c.bed;
+    design.bed_model = c.bed_model;
+    design.bed_cells_x = design.bed_cells_y = 25;
     design.sensor_theta_rad = c.theta;
     design.sensor_phi_rad = c.phi;
     design.algorithm_type = 3;

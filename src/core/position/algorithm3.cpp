@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/field/sheet_bed_model.h"
+
 
 namespace orvendi {
 
@@ -93,15 +95,19 @@ SensorFrame FrameOfAxis(const Vector3& u) {
   return {u, {u.z * cp, u.z * sp, -st}, {-sp, cp, 0.0}};
 }
 
-// The start position: algorithm 1's estimate, algorithm 2's where it has none, else the point
-// kFitFallbackHeight above the generators' centre.
-Vector3 StartPosition(const DesignRecord& design, Algorithm1Work& work1, Algorithm2Work& work2,
-                      const std::array<double, 9>& n) {
+// The start position: algorithm 1's estimate, or algorithm 2's where it has none. False where
+// neither has one.
+bool EstimatedStart(Algorithm1Work& work1, Algorithm2Work& work2, const std::array<double, 9>& n, Vector3& start) {
   double x = 0.0, y = 0.0, z = -1.0, angle1 = 0.0, angle2 = 0.0;
-  if (EstimatePosition1(work1, n, x, y, z, angle1, angle2) == 1 && std::isfinite(x + y + z)) return {x, y, z};
-  if (EstimatePosition2(work2, n, x, y, z, angle1, angle2) == 1 && std::isfinite(x + y + z)) return {x, y, z};
-  return {(design.generators[0].x + design.generators[1].x + design.generators[2].x) / 3.0,
-          (design.generators[0].y + design.generators[1].y + design.generators[2].y) / 3.0, kFitFallbackHeight};
+  if (EstimatePosition1(work1, n, x, y, z, angle1, angle2) == 1 && std::isfinite(x + y + z)) {
+    start = {x, y, z};
+    return true;
+  }
+  if (EstimatePosition2(work2, n, x, y, z, angle1, angle2) == 1 && std::isfinite(x + y + z)) {
+    start = {x, y, z};
+    return true;
+  }
+  return false;
 }
 
 // The sensor axis that best explains the responses with the position held: the responses are
@@ -123,6 +129,60 @@ Vector3 StartAxis(const FitFunction& function) {
   return {w(0) / length, w(1) / length, w(2) / length};
 }
 
+struct Fit {
+  bool found = false;
+  double cost = 0.0;
+  int iterations = 0;
+  Vector3 position, axis;
+};
+
+// Levenberg-Marquardt from a start position, with the axis that best explains the responses there.
+Fit FitFrom(FitFunction& function, const Vector3& start) {
+  function.EvaluateFields(start);
+  function.frame = FrameOfAxis(StartAxis(function));
+
+  ceres::TinySolver<FitFunction> solver;
+  // A step that no longer moves the parameters, or no longer changes the cost by more than its
+  // rounding, ends the fit; the cost is measured against the responses' own size, which differs
+  // from design to design. With noise the last steps change the cost only in its last digits,
+  // and a solver left to tell them apart would reject step after step.
+  double responses_sq = 0.0;
+  for (double v : *function.measured) responses_sq += v * v;
+  solver.options.max_num_iterations = kFitMaxIterations;
+  solver.options.parameter_tolerance = kFitStepTolerance;
+  solver.options.gradient_tolerance = 0.0;
+  solver.options.function_tolerance = kFitCostTolerance * responses_sq;
+  solver.options.cost_threshold = 0.0;
+  Eigen::Matrix<double, 5, 1> p;
+  p << start.x, start.y, start.z, 0.0, 0.0;
+  const auto& summary = solver.Solve(function, &p);
+  Fit fit;
+  fit.iterations = summary.iterations;
+  fit.cost = summary.final_cost;
+  if (summary.status == ceres::TinySolver<FitFunction>::HIT_MAX_ITERATIONS) return fit;
+  if (!(p(2) > 0.0) || !std::isfinite(p(0) + p(1) + p(3) + p(4)) || !std::isfinite(fit.cost)) return fit;
+  double length = 1.0;
+  fit.axis = function.Axis(p(3), p(4), length);
+  fit.position = {p(0), p(1), p(2)};
+  fit.found = true;
+  return fit;
+}
+
+// The cost (half the squared residuals) above which a fit explains the responses worse than the
+// design's noise and offset can: 25 times what they contribute when the model fits.
+double MisfitCost(const DesignRecord& design, const std::array<double, 3>& dipole_coefficients,
+                  const std::array<double, 9>& n) {
+  const double s = SensorSensitivity(design);
+  const double volts_sq = design.noise_peak_v * design.noise_peak_v / 3.0 + design.offset_v * design.offset_v;
+  double expected = 0.0, responses_sq = 0.0;
+  for (int k = 0; k < 9; ++k) {
+    const double scale = s * dipole_coefficients[static_cast<std::size_t>(k / 3)];
+    expected += volts_sq / (scale * scale);
+    responses_sq += n[static_cast<std::size_t>(k)] * n[static_cast<std::size_t>(k)];
+  }
+  return 0.5 * 25.0 * expected + kFitMisfitShare * responses_sq;
+}
+
 }  // namespace
 
 int EstimatePosition3(const SensorFieldModel& model, const std::array<double, 3>& dipole_coefficients,
@@ -142,36 +202,38 @@ int EstimatePosition3(const SensorFieldModel& model, const std::array<double, 3>
     if (!std::isfinite(v)) return 0;
   }
 
-  const Vector3 start = StartPosition(model.design(), work1, work2, n);
-  function.EvaluateFields(start);
-  function.frame = FrameOfAxis(StartAxis(function));
-
-  ceres::TinySolver<FitFunction> solver;
-  // A step that no longer moves the parameters, or no longer changes the cost by more than its
-  // rounding, ends the fit; the cost is measured against the responses' own size, which differs
-  // from design to design. With noise the last steps change the cost only in its last digits,
-  // and a solver left to tell them apart would reject step after step.
-  double responses_sq = 0.0;
-  for (double v : n) responses_sq += v * v;
-  solver.options.max_num_iterations = kFitMaxIterations;
-  solver.options.parameter_tolerance = kFitStepTolerance;
-  solver.options.gradient_tolerance = 0.0;
-  solver.options.function_tolerance = kFitCostTolerance * responses_sq;
-  solver.options.cost_threshold = 0.0;
-  Eigen::Matrix<double, 5, 1> p;
-  p << start.x, start.y, start.z, 0.0, 0.0;
-  const auto& summary = solver.Solve(function, &p);
-  if (iterations != nullptr) *iterations = summary.iterations;
-  if (summary.status == ceres::TinySolver<FitFunction>::HIT_MAX_ITERATIONS) return 0;
-  if (!(p(2) > 0.0) || !std::isfinite(p(0) + p(1) + p(3) + p(4))) return 0;
-
-  double length = 1.0;
-  const Vector3 u = function.Axis(p(3), p(4), length);
-  x = p(0);
-  y = p(1);
-  z = p(2);
-  theta = std::acos(std::clamp(u.z, -1.0, 1.0));
-  phi = std::atan2(u.y, u.x);
+  Fit best;
+  int count = 0;
+  Vector3 start;
+  if (EstimatedStart(work1, work2, n, start)) {
+    best = FitFrom(function, start);
+    count = best.iterations;
+  } else {
+    // Without an estimate to start from the fit may end in a false minimum: one that leaves more
+    // of the responses unexplained than noise and offset can. Then it runs again from above each
+    // generator and from higher above the centre, and the fit with the least cost counts.
+    const DesignRecord& design = model.design();
+    const std::array<GeneratorRecord, 3>& g = design.generators;
+    const double cx = (g[0].x + g[1].x + g[2].x) / 3.0, cy = (g[0].y + g[1].y + g[2].y) / 3.0;
+    const double h = kFitFallbackHeight;
+    const Vector3 starts[] = {{cx, cy, h},           {g[0].x, g[0].y, h},     {g[1].x, g[1].y, h},
+                              {g[2].x, g[2].y, h},   {cx, cy, 2 * h},         {g[0].x, g[0].y, 2 * h},
+                              {g[1].x, g[1].y, 2 * h}, {g[2].x, g[2].y, 2 * h}};
+    const double misfit = MisfitCost(design, dipole_coefficients, n);
+    for (const Vector3& s : starts) {
+      const Fit fit = FitFrom(function, s);
+      count += fit.iterations;
+      if (fit.found && (!best.found || fit.cost < best.cost)) best = fit;
+      if (best.found && best.cost <= misfit) break;
+    }
+  }
+  if (iterations != nullptr) *iterations = count;
+  if (!best.found) return 0;
+  x = best.position.x;
+  y = best.position.y;
+  z = best.position.z;
+  theta = std::acos(std::clamp(best.axis.z, -1.0, 1.0));
+  phi = std::atan2(best.axis.y, best.axis.x);
   return 1;
 }
 
