@@ -49,7 +49,10 @@ struct FitFunction {
     cached_axis_ = axis;
   }
   // The fields alone, for the start.
-  void EvaluateFields(const Vector3& point) const { model->FieldsAndSlopes(point, {}, field_, nullptr); }
+  void EvaluateFields(const Vector3& point) const {
+    model->FieldsAndSlopes(point, {}, field_, nullptr);
+    cached_ = false;  // the slopes no longer go with these fields
+  }
   const std::array<Vector3, 9>& field() const { return field_; }
 
   bool operator()(const double* p, double* residuals, double* jacobian) const {
