@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/design/design_record.h"
+#include "core/field/loop_geometry.h"
 #include "core/platform/host.h"
 #include "support/printed_value.h"
 #include "core/views/view_state.h"
@@ -195,6 +196,23 @@ TEST(SegmentField, FollowsTheRightHandRuleWithTheFiniteWireMagnitude) {
   EXPECT_TRUE(RelativelyNear(b.z, 2 * cos_end * strength / 0.5, 1e-14));
   // Reversing the current reverses the field.
   EXPECT_TRUE(RelativelyNear(SegmentField({0, 0.5, 0}, {1, 0, 0}, {-1, 0, 0}, strength).z, -b.z, 1e-15));
+}
+
+TEST_F(CoilFieldTest, TheOnePassLoopFieldHasNoGapsWhereASideLineHoldsThePoint) {
+  // On a side, on its extension, at a corner, and off every line.
+  LoopCorners corners;
+  ASSERT_TRUE(SquareCoilCorners(real_.coils[2], corners));
+  const LoopSides sides = MakeLoopSides(corners);
+  const Vector3 axis{0.6, -0.48, 0.64};
+  for (const Vector3& point : {Vector3{0.01, -0.26, 0}, Vector3{0.01, -0.24, 0}, corners[1], Vector3{0.03, -0.25, 0.05}}) {
+    const LoopFieldSlope one_pass = LoopFieldAndSlope(MakeLoopArrays(sides), point, axis, true);
+    const Vector3 reference = FieldOfLoop(ShapesOfLoop(sides, point), 1.0);
+    const double size = std::hypot(reference.x, reference.y, reference.z);
+    EXPECT_NEAR(one_pass.field.x, reference.x, 1e-12 * size);
+    EXPECT_NEAR(one_pass.field.y, reference.y, 1e-12 * size);
+    EXPECT_NEAR(one_pass.field.z, reference.z, 1e-12 * size);
+    EXPECT_TRUE(std::isfinite(one_pass.slope.x + one_pass.slope.y + one_pass.slope.z));
+  }
 }
 
 TEST(SegmentField, PointsOnTheLineAndEmptySegmentsGiveNothing) {

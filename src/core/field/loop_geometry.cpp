@@ -169,7 +169,11 @@ LoopFieldSlope LoopFieldAndSlope(const LoopArrays& loop, const Vector3& point, c
   }
   double inv_d[4], inv_d3[4];
   for (int c = 0; c < 4; ++c) {
-    inv_d[c] = 1.0 / std::sqrt(rx[c] * rx[c] + ry[c] * ry[c] + rz[c] * rz[c]);
+    // At a corner both sides meeting there hold the point on their lines and add nothing; a
+    // zero instead of an infinite inverse keeps their terms at 0 rather than 0 times infinity.
+    const double d_sq = rx[c] * rx[c] + ry[c] * ry[c] + rz[c] * rz[c];
+    const double inverse = 1.0 / std::sqrt(d_sq);
+    inv_d[c] = d_sq > 0.0 ? inverse : 0.0;
     inv_d3[c] = inv_d[c] * inv_d[c] * inv_d[c];
   }
   // The far end of each side is the next side's corner.
